@@ -1,0 +1,92 @@
+// cRijndael: the AES block cipher of FIPS-197 (16-byte blocks, 128/192/256-bit keys) and the
+// framings built on it: byte arrays in electronic codebook mode with zero padding and an
+// optional trailing length byte, whole files in chunks, and text as hexadecimal cipher text
+// under a built-in pass phrase.
+//
+// Every object builds its own lookup tables in its constructor. Everything else runs under the
+// key that was set last. Misuse of the interface and file-system failures are raised as
+// RaisedError; problems with the data are shown through the object's MessageSink and reported
+// by the return value.
+//
+// The file layout follows the cipher's layers:
+//   rijndael_tables.cpp        the constructor: S-boxes, round tables, round constants
+//   rijndael_key_schedule.cpp  SetCipherKey, SetCipherKeyString, BuildDecryptionKeys
+//   rijndael_block.cpp         BlockEncrypt, BlockDecrypt and the many-block routine
+//   rijndael_array.cpp         ArrayEncrypt, ArrayDecrypt
+//   rijndael_text.cpp          Encrypt, Decrypt and the hexadecimal text
+//   rijndael_file.cpp          FileEncrypt, FileDecrypt
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "hostseal/common/byte_array.hpp"
+#include "hostseal/common/message_sink.hpp"
+
+namespace hostseal {
+
+class cRijndael {
+ public:
+  static constexpr std::int32_t kBlockSize = 16;
+
+  cRijndael();  // messages go to the process default sink (standard error)
+  explicit cRijndael(MessageSink& sink);
+
+  std::u16string Encrypt(const std::u16string& strInfo);
+  std::u16string Decrypt(const std::u16string& strInfo);
+
+  std::int32_t SetCipherKey(const ByteArray& pass, std::int32_t KeyBits);
+  std::int32_t SetCipherKeyString(const std::u16string& PassPhrase, std::int32_t KeyBits);
+
+  void BlockEncrypt(const ByteArray& plaintext, ByteArray& ciphertext, std::int32_t p,
+                    std::int32_t q) const;
+  void BlockDecrypt(ByteArray& plaintext, const ByteArray& ciphertext, std::int32_t p,
+                    std::int32_t q) const;
+
+  std::int32_t ArrayEncrypt(const ByteArray& plaintext, ByteArray& ciphertext,
+                            std::int32_t appendsize) const;
+  std::int32_t ArrayDecrypt(ByteArray& plaintext, const ByteArray& ciphertext,
+                            std::int32_t appendsize) const;
+
+  std::int32_t FileEncrypt(const std::u16string& PlaintextFileName,
+                           const std::u16string& CiphertextFileName) const;
+  std::int32_t FileDecrypt(const std::u16string& PlaintextFileName,
+                           const std::u16string& CiphertextFileName) const;
+
+ private:
+  using Word = std::uint32_t;  // a cipher word; byte 0 of four packed bytes is least significant
+  using Table = std::array<Word, 256>;
+
+  friend struct cRijndaelTestAccess;  // lets the tests read tables and round keys
+
+  void BuildDecryptionKeys(std::int32_t Nb);
+
+  // Transforms n consecutive 16-byte blocks from in to out under the current key. in and out
+  // may be the same pointer (in place); each block is read whole before it is written.
+  void EncryptBlocks(const Byte* in, Byte* out, std::size_t n) const;
+  void DecryptBlocks(const Byte* in, Byte* out, std::size_t n) const;
+
+  void ShowMessage(std::u16string_view text) const;
+
+  ByteArray StringToKey(const std::u16string& text) const;
+  static std::u16string BytesToHex(const ByteArray& bytes, std::int32_t count,
+                                   std::int32_t groupSize);
+  static std::int32_t HexToBytes(const std::u16string& text, ByteArray& bytes);
+
+  MessageSink* m_Sink = nullptr;  // nullptr: the process default at the time of showing
+
+  // Tables, built by the constructor and only read afterwards.
+  Table fwdTable0{}, fwdTable1{}, fwdTable2{}, fwdTable3{}, fwdSBox{};
+  Table invTable0{}, invTable1{}, invTable2{}, invTable3{}, invSBox{};
+  std::array<Word, 10> roundConst{};
+
+  // Keyed state, written only by SetCipherKey.
+  std::int32_t numRounds = 0;
+  std::array<Word, 60> encRoundKey{};
+  std::array<Word, 60> decRoundKey{};
+};
+
+}  // namespace hostseal

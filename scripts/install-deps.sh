@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that hostseal needs, and only those that are missing.
+# Run as root. The one list of the project's packages; the README says why each is here.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  # command line
+  libcli11-dev
+  # window: Qt 6 Widgets, OpenGL headers that Qt's CMake files ask for, a CJK font
+  qt6-base-dev libgl-dev fonts-noto-cjk
+  # tests: GoogleTest; OpenSSL's libcrypto and tool as an independent AES oracle;
+  # iproute2 for network namespaces; dnsmasq for a resolver that the tests control
+  googletest libgtest-dev libssl-dev openssl iproute2 dnsmasq-base
+  # benchmarks
+  libbenchmark-dev hyperfine
+  # fuzzing and sanitizer runtimes
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,165 @@
+// The byte-array framing: lengths, padding, the length field, statuses and messages.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "tests/cipher/cipher_test_support.hpp"
+#include "tests/support/recording_sink.hpp"
+
+namespace hostseal {
+namespace {
+
+using testing::Sequence;
+
+class ArrayFraming : public ::testing::Test {
+ protected:
+  void SetUp() override { c.SetCipherKey(ByteArray(Sequence(16, 1)), 128); }
+
+  // The framed plain text that the cipher text decrypts to, block by block.
+  std::vector<Byte> Framed(const ByteArray& cipher) const {
+    ByteArray framed;
+    EXPECT_EQ(c.ArrayDecrypt(framed, cipher, 0), 0);
+    return framed.Bytes();
+  }
+  ByteArray Encrypted(const std::vector<Byte>& plain, std::int32_t appendsize) const {
+    ByteArray cipher;
+    EXPECT_EQ(c.ArrayEncrypt(ByteArray(plain), cipher, appendsize), 0);
+    EXPECT_EQ(cipher.FirstIndex(), 0);
+    return cipher;
+  }
+
+  testing::RecordingSink sink;
+  cRijndael c{sink};
+};
+
+TEST_F(ArrayFraming, LengthFieldFraming) {
+  EXPECT_EQ(Framed(Encrypted({}, 1)), std::vector<Byte>(16, 0));
+
+  std::vector<Byte> fifteen = Framed(Encrypted(Sequence(15, 1), 1));
+  ASSERT_EQ(fifteen.size(), 16u);
+  EXPECT_EQ(fifteen[15], 15);
+
+  std::vector<Byte> sixteen = Framed(Encrypted(Sequence(16, 1), 1));
+  ASSERT_EQ(sixteen.size(), 32u);
+  EXPECT_EQ(std::vector<Byte>(sixteen.begin() + 16, sixteen.end()), std::vector<Byte>(16, 0));
+
+  std::vector<Byte> seventeen = Framed(Encrypted(Sequence(17, 1), 1));
+  ASSERT_EQ(seventeen.size(), 32u);
+  EXPECT_EQ(seventeen[16], 17);
+  EXPECT_EQ(std::vector<Byte>(seventeen.begin() + 17, seventeen.begin() + 31),
+            std::vector<Byte>(14, 0));
+  EXPECT_EQ(seventeen[31], 1);
+
+  for (std::int32_t appendsize : {1, -1, 255}) {
+    EXPECT_EQ(Encrypted(Sequence(5), appendsize), Encrypted(Sequence(5), 1));
+  }
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(ArrayFraming, ZeroPaddingWithoutTheLengthField) {
+  EXPECT_TRUE(Encrypted({}, 0).Empty());
+  EXPECT_EQ(Encrypted(Sequence(16), 0).Size(), 16u);
+  const ByteArray cipher = Encrypted(Sequence(17), 0);
+  ASSERT_EQ(cipher.Size(), 32u);
+  ByteArray plain;
+  EXPECT_EQ(c.ArrayDecrypt(plain, cipher, 0), 0);
+  std::vector<Byte> expected = Sequence(17);
+  expected.resize(32, 0);
+  EXPECT_EQ(plain.Bytes(), expected);
+
+  ByteArray empty(std::vector<Byte>{1, 2, 3});
+  EXPECT_EQ(c.ArrayDecrypt(empty, ByteArray(), 0), 0);
+  EXPECT_TRUE(empty.Empty());
+}
+
+TEST_F(ArrayFraming, EqualBlocksGiveEqualCipherBlocks) {
+  std::vector<Byte> plain = Sequence(16, 7);
+  plain.insert(plain.end(), plain.begin(), plain.end());
+  const ByteArray cipher = Encrypted(plain, 0);
+  EXPECT_TRUE(
+      std::equal(cipher.Bytes().begin(), cipher.Bytes().begin() + 16, cipher.Bytes().begin() + 16));
+}
+
+TEST_F(ArrayFraming, RoundTripsEveryLength) {
+  for (std::size_t length = 0; length <= 70; ++length) {
+    const std::vector<Byte> plain = Sequence(length, 3);
+    ByteArray back;
+    EXPECT_EQ(c.ArrayDecrypt(back, Encrypted(plain, 1), 1), 0);
+    EXPECT_EQ(back.Bytes(), plain) << length;
+    EXPECT_EQ(c.ArrayDecrypt(back, Encrypted(plain, 0), 0), 0);
+    std::vector<Byte> padded = plain;
+    padded.resize((length + 15) / 16 * 16, 0);
+    EXPECT_EQ(back.Bytes(), padded) << length;
+  }
+}
+
+TEST_F(ArrayFraming, OneArrayMayBeBothArguments) {
+  ByteArray buffer(Sequence(20));
+  const ByteArray expected = Encrypted(Sequence(20), 1);
+  c.ArrayEncrypt(buffer, buffer, 1);
+  EXPECT_EQ(buffer, expected);
+  EXPECT_EQ(c.ArrayDecrypt(buffer, buffer, 1), 0);
+  EXPECT_EQ(buffer.Bytes(), Sequence(20));
+}
+
+TEST_F(ArrayFraming, BadCipherLengthsAreReportedAndTheOutputKept) {
+  const ByteArray before(std::vector<Byte>{9, 8, 7}, 0);
+  for (std::size_t size : {1u, 15u, 20u, 33u}) {
+    ByteArray plain = before;
+    EXPECT_EQ(c.ArrayDecrypt(plain, ByteArray(Sequence(size)), 0), -1);
+    EXPECT_EQ(plain, before);
+  }
+  ByteArray plain = before;
+  EXPECT_EQ(c.ArrayDecrypt(plain, ByteArray(), 1), -1);  // no length field to read
+  EXPECT_EQ(plain, before);
+  ASSERT_EQ(sink.messages.size(), 5u);
+  for (const auto& message : sink.messages) {
+    EXPECT_EQ(message, u"ciphertext size not a multiple of block size");
+  }
+}
+
+TEST_F(ArrayFraming, LengthFieldOfSixteenOrMoreIsAWarning) {
+  // A block whose decryption ends in 0x10.
+  std::vector<Byte> framed(16, 0);
+  framed[15] = 0x10;
+  const ByteArray cipher = Encrypted(framed, 0);
+  ByteArray plain;
+  EXPECT_EQ(c.ArrayDecrypt(plain, cipher, 1), 1);
+  EXPECT_EQ(plain.Bytes(), framed);
+  EXPECT_EQ(sink.messages, std::vector<std::u16string>{u"warning - incorrect length field"});
+
+  // Data under another key: either the warning, or whatever length the last byte claims.
+  cRijndael other(sink);
+  other.SetCipherKey(ByteArray(Sequence(16, 200)), 128);
+  ByteArray wrong;
+  const std::int32_t status = other.ArrayDecrypt(wrong, Encrypted(Sequence(40), 1), 1);
+  EXPECT_TRUE(status == 0 || status == 1);
+  EXPECT_EQ(status == 1, wrong.Size() == 48u);
+}
+
+TEST_F(ArrayFraming, InputsThatAreNotZeroBasedRaise) {
+  const ByteArray keep(std::vector<Byte>{1, 2}, 0);
+  ByteArray out = keep;
+  try {
+    c.ArrayEncrypt(ByteArray(Sequence(16), 1), out, 1);
+    ADD_FAILURE();
+  } catch (const RaisedError& e) {
+    EXPECT_EQ(e.Number(), 1);
+    EXPECT_EQ(e.Description(), "cRijndael.ArrayEncrypt - plaintext must be zero based array");
+  }
+  EXPECT_EQ(out, keep);
+  try {
+    c.ArrayDecrypt(out, ByteArray(Sequence(16), 1), 1);
+    ADD_FAILURE();
+  } catch (const RaisedError& e) {
+    EXPECT_EQ(e.Number(), 1);
+    EXPECT_EQ(e.Description(), "cRijndael.ArrayDecrypt - ciphertext must be zero based array");
+  }
+  EXPECT_EQ(out, keep);
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+}  // namespace
+}  // namespace hostseal
