@@ -20,6 +20,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -51,10 +53,20 @@ class cRijndael {
   std::int32_t ArrayDecrypt(ByteArray& plaintext, const ByteArray& ciphertext,
                             std::int32_t appendsize) const;
 
+  // FileDecrypt: 0 success, 1 refused for its size, 2 wrong key or key size.
   std::int32_t FileEncrypt(const std::u16string& PlaintextFileName,
                            const std::u16string& CiphertextFileName) const;
   std::int32_t FileDecrypt(const std::u16string& PlaintextFileName,
                            const std::u16string& CiphertextFileName) const;
+
+  // Bytes done and bytes in all, called at most once per chunk.
+  using FileProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+  std::int32_t FileEncrypt(const std::filesystem::path& plainFile,
+                           const std::filesystem::path& cipherFile,
+                           const FileProgress& progress) const;
+  std::int32_t FileDecrypt(const std::filesystem::path& plainFile,
+                           const std::filesystem::path& cipherFile,
+                           const FileProgress& progress) const;
 
  private:
   using Word = std::uint32_t;  // a cipher word; byte 0 of four packed bytes is least significant

@@ -15,3 +15,19 @@ std::int32_t cRijndael::FileDecrypt(const std::u16string& /*PlaintextFileName*/,
 }
 
 }  // namespace hostseal
+
+namespace hostseal {
+
+std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& /*plainFile*/,
+                                    const std::filesystem::path& /*cipherFile*/,
+                                    const FileProgress& /*progress*/) const {
+  throw RaisedError(ErrorNumber::kCipher, "cRijndael.FileEncrypt - not available yet");
+}
+
+std::int32_t cRijndael::FileDecrypt(const std::filesystem::path& /*plainFile*/,
+                                    const std::filesystem::path& /*cipherFile*/,
+                                    const FileProgress& /*progress*/) const {
+  throw RaisedError(ErrorNumber::kCipher, "cRijndael.FileDecrypt - not available yet");
+}
+
+}  // namespace hostseal

@@ -17,6 +17,9 @@ namespace hostseal {
 // The code page in force.
 std::int32_t AnsiCodePage();
 
+// Sets the code page for the whole process; an unknown number raises a RaisedError.
+void SetAnsiCodePage(std::int32_t codePage);
+
 // Text to bytes of the code page in force: ASCII one byte, other characters the code page's
 // multi-byte sequence, the code page's default character where it has none.
 std::vector<Byte> TextToAnsiBytes(std::u16string_view text);

@@ -1,0 +1,17 @@
+// Provisional: the host identity queries arrive with their Linux back-ends.
+#include "hostseal/hostinfo/cpu.hpp"
+#include "hostseal/hostinfo/dns.hpp"
+#include "hostseal/hostinfo/mac.hpp"
+
+namespace hostseal {
+
+std::u16string DNS::GetHostIP(const std::u16string& /*sHostName*/) { return {}; }
+
+bool MAC::GetMacAddress(std::u16string /*sIP*/, std::u16string& /*sMac*/) { return false; }
+
+std::u16string GetCpu(ProcessorIdList* cpuStrArray) {
+  if (cpuStrArray != nullptr) cpuStrArray->clear();
+  return {};
+}
+
+}  // namespace hostseal
