@@ -5,13 +5,27 @@
 
 namespace hostseal {
 
-std::u16string DNS::GetHostIP(const std::u16string& /*sHostName*/) { return {}; }
+std::u16string DNS::GetHostIP(const std::u16string& /*sHostName*/) {
+  return {};
+}
 
-bool MAC::GetMacAddress(std::u16string /*sIP*/, std::u16string& /*sMac*/) { return false; }
+bool MAC::GetMacAddress(std::u16string /*sIP*/, std::u16string& /*sMac*/) {
+  return false;
+}
 
 std::u16string GetCpu(ProcessorIdList* cpuStrArray) {
   if (cpuStrArray != nullptr) cpuStrArray->clear();
   return {};
+}
+
+}  // namespace hostseal
+
+#include "hostseal/hostinfo/default_route.hpp"
+
+namespace hostseal {
+
+std::optional<InterfaceIdentity> GetDefaultRouteInterface() {
+  return std::nullopt;
 }
 
 }  // namespace hostseal

@@ -17,7 +17,9 @@ ByteArray TextToUTF8Bytes(const std::u16string& sText) {
   return ByteArray(std::vector<Byte>(utf8.begin(), utf8.end()));
 }
 
-ByteArray EncodeToBytes(std::u16string sData) { return ByteArray(TextToAnsiBytes(sData)); }
+ByteArray EncodeToBytes(std::u16string sData) {
+  return ByteArray(TextToAnsiBytes(sData));
+}
 
 void LoadFileBytes(const std::u16string& /*sFileName*/, ByteArray& /*aData*/,
                    std::int16_t& /*nSize*/) {
