@@ -21,16 +21,3 @@ bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& /*cipher*/) {
 }
 
 }  // namespace hostseal
-
-#include "hostseal/cipher/pass_phrase.hpp"
-#include "hostseal/ui/key_choice.hpp"
-
-namespace hostseal {
-
-void ApplyKey(cRijndael& cipher, const KeyChoice& choice) {
-  cipher.SetCipherKeyString(
-      choice.kind == KeyChoice::Kind::kBuiltIn ? std::u16string(kBuiltInPassPhrase) : choice.text,
-      choice.kind == KeyChoice::Kind::kBuiltIn ? 128 : choice.bits);
-}
-
-}  // namespace hostseal
