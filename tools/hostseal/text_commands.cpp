@@ -47,6 +47,11 @@ int RunDecrypt(const std::optional<std::string>& hex, CommandMessageSink& sink) 
   const std::size_t shownBefore = sink.Count();
   const std::u16string plain = cipher.Decrypt(cipherText);
   if (sink.Count() != shownBefore) return kExitFailure;
+  if (plain.empty() && cipherText.size() < 2) {
+    // Too short to hold one byte; Decrypt may answer it without a message.
+    WriteDiagnostic("Text not Hex data");
+    return kExitFailure;
+  }
   WriteLine(plain);
   return kExitSuccess;
 }
