@@ -57,7 +57,9 @@ int RunFileCommand(Direction direction, const std::filesystem::path& input,
   const std::int32_t status = direction == Direction::kEncrypt
                                   ? cipher.FileEncrypt(input, output, progress)
                                   : cipher.FileDecrypt(output, input, progress);
-  return status == 0 ? kExitSuccess : kExitFailure;
+  if (status != 0) return kExitFailure;
+  if (bar) bar->Complete();
+  return kExitSuccess;
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ ProgressBar::~ProgressBar() {
 
 void ProgressBar::Update(std::uint64_t done, std::uint64_t total) {
   if (done > total) done = total;
+  m_Total = total;
   const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
   if (percent == m_ShownPercent && m_LineOpen) return;
   m_ShownPercent = percent;
@@ -30,6 +31,10 @@ void ProgressBar::Update(std::uint64_t done, std::uint64_t total) {
   std::fwrite(line.data(), 1, line.size(), m_Out);
   std::fflush(m_Out);
   m_LineOpen = true;
+}
+
+void ProgressBar::Complete() {
+  Update(m_Total, m_Total);
 }
 
 void ProgressBar::BreakLine() {

@@ -18,6 +18,9 @@ class ProgressBar {
   // Draws done of total bytes; redraws only when the shown percentage changes.
   void Update(std::uint64_t done, std::uint64_t total);
 
+  // Draws the bar full, once the operation has succeeded.
+  void Complete();
+
   // Ends the drawn line, so that a message can follow on a line of its own; the next Update
   // draws a fresh line.
   void BreakLine();
@@ -25,6 +28,7 @@ class ProgressBar {
  private:
   std::FILE* m_Out;
   std::string m_Label;
+  std::uint64_t m_Total = 0;
   int m_ShownPercent = -1;
   bool m_LineOpen = false;
 };
