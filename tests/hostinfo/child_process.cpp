@@ -9,101 +9,63 @@
 namespace hostseal::test {
 namespace {
 
-std::string ReadAll(int fd) {
-  std::string text;
+// Forks; the child runs body with its standard output on a pipe and must end with _exit. The
+// parent collects the output and gets it back when the child exits with status 0.
+std::optional<std::string> ForkAndCollect(const std::function<void()>& body) {
+  int ends[2];
+  if (::pipe(ends) != 0) return std::nullopt;
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(ends[1], STDOUT_FILENO);
+    ::close(ends[0]);
+    ::close(ends[1]);
+    body();
+    ::_exit(127);
+  }
+  ::close(ends[1]);
+  std::string output;
   char buffer[4096];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof(buffer));
+  for (ssize_t got; (got = ::read(ends[0], buffer, sizeof(buffer))) != 0;) {
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return text;
-    text.append(buffer, static_cast<std::size_t>(got));
+    if (got < 0) break;
+    output.append(buffer, static_cast<std::size_t>(got));
   }
-}
-
-void WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return;
-    done += static_cast<std::size_t>(put);
-  }
-}
-
-bool WaitForCleanExit(pid_t child) {
+  ::close(ends[0]);
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return false;
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return std::nullopt;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return output;
 }
 
 }  // namespace
 
 std::optional<std::vector<std::string>> RunInChild(
     const std::function<std::vector<std::string>()>& work) {
-  int ends[2];
-  if (::pipe(ends) != 0) return std::nullopt;
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child < 0) {
-    ::close(ends[0]);
-    ::close(ends[1]);
-    return std::nullopt;
-  }
-  if (child == 0) {
-    ::close(ends[0]);
+  const auto output = ForkAndCollect([&] {
     int code = 0;
     try {
-      std::string text;
-      for (const auto& line : work()) text += line + "\n";
-      WriteAll(ends[1], text);
+      for (const auto& line : work()) std::fputs((line + "\n").c_str(), stdout);
     } catch (...) {
       code = 1;
     }
-    ::close(ends[1]);
+    std::fflush(stdout);
     ::_exit(code);  // no exit handlers of the test program in the child
-  }
-  ::close(ends[1]);
-  const std::string text = ReadAll(ends[0]);
-  ::close(ends[0]);
-  if (!WaitForCleanExit(child)) return std::nullopt;
-
+  });
+  if (!output) return std::nullopt;
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const auto end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+  for (std::size_t start = 0, end; start < output->size(); start = end + 1) {
+    end = output->find('\n', start);
+    lines.push_back(output->substr(start, end - start));
   }
   return lines;
 }
 
 std::optional<std::string> RunCommand(const std::vector<std::string>& arguments) {
-  int ends[2];
-  if (arguments.empty() || ::pipe(ends) != 0) return std::nullopt;
   std::vector<char*> argv;
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child < 0) {
-    ::close(ends[0]);
-    ::close(ends[1]);
-    return std::nullopt;
-  }
-  if (child == 0) {
-    ::dup2(ends[1], STDOUT_FILENO);
-    ::close(ends[0]);
-    ::close(ends[1]);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(ends[1]);
-  std::string output = ReadAll(ends[0]);
-  ::close(ends[0]);
-  if (!WaitForCleanExit(child)) return std::nullopt;
-  return output;
+  return ForkAndCollect([&] { ::execvp(argv[0], argv.data()); });
 }
 
 bool IsRoot() {

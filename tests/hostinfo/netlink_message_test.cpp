@@ -28,7 +28,6 @@ std::vector<std::byte> MessageWithAttributes(
 TEST(NetlinkMessage, RequestsReadBackAsTheyWereBuilt) {
   auto datagram = MessageWithAttributes(
       {{IFLA_IFNAME, std::string("eth0\0", 5)}, {IFLA_ADDRESS, "abcdef"}, {IFLA_MTU, "xyz"}});
-  EXPECT_EQ(datagram.size() % 4, 0U);
   // Two messages in one datagram.
   const auto copy = datagram;
   datagram.insert(datagram.end(), copy.begin(), copy.end());
@@ -41,9 +40,7 @@ TEST(NetlinkMessage, RequestsReadBackAsTheyWereBuilt) {
     EXPECT_EQ(ReadHeader<ifinfomsg>(message.payload)->ifi_index, 7);
     const AttributeView attributes(message.payload, sizeof(ifinfomsg));
     EXPECT_EQ(attributes.FindString(IFLA_IFNAME), "eth0");
-    const auto address = attributes.Find(IFLA_ADDRESS);
-    ASSERT_TRUE(address.has_value());
-    EXPECT_EQ(address->size(), 6U);
+    EXPECT_EQ(attributes.Find(IFLA_ADDRESS).value_or(std::span<const std::byte>{}).size(), 6U);
     EXPECT_EQ(attributes.FindValue<std::uint32_t>(IFLA_MTU), std::nullopt);  // three bytes
     EXPECT_EQ(attributes.Find(IFLA_MASTER), std::nullopt);
   }

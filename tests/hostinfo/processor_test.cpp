@@ -121,7 +121,6 @@ TEST_F(FakeCpuTree, ProcessorsAreGroupedByPackageInNumericOrder) {
   AddCpu(3, nullptr);  // offline: no topology
   fs::create_directories(m_Root / "cpufreq");
   fs::create_directories(m_Root / "cpu4x");
-  std::ofstream(m_Root / "online") << "0-2,10\n";
   using Packages = std::vector<std::pair<long, std::vector<int>>>;
   EXPECT_EQ(Flatten(rtnl::ReadProcessorPackages(m_Root)), (Packages{{0, {1, 10}}, {1, {0, 2}}}));
 }
