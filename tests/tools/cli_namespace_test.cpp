@@ -43,7 +43,7 @@ class CliNamespace : public ::testing::Test {
     m_Dir = pattern;
     WriteFile(m_Dir + "/hosts",
               "127.0.0.1 localhost\n10.9.0.1 hostseal-test\n10.1.2.3 alpha.invalid\n"
-              "::1 v6only.invalid\n");
+              "fd00::5 v6only.invalid\n");
     WriteFile(m_Dir + "/nsswitch.conf", "hosts: files\n");
     WriteFile(m_Dir + "/resolv.conf", "nameserver 127.0.0.1\n");
     const ProcessResult probe = InNamespaces(ProcessRun{{"/bin/true"}, {}, {}, {}, {}});
