@@ -34,16 +34,6 @@ std::string Bytes(std::size_t n, unsigned seed) {
   return out;
 }
 
-std::string HexText(const std::string& bytes, bool lowerCase) {
-  const char* digits = lowerCase ? "0123456789abcdef" : "0123456789ABCDEF";
-  std::string out;
-  for (const char c : bytes) {
-    out += digits[(c >> 4) & 0xF];
-    out += digits[c & 0xF];
-  }
-  return out;
-}
-
 class CliFile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,10 +59,9 @@ class CliFile : public ::testing::Test {
   fs::path m_Dir;
 };
 
+// The file commands print nothing on standard output.
 void ExpectResult(const ProcessResult& r, int status, const std::string& err) {
-  EXPECT_EQ(r.status, status);
-  EXPECT_EQ(r.out, "");  // the file commands print nothing on standard output
-  EXPECT_EQ(r.err, err);
+  testing::ExpectResult(r, status, "", err);
 }
 
 TEST_F(CliFile, CipherFilesMatchOpenSslAndDecryptBack) {
@@ -86,9 +75,9 @@ TEST_F(CliFile, CipherFilesMatchOpenSslAndDecryptBack) {
   };
   const std::vector<Case> all = {
       {{}, builtIn},
-      {{"--key", HexText(key16, false)}, key16},
-      {{"--key", HexText(key24, true)}, key24},
-      {{"--key", HexText(key32, false)}, key32},
+      {{"--key", Hex(key16)}, key16},
+      {{"--key", Hex(key24, "", 1, true)}, key24},
+      {{"--key", Hex(key32)}, key32},
       {{"--passphrase", "short"}, "short" + std::string(11, '\0')},
       {{"--passphrase", phrase40, "--bits", "256"}, phrase40.substr(0, 32)},
       {{"--passphrase", "中", "--bits", "192"}, "中" + std::string(21, '\0')},

@@ -2,6 +2,7 @@
 // AES in ECB mode from OpenSSL's libcrypto as the independent oracle of the cipher output.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <cstdlib>
@@ -58,6 +59,26 @@ inline std::string AesEcb(const std::string& key, const std::string& data, bool 
   }
   out.resize(static_cast<std::size_t>(n + tail));
   return out;
+}
+
+// Upper- or lower-case hex digits, a separator before every group of `group` bytes.
+inline std::string Hex(const std::string& bytes, const std::string& separator = "",
+                       std::size_t group = 1, bool lowerCase = false) {
+  const char* digits = lowerCase ? "0123456789abcdef" : "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i != 0 && i % group == 0) out += separator;
+    out += digits[(bytes[i] >> 4) & 0xF];
+    out += digits[bytes[i] & 0xF];
+  }
+  return out;
+}
+
+inline void ExpectResult(const ProcessResult& r, int status, const std::string& out,
+                         const std::string& err) {
+  EXPECT_EQ(r.status, status);
+  EXPECT_EQ(r.out, out);
+  EXPECT_EQ(r.err, err);
 }
 
 inline std::string ReadFile(const std::string& path) {

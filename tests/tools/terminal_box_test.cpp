@@ -1,10 +1,8 @@
-// The terminal box: status lines with and without ANSI colours, and when colours are wanted.
+// The terminal box: status lines with and without ANSI colours. When colours are wanted is
+// tested through `hostseal identity` on a pseudo-terminal.
 #include "hostseal/ui/terminal_box.hpp"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <sstream>
 
@@ -36,28 +34,6 @@ TEST(TerminalBox, WritesLinesWithColoursOnlyWhenSwitchedOn) {
             "\x1b[31mkind 3\x1b[0m\n"
             "\x1b[1;38;2;153;102;51mtwo\x1b[0m\n"
             "\x1b[1;38;2;153;102;51mlines\x1b[0m");
-}
-
-TEST(TerminalBox, ColoursOnATerminalUnlessNoColorIsSet) {
-  const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(terminal, 0);
-  ASSERT_EQ(::grantpt(terminal), 0);
-  ASSERT_EQ(::unlockpt(terminal), 0);
-  const int follower = ::open(::ptsname(terminal), O_RDWR | O_NOCTTY);
-  ASSERT_GE(follower, 0);
-  int pipeFds[2];
-  ASSERT_EQ(::pipe(pipeFds), 0);
-
-  ::unsetenv("NO_COLOR");
-  EXPECT_TRUE(TerminalBox::ColoursWanted(follower));
-  EXPECT_FALSE(TerminalBox::ColoursWanted(pipeFds[1]));
-  ::setenv("NO_COLOR", "", 1);
-  EXPECT_TRUE(TerminalBox::ColoursWanted(follower));
-  ::setenv("NO_COLOR", "1", 1);
-  EXPECT_FALSE(TerminalBox::ColoursWanted(follower));
-  ::unsetenv("NO_COLOR");
-
-  for (const int fd : {terminal, follower, pipeFds[0], pipeFds[1]}) ::close(fd);
 }
 
 }  // namespace
