@@ -18,13 +18,6 @@ constexpr const char* kNativeUtf16 =
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr auto kFailed = static_cast<std::size_t>(-1);
 
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 [[noreturn]] void RaiseConversionFailure(const CodePageEntry& codePage, int error) {
   throw RaisedError(kInvalidCallOrArgument, "Invalid procedure call or argument: conversion with " +
                                                 std::string(codePage.iconvName) + " failed (" +
@@ -67,16 +60,12 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
       continue;
     }
     if (error != EILSEQ && error != EINVAL) RaiseConversionFailure(*m_CodePage, error);
-    // Not in the code page, a lone surrogate or one cut off at the end: the default character,
-    // once for each 16-bit unit.
-    const std::size_t units =
-        IsHighSurrogate(text[pos]) && pos + 1 < text.size() && IsLowSurrogate(text[pos + 1]) ? 2
-                                                                                             : 1;
-    if (out.size() - written < units) out.resize(written + units + 4 * (text.size() - pos));
-    for (std::size_t k = 0; k < units; ++k) {
-      out[written++] = static_cast<Byte>(m_CodePage->defaultCharacter);
-    }
-    pos += units;
+    // Not in the code page, a lone surrogate or one cut off at the end: the default character.
+    // An unmappable surrogate pair takes two rounds, its low half then being a lone surrogate,
+    // so it gives two default characters, one per 16-bit unit.
+    if (written == out.size()) out.resize(written + 1 + 4 * (text.size() - pos));
+    out[written++] = static_cast<Byte>(m_CodePage->defaultCharacter);
+    ++pos;
     m_ToBytes.Reset();
   }
   out.resize(written);
