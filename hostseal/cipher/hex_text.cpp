@@ -42,6 +42,27 @@ void PutByte(char16_t* out, Byte b) {
 }
 
 #if defined(__SSE2__)
+// Writes the 32 digits of 16 bytes.
+void EncodeSixteenBytes(const Byte* in, char16_t* out) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const auto digits = [](__m128i n) {
+    // "0" + n, and 7 more for "A" to "F", which follow "9" after seven other characters.
+    const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(n, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+    return _mm_add_epi8(_mm_add_epi8(n, _mm_set1_epi8('0')), letter);
+  };
+  const __m128i high = digits(_mm_and_si128(_mm_srli_epi16(x, 4), nibble));
+  const __m128i low = digits(_mm_and_si128(x, nibble));
+  const __m128i first = _mm_unpacklo_epi8(high, low);  // the digits of bytes 0 to 7
+  const __m128i second = _mm_unpackhi_epi8(high, low);
+  const __m128i zero = _mm_setzero_si128();
+  auto* o = reinterpret_cast<__m128i*>(out);
+  _mm_storeu_si128(o, _mm_unpacklo_epi8(first, zero));
+  _mm_storeu_si128(o + 1, _mm_unpackhi_epi8(first, zero));
+  _mm_storeu_si128(o + 2, _mm_unpacklo_epi8(second, zero));
+  _mm_storeu_si128(o + 3, _mm_unpackhi_epi8(second, zero));
+}
+
 // Reads 16 characters into 8 bytes when all 16 are digits; otherwise writes nothing.
 bool DecodeSixteenDigits(const char16_t* in, Byte* out) {
   const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
@@ -73,16 +94,39 @@ std::size_t HexTextLength(std::size_t count, std::size_t groupSize) {
 }
 
 std::u16string BytesToHexText(std::span<const Byte> bytes, std::size_t groupSize) {
-  // The text starts as all spaces, so only the digits need writing.
-  std::u16string text(HexTextLength(bytes.size(), groupSize), u' ');
+  std::u16string text;
+  text.reserve(HexTextLength(bytes.size(), groupSize));
+  // The digits are made in a small buffer that stays in the cache and appended from there,
+  // so the text's own memory is written once, not first filled and then overwritten.
+  constexpr std::size_t kChunk = 2048;
+  char16_t chunk[kChunk];
+  std::size_t used = 0;
   const std::size_t group = groupSize == 0 ? bytes.size() : groupSize;
-  char16_t* out = text.data();
   std::size_t i = 0;
   while (i < bytes.size()) {
     const std::size_t end = bytes.size() - i < group ? bytes.size() : i + group;
-    for (; i < end; ++i, out += 2) PutByte(out, bytes[i]);
-    out += 2;  // the separator
+    while (i < end) {
+      if (used + 34 > kChunk) {
+        text.append(chunk, used);
+        used = 0;
+      }
+#if defined(__SSE2__)
+      if (end - i >= 16) {
+        EncodeSixteenBytes(bytes.data() + i, chunk + used);
+        i += 16;
+        used += 32;
+        continue;
+      }
+#endif
+      PutByte(chunk + used, bytes[i++]);
+      used += 2;
+    }
+    if (i < bytes.size()) {
+      chunk[used++] = u' ';
+      chunk[used++] = u' ';
+    }
   }
+  text.append(chunk, used);
   return text;
 }
 
