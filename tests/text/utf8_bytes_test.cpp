@@ -1,11 +1,8 @@
-// UTF-8 with byte-order mark, packed text and ANSI bytes; glibc's iconv is the oracle for
-// random text (the library's UTF-8 encoder does not use iconv).
+// UTF-8 with byte-order mark, packed text and ANSI bytes.
 #include "hostseal/text/utf8_bytes.hpp"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -39,42 +36,6 @@ TEST(Utf8Bytes, OddLengthsSurvivePacking) {
   // A zero byte in the last pair is data, not filler.
   EXPECT_EQ(TextToUTF8Bytes(std::u16string(u"abc\0", 4)).Bytes().back(), 0);
   EXPECT_EQ(TextToUTF8Bytes(std::u16string(u"ab\0", 3)).Size(), 6u);
-}
-
-TEST(Utf8Bytes, RandomTextMatchesIconv) {
-  iconv_t cd = iconv_open("UTF-8", "UTF-16LE");
-  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::mt19937 rng(8);
-  for (int round = 0; round < 300; ++round) {
-    std::u16string text;
-    for (std::size_t n = rng() % 40; n > 0; --n) {
-      const auto cp =
-          static_cast<char32_t>(rng() % 3 == 0 ? 0x10000 + rng() % 0xFFFFF : 1 + rng() % 0xD7FF);
-      if (cp >= 0x10000) {
-        text += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-        text += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-      } else {
-        text += static_cast<char16_t>(cp);
-      }
-    }
-    std::string in;
-    for (char16_t c : text) {
-      in += static_cast<char>(c & 0xFF);
-      in += static_cast<char>(c >> 8);
-    }
-    std::string out(in.size() * 2 + 3, '\0');
-    char* ip = in.data();
-    char* op = out.data() + 3;
-    std::size_t il = in.size();
-    std::size_t ol = out.size() - 3;
-    ASSERT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<std::size_t>(-1));
-    out.resize(out.size() - ol);
-    out.replace(0, 3, "\xEF\xBB\xBF");
-    EXPECT_EQ(TextToUTF8Bytes(text), ByteArray(std::vector<Byte>(out.begin(), out.end())));
-    EXPECT_EQ(UnpackUtf8Text(std::get<std::u16string>(GB2312ToUTF8(text, 8))),
-              TextToUTF8Bytes(text));
-  }
-  iconv_close(cd);
 }
 
 TEST(AnsiBytes, EncodeToBytesHasNoTerminatingZero) {
