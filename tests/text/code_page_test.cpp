@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -115,21 +116,33 @@ TEST(CodePage, UnknownNumbersRaiseAndLeaveTheSettingAlone) {
   EXPECT_EQ(AnsiCodePage(), 1252);
 }
 
+// Sets an environment variable for one scope, or removes it for nullptr.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : m_Name(name) {
+    const char* old = std::getenv(name);
+    if (old != nullptr) m_Old = old;
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedVariable() { m_Old ? setenv(m_Name, m_Old->c_str(), 1) : unsetenv(m_Name); }
+
+ private:
+  const char* m_Name;
+  std::optional<std::string> m_Old;
+};
+
 TEST(CodePage, EnvironmentChoosesTheDefault) {
-  setenv("HOSTSEAL_CODEPAGE", "936", 1);
-  EXPECT_EQ(DetectAnsiCodePage(), 936);
+  const ScopedVariable unset("HOSTSEAL_CODEPAGE", nullptr);
+  for (const char* locale : {"C", "POSIX", "C.UTF-8"}) {
+    const ScopedVariable lcAll("LC_ALL", locale);
+    EXPECT_EQ(DetectAnsiCodePage(), 65001) << locale;
+    const ScopedVariable variable("HOSTSEAL_CODEPAGE", "936");
+    EXPECT_EQ(DetectAnsiCodePage(), 936);
+  }
   for (const char* bad : {"abc", "936x", "99999"}) {
-    setenv("HOSTSEAL_CODEPAGE", bad, 1);
+    const ScopedVariable variable("HOSTSEAL_CODEPAGE", bad);
     EXPECT_THROW(DetectAnsiCodePage(), RaisedError) << bad;
   }
-  unsetenv("HOSTSEAL_CODEPAGE");
-  const char* old = std::getenv("LC_ALL");
-  const std::string saved = old != nullptr ? old : "";
-  for (const char* locale : {"C", "POSIX", "C.UTF-8"}) {
-    setenv("LC_ALL", locale, 1);
-    EXPECT_EQ(DetectAnsiCodePage(), 65001) << locale;
-  }
-  old != nullptr ? setenv("LC_ALL", saved.c_str(), 1) : unsetenv("LC_ALL");
 }
 
 TEST(CodePage, ThreadsConvertWhileTheSettingChanges) {
