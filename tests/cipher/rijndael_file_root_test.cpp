@@ -1,0 +1,98 @@
+// File encryption against file systems that fail for real: a full tmpfs and a read-only
+// mount, each in a mount namespace of a forked child so that nothing outside it changes.
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "tests/cipher/cipher_test_support.hpp"
+#include "tests/cipher/file_test_support.hpp"
+#include "tests/support/recording_sink.hpp"
+
+namespace hostseal {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+
+class FileCipherMounts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root for mount namespaces";
+    c.SetCipherKey(ByteArray(testing::Sequence(32, 9)), 256);
+    std::filesystem::create_directory(dir / "mnt");
+    WriteFile(dir / "plain", testing::RandomBytes(9'000'001, 11));
+  }
+
+  // Runs check in a child with a private mount namespace in which setup has mounted dir/mnt.
+  std::string InNamespace(const std::function<std::string()>& check) const {
+    return testing::RunInChild([&]() -> std::string {
+      if (::unshare(CLONE_NEWNS) != 0) return "unshare failed";
+      if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+        return "making mounts private failed";
+      }
+      if (::mount("hostseal-test", (dir / "mnt").c_str(), "tmpfs", 0, "size=6m") != 0) {
+        return "mounting tmpfs failed";
+      }
+      return check();
+    });
+  }
+
+  static std::string ExpectNumber(const std::function<void()>& call, std::int32_t number) {
+    try {
+      call();
+      return "no error raised";
+    } catch (const RaisedError& e) {
+      if (e.Number() == number) return "";
+      return "error " + std::to_string(e.Number()) + ": " + e.Description();
+    }
+  }
+
+  cRijndael c;
+  testing::TempFolder dir;
+};
+
+TEST_F(FileCipherMounts, FullDiskKeepsTargetAndLeavesNoTemporaryFile) {
+  const std::string failure = InNamespace([&]() -> std::string {
+    const auto target = dir / "mnt" / "cipher";
+    WriteFile(target, testing::Sequence(100));
+    const std::size_t before = testing::CountOpenDescriptors();
+    std::string result = ExpectNumber([&] { c.FileEncrypt(dir / "plain", target, {}); }, 61);
+    if (ReadFile(target) != testing::Sequence(100)) result += "; target changed";
+    if (std::filesystem::file_size(target) != 100 ||
+        std::distance(std::filesystem::directory_iterator(dir / "mnt"),
+                      std::filesystem::directory_iterator()) != 1) {
+      result += "; something stayed beside the target";
+    }
+    if (testing::CountOpenDescriptors() != before) result += "; descriptors leaked";
+    return result;
+  });
+  EXPECT_EQ(failure, "");
+}
+
+TEST_F(FileCipherMounts, ReadOnlyFolderRaisesPermissionDenied) {
+  const std::string failure = InNamespace([&]() -> std::string {
+    const auto mnt = dir / "mnt";
+    WriteFile(mnt / "cipher", testing::Sequence(100));
+    if (::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+      return "remounting read-only failed";
+    }
+    std::string result =
+        ExpectNumber([&] { c.FileEncrypt(dir / "plain", mnt / "cipher", {}); }, 70);
+    result += ExpectNumber([&] { c.FileEncrypt(dir / "plain", mnt / "new", {}); }, 70);
+    if (ReadFile(mnt / "cipher") != testing::Sequence(100)) result += "; target changed";
+    if (std::filesystem::exists(mnt / "new")) result += "; a file was created";
+    return result;
+  });
+  EXPECT_EQ(failure, "");
+}
+
+}  // namespace
+}  // namespace hostseal
