@@ -1,5 +1,6 @@
 #include "hostseal/cipher/chunk_runner.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <memory>
@@ -44,8 +45,10 @@ void RunChunks(std::uint64_t count, std::size_t bufferSize,
       const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
       std::uint64_t reported = 0;
       while (takeChunk(buffer.get())) {
-        const std::uint64_t complete = done.load();
-        if (complete > reported && complete < count && report) {
+        // The last chunk is left out so that a report always comes before the end, and a
+        // caller that stops there stops the whole run.
+        const std::uint64_t complete = std::min(done.load(), count - 1);
+        if (complete > reported && report) {
           reported = complete;
           report(complete);
         }

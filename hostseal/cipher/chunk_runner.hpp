@@ -17,8 +17,9 @@
 namespace hostseal {
 
 // job(index, buffer) handles chunk `index` with a buffer of bufferSize bytes (contents left by
-// an earlier chunk). After a chunk of its own the calling thread calls report(done) with the
-// number of chunks complete, when that number grew and is still below count.
+// an earlier chunk). After each chunk of its own the calling thread calls report(done) with
+// the number of chunks complete, counted up to count - 1, whenever that number grew; so with
+// more than one chunk there is at least one report, and it comes before RunChunks returns.
 void RunChunks(std::uint64_t count, std::size_t bufferSize,
                const std::function<void(std::uint64_t index, Byte* buffer)>& job,
                const std::function<void(std::uint64_t done)>& report);

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -26,7 +25,7 @@ namespace hostseal::testing {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hostseal-file-XXXXXX");
+    std::string pattern = (Base() / "hostseal-file-XXXXXX");
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     m_Path = pattern;
   }
@@ -51,6 +50,17 @@ class TempFolder {
   }
 
  private:
+  // TMPDIR when set; otherwise memory-backed /dev/shm where there is one, so that flushing
+  // the files to disk costs the tests nothing.
+  static std::filesystem::path Base() {
+    std::error_code error;
+    if (std::getenv("TMPDIR") == nullptr && std::filesystem::is_directory("/dev/shm", error) &&
+        ::access("/dev/shm", W_OK) == 0) {
+      return "/dev/shm";
+    }
+    return std::filesystem::temp_directory_path();
+  }
+
   std::filesystem::path m_Path;
 };
 
@@ -64,7 +74,10 @@ inline void WriteFile(const std::filesystem::path& path, const std::vector<Byte>
 inline std::vector<Byte> ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
-  return std::vector<Byte>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::vector<Byte> bytes(std::filesystem::file_size(path));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return bytes;
 }
 
 inline std::vector<Byte> RandomBytes(std::size_t n, std::uint64_t seed) {

@@ -100,7 +100,7 @@ TEST_F(FileCipher, SmallSizesMatchArrayFramingUnderEveryKeyLength) {
 
 TEST_F(FileCipher, ChunkBoundarySizesMatchArrayFraming) {
   std::random_device device;
-  const std::size_t randomSize = 8'000'017 + device() % 4'000'000;
+  const std::size_t randomSize = 8'000'017 + device() % 1'000'000;
   for (std::size_t n : {std::size_t{3'999'999}, std::size_t{4'000'000}, std::size_t{4'000'016},
                         std::size_t{8'000'001}, randomSize}) {
     ExpectRoundTrip(testing::RandomBytes(n, n));
@@ -228,7 +228,7 @@ TEST_F(FileCipher, OnePathForBothFilesIsReadBeforeItIsReplaced) {
 }
 
 TEST_F(FileCipher, FailureWhileWritingKeepsTargetAndRemovesTemporaryFile) {
-  const std::vector<Byte> plain = testing::RandomBytes(3 * kChunk + 5, 4);
+  const std::vector<Byte> plain = testing::RandomBytes(2 * kChunk + 5, 4);
   WriteFile(dir / "plain", plain);
   WriteFile(dir / "cipher", testing::Sequence(64));
 
@@ -250,14 +250,16 @@ TEST_F(FileCipher, FailureWhileWritingKeepsTargetAndRemovesTemporaryFile) {
 
   // A progress callback that gives up abandons the work the same way.
   struct Stop {};
-  auto stop = [](std::uint64_t, std::uint64_t) { throw Stop{}; };
+  auto stop = [](std::uint64_t done, std::uint64_t total) {
+    if (done < total) throw Stop{};
+  };
   EXPECT_THROW(c.FileEncrypt(dir / "plain", dir / "cipher", stop), Stop);
   EXPECT_EQ(ReadFile(dir / "cipher"), testing::Sequence(64));
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "plain"}));
 }
 
 TEST_F(FileCipher, NoDescriptorLeaksOnAnyPath) {
-  WriteFile(dir / "plain", testing::RandomBytes(2 * kChunk + 3, 5));
+  WriteFile(dir / "plain", testing::RandomBytes(kChunk + 3, 5));
   WriteFile(dir / "short", testing::Sequence(20));
   WriteFile(dir / "bad", CipherWithBadLengthField());
   WriteFile(dir / "regular", {});
@@ -269,7 +271,10 @@ TEST_F(FileCipher, NoDescriptorLeaksOnAnyPath) {
   EXPECT_EQ(c.FileDecrypt(dir / "back", dir / "bad", {}), 2);
   EXPECT_THROW(c.FileEncrypt(dir / "absent", dir / "cipher", {}), RaisedError);
   EXPECT_THROW(c.FileEncrypt(dir / "plain", dir / "regular" / "x", {}), RaisedError);
-  EXPECT_THROW(c.FileEncrypt(dir / "plain", dir / "cipher", [](auto, auto) { throw 1; }), int);
+  auto stop = [](std::uint64_t done, std::uint64_t total) {
+    if (done < total) throw 1;
+  };
+  EXPECT_THROW(c.FileEncrypt(dir / "plain", dir / "cipher", stop), int);
 
   EXPECT_EQ(testing::CountOpenDescriptors(), before);
 }
