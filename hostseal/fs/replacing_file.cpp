@@ -66,6 +66,9 @@ ReplacingFile::ReplacingFile(std::filesystem::path target) : m_Target(std::move(
       throw FileSystemError(ErrorNumber::kPathFileAccessError, kReplaceAction, m_Target,
                             "not a regular file");
     }
+    // Renaming only needs the folder to be writable; a file that could not be opened for
+    // writing is not replaced either.
+    if (::access(file.c_str(), W_OK) != 0) throw FileSystemError(errno, kCreateAction, m_Target);
   } else if (errno != ENOENT) {
     throw FileSystemError(errno, kCreateAction, m_Target);
   }

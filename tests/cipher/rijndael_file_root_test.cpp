@@ -1,5 +1,6 @@
 // File encryption against file systems that fail for real: a full tmpfs and a read-only
-// mount, each in a mount namespace of a forked child so that nothing outside it changes.
+// mount, each in a mount namespace of a forked child so that nothing outside it changes, and
+// permissions that stop an ordinary user (a child that has become nobody).
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -92,6 +93,33 @@ TEST_F(FileCipherMounts, ReadOnlyFolderRaisesPermissionDenied) {
     return result;
   });
   EXPECT_EQ(failure, "");
+}
+
+TEST_F(FileCipherMounts, OrdinaryUserIsStoppedByPermissions) {
+  namespace fs = std::filesystem;
+  constexpr uid_t kNobody = 65534;
+  fs::create_directory(dir / "locked");
+  WriteFile(dir / "readonly", testing::Sequence(100));
+  WriteFile(dir / "secret", testing::Sequence(100));
+  for (const char* name : {"", "plain", "locked", "readonly", "secret"}) {
+    ASSERT_EQ(::chown((dir / name).c_str(), kNobody, kNobody), 0) << name;
+  }
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(dir / "readonly", fs::perms::owner_read);
+  fs::permissions(dir / "secret", fs::perms::none);
+
+  const std::string failure = testing::RunInChild([&]() -> std::string {
+    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) return "cannot become nobody";
+    std::string result =
+        ExpectNumber([&] { c.FileEncrypt(dir / "plain", dir / "locked" / "out", {}); }, 70);
+    result += ExpectNumber([&] { c.FileEncrypt(dir / "plain", dir / "readonly", {}); }, 70);
+    result += ExpectNumber([&] { c.FileEncrypt(dir / "secret", dir / "out", {}); }, 70);
+    if (!fs::is_empty(dir / "locked") || fs::exists(dir / "out")) result += "; a file was created";
+    return result;
+  });
+  EXPECT_EQ(failure, "");
+  fs::permissions(dir / "readonly", fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(ReadFile(dir / "readonly"), testing::Sequence(100));
 }
 
 }  // namespace
