@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "hostseal/common/byte_array.hpp"
+#include "hostseal/common/raised_error.hpp"
 
 namespace hostseal::testing {
 
@@ -93,6 +94,16 @@ inline std::vector<Byte> RandomBytes(std::size_t n, std::uint64_t seed) {
   return out;
 }
 
+// The number of the RaisedError that call raises, 0 when it raises none.
+inline std::int32_t ErrorNumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const RaisedError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
 inline std::size_t CountOpenDescriptors() {
   std::size_t count = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
@@ -121,14 +132,9 @@ inline std::string RunInChild(const std::function<std::string()>& check) {
     } catch (const std::exception& e) {
       result = std::string("exception in child: ") + e.what();
     }
-    const char* data = result.data();
-    std::size_t left = result.size();
-    while (left > 0) {
-      const ssize_t put = ::write(fds[1], data, left);
-      if (put <= 0) break;
-      data += put;
-      left -= static_cast<std::size_t>(put);
-    }
+    const ssize_t ignored =
+        ::write(fds[1], result.data(), result.size());  // well below a pipe's capacity
+    static_cast<void>(ignored);
     ::_exit(result.empty() ? 0 : 1);
   }
   ::close(fds[1]);

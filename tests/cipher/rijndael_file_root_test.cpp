@@ -47,13 +47,8 @@ class FileCipherMounts : public ::testing::Test {
   }
 
   static std::string ExpectNumber(const std::function<void()>& call, std::int32_t number) {
-    try {
-      call();
-      return "no error raised";
-    } catch (const RaisedError& e) {
-      if (e.Number() == number) return "";
-      return "error " + std::to_string(e.Number()) + ": " + e.Description();
-    }
+    const std::int32_t raised = testing::ErrorNumberOf(call);
+    return raised == number ? "" : "; error number " + std::to_string(raised);
   }
 
   cRijndael c;

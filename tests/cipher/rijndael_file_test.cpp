@@ -107,15 +107,6 @@ TEST_F(FileCipher, ChunkBoundarySizesMatchArrayFraming) {
   }
 }
 
-TEST_F(FileCipher, NonAsciiNamesBecomeUtf8Paths) {
-  const std::u16string name = u"donn\u00e9es-\u6587\u4ef6.bin";
-  const std::u16string plain = FromUtf8(dir.Path().string()) + u"/" + name;
-  WriteFile(fs::path(ToUtf8(plain)), testing::Sequence(3));
-  EXPECT_EQ(c.FileEncrypt(plain, plain + u".enc"), 0);
-  EXPECT_TRUE(fs::exists(dir / "donn\xc3\xa9"
-                               "es-\xe6\x96\x87\xe4\xbb\xb6.bin.enc"));
-}
-
 TEST_F(FileCipher, WrongKeyKeepsEveryByteAndReportsStatusTwo) {
   const std::vector<Byte> cipher = CipherWithBadLengthField();
   WriteFile(dir / "cipher", cipher);
@@ -144,19 +135,12 @@ TEST_F(FileCipher, RefusedCipherSizesLeaveTargetAlone) {
 }
 
 TEST_F(FileCipher, MissingInputRaisesFileNotFoundAndCreatesNothing) {
-  for (bool encrypt : {true, false}) {
-    try {
-      if (encrypt) {
-        c.FileEncrypt(dir / "absent", dir / "out", {});
-      } else {
-        c.FileDecrypt(dir / "out", dir / "absent", {});
-      }
-      ADD_FAILURE() << "no error raised";
-    } catch (const RaisedError& e) {
-      EXPECT_EQ(e.Number(), 53);
-      EXPECT_NE(e.Description().find((dir / "absent").string()), std::string::npos)
-          << e.Description();
-    }
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "absent", dir / "out", {}); }), 53);
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileDecrypt(dir / "out", dir / "absent", {}); }), 53);
+  try {
+    c.FileEncrypt(dir / "absent", dir / "out", {});
+  } catch (const RaisedError& e) {
+    EXPECT_NE(e.Description().find((dir / "absent").string()), std::string::npos);
   }
   EXPECT_TRUE(dir.Names().empty());
 }
@@ -240,12 +224,9 @@ TEST_F(FileCipher, FailureWhileWritingKeepsTargetAndRemovesTemporaryFile) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{kChunk * 3 / 2, kChunk * 3 / 2};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "setrlimit failed";
-    try {
-      c.FileEncrypt(dir / "plain", dir / "cipher", {});
-      return "no error raised";
-    } catch (const RaisedError& e) {
-      return e.Number() == 61 ? "" : "error " + std::to_string(e.Number()) + ": " + e.Description();
-    }
+    const std::int32_t number =
+        testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "cipher", {}); });
+    return number == 61 ? "" : "error number " + std::to_string(number);
   });
   EXPECT_EQ(failure, "");
   EXPECT_EQ(ReadFile(dir / "cipher"), testing::Sequence(64));
@@ -384,17 +365,9 @@ TEST_F(FileCipher, FileBeyondTwoGibibytes) {
   ASSERT_EQ(c.FileDecrypt(dir / "back", dir / "cipher", {}), 0);
   ASSERT_EQ(fs::file_size(dir / "back"), L);
 
-  std::ifstream a(dir / "plain", std::ios::binary);
-  std::ifstream b(dir / "back", std::ios::binary);
-  std::vector<char> x(1 << 20), y(1 << 20);
-  for (std::uint64_t left = L; left > 0;) {
-    const auto n = static_cast<std::streamsize>(std::min<std::uint64_t>(left, x.size()));
-    a.read(x.data(), n);
-    b.read(y.data(), n);
-    ASSERT_TRUE(a && b);
-    ASSERT_TRUE(std::equal(x.begin(), x.begin() + n, y.begin())) << "differs near " << L - left;
-    left -= static_cast<std::uint64_t>(n);
-  }
+  const std::string compare =
+      "cmp -s '" + (dir / "plain").string() + "' '" + (dir / "back").string() + "'";
+  EXPECT_EQ(std::system(compare.c_str()), 0);
 }
 
 }  // namespace
