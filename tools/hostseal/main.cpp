@@ -51,6 +51,12 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
     // --help or --version: CLI11 prints them on standard output.
     app.exit(error);
+    try {
+      FlushStandardOutput();
+    } catch (const RaisedError& e) {
+      WriteDiagnostic(e.Description());
+      return kExitRaised;
+    }
     return kExitSuccess;
   }
   const std::vector<std::string> unknown = app.remaining();
