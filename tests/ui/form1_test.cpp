@@ -252,21 +252,6 @@ TEST_F(Form1Test, CancellingAFileDialogDoesNothing) {
   EXPECT_TRUE(m_OpenNames.empty());
 }
 
-TEST_F(Form1Test, TheKeyInputsFollowTheKindOfKey) {
-  auto* kind = Find<QComboBox>("KeyKindCbo");
-  auto* text = Find<QLineEdit>("KeyTxt");
-  auto* bits = Find<QComboBox>("KeyBitsCbo");
-  kind->setCurrentIndex(kind->findData(static_cast<int>(KeyChoice::Kind::kBuiltIn)));
-  EXPECT_FALSE(text->isEnabled());
-  EXPECT_FALSE(bits->isEnabled());
-  kind->setCurrentIndex(kind->findData(static_cast<int>(KeyChoice::Kind::kHexKey)));
-  EXPECT_TRUE(text->isEnabled());
-  EXPECT_FALSE(bits->isEnabled());
-  kind->setCurrentIndex(kind->findData(static_cast<int>(KeyChoice::Kind::kPassPhrase)));
-  EXPECT_TRUE(text->isEnabled());
-  EXPECT_TRUE(bits->isEnabled());
-}
-
 TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAnImageOfTheWindow) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

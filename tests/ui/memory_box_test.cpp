@@ -20,18 +20,10 @@ struct MemoryHarness {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Memory, StatusLogTest, MemoryHarness);
 
-TEST(MemoryBoxStatusLog, TakesTheFocusOncePerVisibleLine) {
-  MemoryBox box;
-  AddStatusLine(box, u"a", u"", 0);
-  box.SetVisible(false);
-  AddStatusLine(box, u"b", u"", 0);
-  EXPECT_EQ(box.FocusCount(), 1);
-  EXPECT_EQ(box.SelStart(), 3);  // just past the line
-}
-
 TEST(MemoryBoxStatusLog, AnErrorOfTheBoxReachesTheCallerAndNothingIsAppended) {
   MemoryBox box;
   AddStatusLine(box, u"before", u"", 0);
+  EXPECT_EQ(box.FocusCount(), 1);
   box.SetFocusFails(true);
   try {
     AddStatusLine(box, u"after", u"", 1);
@@ -62,13 +54,6 @@ TEST(MemoryBox, InsertsAtTheInsertionPointInTheFormatOfTheCharacterBefore) {
   box.SetSelStart(99);
   EXPECT_EQ(box.SelStart(), 4);
   EXPECT_EQ(box.FormatAt(4), MemoryBox::Format{});
-}
-
-TEST(MemoryBox, SplitsItsTextIntoLines) {
-  MemoryBox box;
-  EXPECT_TRUE(box.Lines().empty());
-  box.SetSelText(u"a\r\n\r\nb");
-  EXPECT_EQ(box.Lines(), (std::vector<std::u16string>{u"a", u"", u"b"}));
 }
 
 }  // namespace
