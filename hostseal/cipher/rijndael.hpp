@@ -34,6 +34,10 @@ class cRijndael {
  public:
   static constexpr std::int32_t kBlockSize = 16;
 
+  // The path that transforms blocks in this process: "vaes", "aes-ni" (the processor's AES
+  // instructions) or "portable" (lookup tables; HOSTSEAL_CPU=portable forces it).
+  static std::string_view Provider();
+
   cRijndael();  // messages go to the process default sink (standard error)
   explicit cRijndael(MessageSink& sink);
 

@@ -2,6 +2,7 @@
 // size and, when asked for, a length field in the last byte of the last block that holds the
 // plain length mod 16.
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -15,6 +16,16 @@ namespace hostseal {
 namespace {
 
 constexpr auto kBlock = static_cast<std::size_t>(cRijndael::kBlockSize);
+
+// A vector of `size` bytes for an output array that is about to be replaced: the array's own
+// storage when it is large enough and not shared with the input, else a new allocation. The
+// array is left untouched unless its storage is taken.
+std::vector<Byte> TakeStorage(ByteArray& output, bool sharedWithInput, std::size_t size) {
+  std::vector<Byte> storage;
+  if (!sharedWithInput && output.Bytes().capacity() >= size) storage.swap(output.Bytes());
+  storage.resize(size);
+  return storage;
+}
 
 }  // namespace
 
@@ -36,16 +47,20 @@ std::int32_t cRijndael::ArrayEncrypt(const ByteArray& plaintext, ByteArray& ciph
   const std::size_t C =
       lengthField ? (L / kBlock + 1) * kBlock : (L + kBlock - 1) / kBlock * kBlock;
 
-  std::vector<Byte> cipher(C, 0);
-  if (lengthField) cipher[C - 1] = static_cast<Byte>(L % kBlock);
+  // The output reuses the storage of the caller's cipher array, which is replaced anyway, when
+  // it is large enough; every byte of it is written below.
+  std::vector<Byte> cipher = TakeStorage(ciphertext, &plaintext == &ciphertext, C);
 
   const std::size_t whole = L / kBlock;
   EncryptBlocks(plain.data(), cipher.data(), whole);
   const std::size_t i = whole * kBlock;
-  // The tail is at most 15 bytes, so it never reaches the length field in byte C - 1.
-  std::copy(plain.begin() + static_cast<std::ptrdiff_t>(i), plain.end(),
-            cipher.begin() + static_cast<std::ptrdiff_t>(i));
-  if (i < C) EncryptBlocks(cipher.data() + i, cipher.data() + i, 1);
+  if (i < C) {
+    // The last block: the plain tail (at most 15 bytes), zero bytes, and the length field.
+    std::array<Byte, kBlock> last{};
+    std::copy(plain.begin() + static_cast<std::ptrdiff_t>(i), plain.end(), last.begin());
+    if (lengthField) last[kBlock - 1] = static_cast<Byte>(L % kBlock);
+    EncryptBlocks(last.data(), cipher.data() + i, 1);
+  }
 
   // Replaced only now: plaintext and ciphertext may be one object.
   ciphertext = ByteArray(std::move(cipher));
@@ -68,7 +83,7 @@ std::int32_t cRijndael::ArrayDecrypt(ByteArray& plaintext, const ByteArray& ciph
     return -1;
   }
 
-  std::vector<Byte> plain(C);
+  std::vector<Byte> plain = TakeStorage(plaintext, &plaintext == &ciphertext, C);
   DecryptBlocks(cipher.data(), plain.data(), C / kBlock);
 
   std::int32_t status = 0;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hostseal/cipher/block_backend.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 
@@ -52,7 +53,16 @@ std::size_t BlockOffset(const ByteArray& array, std::int32_t start) {
 
 }  // namespace
 
+std::string_view cRijndael::Provider() {
+  return cipher_backend::ActiveName();
+}
+
 void cRijndael::EncryptBlocks(const Byte* in, Byte* out, std::size_t n) const {
+  // Without a key the tables alone give the defined result (SubBytes and ShiftRows).
+  if (const auto* hardware = cipher_backend::Active(); hardware != nullptr && numRounds > 0) {
+    hardware->encrypt(encRoundKey.data(), numRounds, in, out, n);
+    return;
+  }
   const Word* rk = encRoundKey.data();
   const int Nr = numRounds;
   for (std::size_t block = 0; block < n; ++block, in += kBlockSize, out += kBlockSize) {
@@ -91,6 +101,10 @@ void cRijndael::EncryptBlocks(const Byte* in, Byte* out, std::size_t n) const {
 }
 
 void cRijndael::DecryptBlocks(const Byte* in, Byte* out, std::size_t n) const {
+  if (const auto* hardware = cipher_backend::Active(); hardware != nullptr && numRounds > 0) {
+    hardware->decrypt(decRoundKey.data(), numRounds, in, out, n);
+    return;
+  }
   const Word* rk = decRoundKey.data();
   const int Nr = numRounds;
   for (std::size_t block = 0; block < n; ++block, in += kBlockSize, out += kBlockSize) {

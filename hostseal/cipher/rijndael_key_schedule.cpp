@@ -1,6 +1,7 @@
 // The key schedule: encryption round keys by the AES key expansion and, in the same call,
 // the decryption round keys of the equivalent inverse cipher.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -57,7 +58,7 @@ std::int32_t cRijndael::SetCipherKey(const ByteArray& pass, std::int32_t KeyBits
   // Expand into a scratch copy first, so that nothing changes before the key is complete.
   std::array<Word, 60> w = encRoundKey;
   for (int j = 0; j < Nk; ++j) {
-    const Byte* k = key + 4 * j;
+    const Byte* k = key + static_cast<std::ptrdiff_t>(4 * j);
     w[j] = static_cast<Word>(k[0]) | (static_cast<Word>(k[1]) << 8) |
            (static_cast<Word>(k[2]) << 16) | (static_cast<Word>(k[3]) << 24);
   }

@@ -95,6 +95,22 @@ TEST_F(ArrayFraming, RoundTripsEveryLength) {
   }
 }
 
+TEST_F(ArrayFraming, OutputArraysAreReplacedWhateverTheyHeld) {
+  // Output arrays that held other bytes, more or fewer, at other first indexes.
+  for (std::size_t length : {0u, 5u, 16u, 33u}) {
+    for (std::size_t junk : {0u, 7u, 64u, 200u}) {
+      ByteArray cipher(std::vector<Byte>(junk, 0xA5), 3);
+      cipher.Bytes().reserve(256);
+      EXPECT_EQ(c.ArrayEncrypt(ByteArray(Sequence(length)), cipher, 1), 0);
+      EXPECT_EQ(cipher, Encrypted(Sequence(length), 1));
+      ByteArray plain(std::vector<Byte>(junk, 0x5A), -2);
+      plain.Bytes().reserve(256);
+      EXPECT_EQ(c.ArrayDecrypt(plain, cipher, 1), 0);
+      EXPECT_EQ(plain, ByteArray(Sequence(length)));
+    }
+  }
+}
+
 TEST_F(ArrayFraming, OneArrayMayBeBothArguments) {
   ByteArray buffer(Sequence(20));
   const ByteArray expected = Encrypted(Sequence(20), 1);

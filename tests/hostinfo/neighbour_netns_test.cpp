@@ -1,0 +1,155 @@
+// MAC::GetMacAddress and GetDefaultRouteInterface inside two network namespaces joined by a
+// veth pair that the test creates: every packet stays between the two namespaces.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <tuple>
+
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/hostinfo/default_route.hpp"
+#include "hostseal/hostinfo/mac.hpp"
+#include "tests/hostinfo/child_process.hpp"
+#include "tests/hostinfo/network_namespace.hpp"
+
+namespace hostseal {
+namespace {
+
+using test::NetworkNamespace;
+using namespace std::chrono_literals;
+
+constexpr char kNearAddress[] = "10.213.7.1";
+constexpr char kPeerAddress[] = "10.213.7.2";
+constexpr char kNearMac[] = "02:00:00:ab:00:0f";
+constexpr char kPeerMac[] = "00:0c:29:0a:0b:01";
+
+class NeighbourNamespaces : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!test::IsRoot()) return;
+    s_Near = std::make_unique<NetworkNamespace>(test::UniqueName("hostseal-near-"));
+    s_Far = std::make_unique<NetworkNamespace>(test::UniqueName("hostseal-far-"));
+    s_NearLink = test::UniqueName("hs") + "n";
+    s_FarLink = s_NearLink.substr(0, s_NearLink.size() - 1) + "f";
+    s_Ready = s_Near->Created() && s_Far->Created() &&
+              s_Near->Ip({"link", "add", s_NearLink, "type", "veth", "peer", "name", s_FarLink,
+                          "netns", s_Far->Name()}) &&
+              s_Near->Ip({"link", "set", s_NearLink, "address", kNearMac}) &&
+              s_Far->Ip({"link", "set", s_FarLink, "address", kPeerMac}) &&
+              s_Near->Ip({"addr", "add", std::string(kNearAddress) + "/24", "brd", "+", "dev",
+                          s_NearLink}) &&
+              s_Far->Ip({"addr", "add", std::string(kPeerAddress) + "/24", "dev", s_FarLink}) &&
+              s_Near->Ip({"link", "set", "lo", "up"}) && s_Far->Ip({"link", "set", "lo", "up"}) &&
+              s_Near->Ip({"link", "set", s_NearLink, "up"}) &&
+              s_Far->Ip({"link", "set", s_FarLink, "up"}) &&
+              s_Far->Ip({"route", "add", "default", "via", kNearAddress, "dev", s_FarLink});
+  }
+  static void TearDownTestSuite() {
+    s_Far.reset();
+    s_Near.reset();
+  }
+  void SetUp() override {
+    if (!test::IsRoot()) GTEST_SKIP() << "needs root to create network namespaces";
+    ASSERT_TRUE(s_Ready) << "could not build the veth pair between the test's namespaces";
+  }
+
+  // Runs GetMacAddress for each text inside a namespace; each result is the text it set, or
+  // "false:" followed by the unchanged value of sMac.
+  static std::vector<std::string> QueryMacs(const NetworkNamespace& space,
+                                            const std::vector<std::string>& texts,
+                                            std::chrono::milliseconds bound) {
+    const auto lines = test::RunInChild([&]() -> std::vector<std::string> {
+      if (!space.Enter()) return {"!setns"};
+      std::vector<std::string> results;
+      for (const auto& text : texts) {
+        std::u16string mac = u"keep";
+        const bool found = MAC::GetMacAddress(FromUtf8(text), mac, bound);
+        results.push_back((found ? "" : "false:") + ToUtf8(mac));
+      }
+      return results;
+    });
+    return lines.value_or(std::vector<std::string>{"!child"});
+  }
+
+  static std::unique_ptr<NetworkNamespace> s_Near;
+  static std::unique_ptr<NetworkNamespace> s_Far;
+  static std::string s_NearLink;
+  static std::string s_FarLink;
+  static bool s_Ready;
+};
+
+std::unique_ptr<NetworkNamespace> NeighbourNamespaces::s_Near;
+std::unique_ptr<NetworkNamespace> NeighbourNamespaces::s_Far;
+std::string NeighbourNamespaces::s_NearLink;
+std::string NeighbourNamespaces::s_FarLink;
+bool NeighbourNamespaces::s_Ready = false;
+
+TEST_F(NeighbourNamespaces, PeerIsResolvedAndThenFoundInTheTable) {
+  // The first query starts the resolution; the second finds the learned entry.
+  const auto results = QueryMacs(*s_Near, {kPeerAddress, kPeerAddress}, 1000ms);
+  EXPECT_EQ(results, (std::vector<std::string>{"00-C-29-A-B-1", "00-C-29-A-B-1"}));
+  const auto table = test::RunCommand({"ip", "-n", s_Near->Name(), "neigh", "show", kPeerAddress});
+  ASSERT_TRUE(table.has_value());
+  EXPECT_NE(table->find(kPeerMac), std::string::npos) << *table;
+}
+
+TEST_F(NeighbourNamespaces, OwnInterfacesGiveTheAddressThatIpLinkShows) {
+  for (const auto& [space, link, mac] : {std::tuple{s_Near.get(), s_NearLink, kNearMac},
+                                         std::tuple{s_Far.get(), s_FarLink, kPeerMac}}) {
+    const auto shown = test::RunCommand({"ip", "-n", space->Name(), "-br", "link", "show", link});
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_NE(shown->find(mac), std::string::npos) << *shown;
+  }
+  EXPECT_EQ(QueryMacs(*s_Near, {kNearAddress}, 300ms),
+            (std::vector<std::string>{"2-00-00-AB-00-F"}));
+  EXPECT_EQ(QueryMacs(*s_Far, {kPeerAddress}, 300ms), (std::vector<std::string>{"00-C-29-A-B-1"}));
+}
+
+TEST_F(NeighbourNamespaces, TableEntriesFollowTheTextRules) {
+  ASSERT_TRUE(s_Near->Ip({"neigh", "replace", "10.213.7.9", "lladdr", "00:1a:0c:00:ff:05", "dev",
+                          s_NearLink, "nud", "permanent"}));
+  ASSERT_TRUE(s_Near->Ip({"neigh", "replace", "10.213.7.10", "lladdr", "00:00:00:00:12:34", "dev",
+                          s_NearLink, "nud", "permanent"}));
+  EXPECT_EQ(QueryMacs(*s_Near, {"10.213.7.9", "10.213.7.10"}, 300ms),
+            (std::vector<std::string>{"00-1A-C-00-FF-5", "false:keep"}));
+}
+
+TEST_F(NeighbourNamespaces, AddressesWithoutAnAnswerGiveFalseAndKeepTheText) {
+  const std::vector<std::string> texts = {
+      "10.213.7.3",    // in the subnet, nobody there: bounded wait
+      "0.0.0.0",       //
+      "127.0.0.1",     // loopback's all-zero address
+      "127.0.0.2",     //
+      "10.213.7.255",  // the subnet's broadcast
+      "192.0.2.77",    // no route from this namespace
+      "224.0.0.1",     //
+      " 10.213.7.2",  "10.213.7.2 ",  "10.213.7",    "10.213.7.2.5",
+      "256.1.1.1",    "010.213.7.2",  "10.213.07.2", "",
+      "10..7.2",      "0x0a.213.7.2", "-1.2.3.4",
+  };
+  const auto results = QueryMacs(*s_Near, texts, 300ms);
+  ASSERT_EQ(results.size(), texts.size()) << (results.empty() ? "" : results.front());
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(results[i], "false:keep") << "\"" << texts[i] << "\"";
+  }
+}
+
+TEST_F(NeighbourNamespaces, DefaultRouteInterfaceIsFoundOnlyWhereThereIsOne) {
+  const auto lines = test::RunInChild([&]() -> std::vector<std::string> {
+    std::vector<std::string> results;
+    for (const auto* space : {s_Far.get(), s_Near.get()}) {
+      if (!space->Enter()) return {"!setns"};
+      const auto found = GetDefaultRouteInterface();
+      results.push_back(found ? ToUtf8(found->name) + " " + ToUtf8(found->address) + " " +
+                                    ToUtf8(found->mac)
+                              : "none");
+    }
+    return results;
+  });
+  ASSERT_TRUE(lines.has_value());
+  EXPECT_EQ(*lines,
+            (std::vector<std::string>{s_FarLink + " " + kPeerAddress + " 00-C-29-A-B-1", "none"}));
+}
+
+}  // namespace
+}  // namespace hostseal
