@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/hostinfo/cpu.hpp"
@@ -26,8 +27,11 @@ std::u16string GetLocalHostName();
 // The queries the operation makes; the defaults ask this machine. Tests replace them.
 struct HostQueries {
   std::function<std::u16string()> hostName = GetLocalHostName;
-  std::function<std::u16string(const std::u16string&)> hostIP = DNS::GetHostIP;
-  std::function<bool(std::u16string, std::u16string&)> macAddress = MAC::GetMacAddress;
+  std::function<std::u16string(const std::u16string&)> hostIP = [](const std::u16string& name) {
+    return DNS::GetHostIP(name);
+  };
+  std::function<bool(std::u16string, std::u16string&)> macAddress =
+      [](std::u16string ip, std::u16string& mac) { return MAC::GetMacAddress(std::move(ip), mac); };
   std::function<std::u16string()> cpu = [] { return GetCpu(); };
   std::function<std::optional<InterfaceIdentity>()> defaultRoute = GetDefaultRouteInterface;
 };
