@@ -225,6 +225,16 @@ TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
                                  kGreen}));
   EXPECT_TRUE(ReadFile(back) == content);
   EXPECT_TRUE(m_Sink.messages.empty());
+
+  // Under another pass phrase the length field is out of range: red, and the cipher's warning.
+  Find<QLineEdit>("KeyTxt")->setText(QStringLiteral("another phrase"));
+  m_OpenNames = {sealed};
+  m_SaveNames = {back};
+  Click("DecryptFileCmd");
+  lines = Lines();
+  ASSERT_EQ(lines.size(), 3U);
+  EXPECT_EQ(lines[2].color, kRed);
+  EXPECT_EQ(m_Sink.messages.size(), 1U);
 }
 
 TEST_F(Form1Test, AFileErrorBecomesARedLineAndTheWindowWorksOn) {
