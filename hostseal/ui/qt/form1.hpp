@@ -55,9 +55,6 @@ class Form1 final : public QWidget {
   // Writes the window as a PNG image; false when the file cannot be written.
   bool SaveScreenshot(const QString& fileName);
 
-  // The status log, for callers that add lines of their own.
-  RichTextBox& StatusLog() { return *m_StatusBox; }
-
  private:
   void BuildStatusFrame();
   QWidget* BuildOperations();
