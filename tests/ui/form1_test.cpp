@@ -178,15 +178,6 @@ TEST_F(Form1Test, DecryptOfTextWithoutHexDigitsIsRedAndTheMessageGoesToTheSink) 
   EXPECT_TRUE(Result().isEmpty());
 }
 
-TEST_F(Form1Test, EmptyInputIsRefusedWithoutAskingTheCipher) {
-  SetInput(QString());
-  Click("EncryptCmd");
-  Click("DecryptCmd");
-  EXPECT_EQ(Lines(), (std::vector<ShownLine>{{u"Encrypt text: no text to encrypt", kRed},
-                                             {u"Decrypt text: no cipher text to decrypt", kRed}}));
-  EXPECT_TRUE(m_Sink.messages.empty());
-}
-
 TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -250,16 +241,6 @@ TEST_F(Form1Test, AFileErrorBecomesARedLineAndTheWindowWorksOn) {
   EXPECT_GT(lines[0].text.size(), std::u16string(u"Encrypt file: ").size());
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.bin"))));
   EXPECT_TRUE(m_Form.isEnabled());
-}
-
-TEST_F(Form1Test, CancellingAFileDialogDoesNothing) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  Click("EncryptFileCmd");  // open dialog cancelled
-  m_OpenNames = {dir.filePath(QStringLiteral("any.bin"))};
-  Click("DecryptFileCmd");  // save dialog cancelled
-  EXPECT_TRUE(Lines().empty());
-  EXPECT_TRUE(m_OpenNames.empty());
 }
 
 TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAnImageOfTheWindow) {
