@@ -13,8 +13,8 @@ packages=(
   # tests: GoogleTest; OpenSSL's libcrypto and tool as an independent AES oracle;
   # iproute2 for network namespaces; dnsmasq for a resolver that the tests control
   googletest libgtest-dev libssl-dev openssl iproute2 dnsmasq-base
-  # benchmarks
-  libbenchmark-dev hyperfine
+  # benchmarks; time for GNU time's peak-memory figure in bench/file_vs_dd.sh
+  libbenchmark-dev hyperfine time
   # fuzzing and sanitizer runtimes
   clang libclang-rt-14-dev
 )

@@ -63,7 +63,10 @@ class cRijndael {
   std::int32_t FileDecrypt(const std::u16string& PlaintextFileName,
                            const std::u16string& CiphertextFileName) const;
 
-  // Bytes done and bytes in all, called at most once per chunk.
+  // Bytes of the input file done and in all: called on the caller's thread at most once per
+  // chunk, with growing values, and once more with done == total when the output is in place.
+  // A callback that throws before that last call abandons the operation; the output file
+  // then keeps its former content.
   using FileProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
   std::int32_t FileEncrypt(const std::filesystem::path& plainFile,
                            const std::filesystem::path& cipherFile,

@@ -1,4 +1,6 @@
-// EncodeToBytes: text to bytes of the system's ANSI code page, without a terminating zero.
+// EncodeToBytes: text to bytes of the system's ANSI code page (see code_page.hpp), without a
+// terminating zero. The whole text is converted; a U+0000 inside it gives a zero byte and does
+// not end the conversion.
 #pragma once
 
 #include <string>

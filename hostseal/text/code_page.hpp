@@ -1,7 +1,20 @@
 // The system's ANSI code page: the process-wide code page through which text becomes bytes
 // and bytes become text, as a Windows code-page number (936, 1252, 65001, ...).
 //
+// The setting starts from the environment: the variable HOSTSEAL_CODEPAGE when it is set,
+// otherwise the code page of the character set of the locale's LC_CTYPE (the plain C and POSIX
+// locales count as UTF-8, 65001). SetAnsiCodePage replaces it for the whole process. The
+// setting may be read and changed from several threads.
+//
+// Text to bytes works like Windows' WideCharToMultiByte: ASCII gives one byte, other characters
+// the code page's multi-byte sequence, and a character the code page cannot hold its default
+// character "?" (a surrogate pair gives two, UTF-8 turns a lone surrogate into U+FFFD). Bytes
+// to text is the reverse; a sequence that is not valid becomes U+FFFD, one for each byte that
+// cannot start a character, so nothing is dropped.
+//
 // The cipher's pass phrases and text encryption and EncodeToBytes all convert through here.
+// An unknown code-page number raises RaisedError 5 "Invalid procedure call or argument" with a
+// description that names the number; nothing falls back silently to another code page.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +27,19 @@
 
 namespace hostseal {
 
-// The code page in force.
+// The code page in force. Raises when the environment names an unknown code page and no
+// SetAnsiCodePage has replaced it.
 std::int32_t AnsiCodePage();
 
 // Sets the code page for the whole process; an unknown number raises a RaisedError.
 void SetAnsiCodePage(std::int32_t codePage);
+
+// The code page that the environment asks for now: HOSTSEAL_CODEPAGE, else the locale's
+// character set. AnsiCodePage starts from this value, read once.
+std::int32_t DetectAnsiCodePage();
+
+// True when codePage names a code page that the conversions know.
+bool IsKnownCodePage(std::int32_t codePage);
 
 // Text to bytes of the code page in force: ASCII one byte, other characters the code page's
 // multi-byte sequence, the code page's default character where it has none.
@@ -26,5 +47,9 @@ std::vector<Byte> TextToAnsiBytes(std::u16string_view text);
 
 // Bytes of the code page in force to text; invalid sequences become U+FFFD.
 std::u16string AnsiBytesToText(std::span<const Byte> bytes);
+
+// The same conversions through a code page given by number.
+std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage);
+std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage);
 
 }  // namespace hostseal

@@ -1,0 +1,64 @@
+#include "hostseal/cipher/chunk_runner.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <thread>
+
+namespace hostseal {
+
+void RunChunks(std::uint64_t count, std::size_t bufferSize,
+               const std::function<void(std::uint64_t index, Byte* buffer)>& job,
+               const std::function<void(std::uint64_t done)>& report) {
+  std::atomic<std::uint64_t> next{0};
+  std::atomic<std::uint64_t> done{0};
+  std::atomic<bool> stop{false};
+  std::exception_ptr helperFailure;
+
+  // Takes chunks until none is left or a thread has failed; true when a chunk was done.
+  auto takeChunk = [&](Byte* buffer) {
+    if (stop.load()) return false;
+    const std::uint64_t index = next.fetch_add(1);
+    if (index >= count) return false;
+    job(index, buffer);
+    done.fetch_add(1);
+    return true;
+  };
+
+  {
+    std::jthread helper;  // joined when this block is left, on every path
+    if (count > 1 && std::thread::hardware_concurrency() > 1) {
+      helper = std::jthread([&] {
+        try {
+          const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
+          while (takeChunk(buffer.get())) {
+          }
+        } catch (...) {
+          helperFailure = std::current_exception();
+          stop.store(true);
+        }
+      });
+    }
+
+    try {
+      const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
+      std::uint64_t reported = 0;
+      while (takeChunk(buffer.get())) {
+        // The last chunk is left out so that a report always comes before the end, and a
+        // caller that stops there stops the whole run.
+        const std::uint64_t complete = std::min(done.load(), count - 1);
+        if (complete > reported && report) {
+          reported = complete;
+          report(complete);
+        }
+      }
+    } catch (...) {
+      stop.store(true);
+      throw;
+    }
+  }
+  if (helperFailure) std::rethrow_exception(helperFailure);
+}
+
+}  // namespace hostseal

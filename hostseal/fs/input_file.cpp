@@ -1,0 +1,66 @@
+#include "hostseal/fs/input_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "hostseal/fs/file_error.hpp"
+
+namespace hostseal {
+
+namespace {
+
+constexpr std::string_view kReadAction = "cannot read";
+
+// Only regular files have a length to plan by; opening a FIFO could also block forever.
+void RequireRegular(const struct stat& info, const std::filesystem::path& path) {
+  if (S_ISDIR(info.st_mode)) throw FileSystemError(EISDIR, kReadAction, path);
+  if (!S_ISREG(info.st_mode)) {
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, kReadAction, path,
+                          "not a regular file");
+  }
+}
+
+}  // namespace
+
+InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
+  CheckFileName(m_Path);
+  struct stat info {};
+  if (::stat(m_Path.c_str(), &info) != 0) throw FileSystemError(errno, kReadAction, m_Path);
+  RequireRegular(info, m_Path);
+
+  int fd = -1;
+  do {
+    fd = ::open(m_Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) throw FileSystemError(errno, kReadAction, m_Path);
+  m_Fd = FileDescriptor(fd);
+
+  // The length that counts is that of the file actually opened.
+  if (::fstat(fd, &info) != 0) throw FileSystemError(errno, kReadAction, m_Path);
+  RequireRegular(info, m_Path);
+  m_Size = static_cast<std::uint64_t>(info.st_size);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+void InputFile::ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const {
+  while (n > 0) {
+    const ssize_t got = ::pread(m_Fd.Get(), buffer, n, static_cast<off_t>(offset));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw FileSystemError(errno, kReadAction, m_Path);
+    }
+    if (got == 0) {
+      throw FileSystemError(ErrorNumber::kPathFileAccessError, kReadAction, m_Path,
+                            "the file became shorter while it was read");
+    }
+    buffer += got;
+    n -= static_cast<std::size_t>(got);
+    offset += static_cast<std::uint64_t>(got);
+  }
+}
+
+}  // namespace hostseal

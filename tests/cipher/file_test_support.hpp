@@ -1,0 +1,159 @@
+// Helpers for the file-encryption tests: a temporary folder, whole-file reads and writes,
+// open-descriptor counts, and running a check in a forked child process.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "hostseal/common/byte_array.hpp"
+#include "hostseal/common/raised_error.hpp"
+
+namespace hostseal::testing {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (Base() / "hostseal-file-XXXXXX");
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    m_Path = pattern;
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(m_Path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(m_Path, ignored);
+  }
+  const std::filesystem::path& Path() const { return m_Path; }
+  std::filesystem::path operator/(const std::string& name) const { return m_Path / name; }
+
+  // The names in the folder, to see that no temporary file stayed behind.
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Path)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  // TMPDIR when set; otherwise memory-backed /dev/shm where there is one, so that flushing
+  // the files to disk costs the tests nothing.
+  static std::filesystem::path Base() {
+    std::error_code error;
+    if (std::getenv("TMPDIR") == nullptr && std::filesystem::is_directory("/dev/shm", error) &&
+        ::access("/dev/shm", W_OK) == 0) {
+      return "/dev/shm";
+    }
+    return std::filesystem::temp_directory_path();
+  }
+
+  std::filesystem::path m_Path;
+};
+
+inline void WriteFile(const std::filesystem::path& path, const std::vector<Byte>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+inline std::vector<Byte> ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  std::vector<Byte> bytes(std::filesystem::file_size(path));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return bytes;
+}
+
+inline std::vector<Byte> RandomBytes(std::size_t n, std::uint64_t seed) {
+  std::mt19937_64 engine(seed);
+  std::vector<Byte> out(n);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word = engine();
+    for (int k = 0; k < 8; ++k, word >>= 8)
+      out[i + static_cast<std::size_t>(k)] = static_cast<Byte>(word);
+  }
+  for (; i < n; ++i) out[i] = static_cast<Byte>(engine());
+  return out;
+}
+
+// The number of the RaisedError that call raises, 0 when it raises none.
+inline std::int32_t ErrorNumberOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const RaisedError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+inline std::size_t CountOpenDescriptors() {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
+
+// Runs check in a forked child and returns what it returned: empty for success, otherwise a
+// description of what went wrong. The child leaves with _exit, so nothing of the test
+// framework runs twice.
+inline std::string RunInChild(const std::function<std::string()>& check) {
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC) != 0) return "pipe failed";
+  const pid_t pid = ::fork();
+  if (pid < 0) {
+    ::close(fds[0]);
+    ::close(fds[1]);
+    return "fork failed";
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::string result;
+    try {
+      result = check();
+    } catch (const std::exception& e) {
+      result = std::string("exception in child: ") + e.what();
+    }
+    const ssize_t ignored =
+        ::write(fds[1], result.data(), result.size());  // well below a pipe's capacity
+    static_cast<void>(ignored);
+    ::_exit(result.empty() ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::string result;
+  char chunk[256];
+  for (;;) {
+    const ssize_t got = ::read(fds[0], chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    result.append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(fds[0]);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (result.empty() && !(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+    result = "child ended abnormally, status " + std::to_string(status);
+  }
+  return result;
+}
+
+}  // namespace hostseal::testing
