@@ -13,6 +13,10 @@ packages=(
   # tests: GoogleTest; OpenSSL's libcrypto and tool as an independent AES oracle;
   # iproute2 for the network namespaces of the host-query tests
   googletest libgtest-dev libssl-dev openssl iproute2
+  # constant-time check: valgrind's memcheck and its client-request header memcheck.h
+  # (tests/cipher/ctgrind_*), which mark keys and data secret and report every branch or
+  # memory index that depends on them
+  valgrind
   # benchmarks; time for GNU time's peak-memory figure in bench/file_vs_dd.sh
   libbenchmark-dev hyperfine time
   # fuzzing and sanitizer runtimes

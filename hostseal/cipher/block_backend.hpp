@@ -7,6 +7,12 @@
 // cipher. The table code inside cRijndael is the portable path and the reference; a hardware
 // back-end is chosen once, at the first use, from the processor's features, unless
 // HOSTSEAL_CPU=portable asks for the tables.
+//
+// Timing: the hardware back-ends neither branch on nor index memory by key or data (checked
+// under valgrind's memcheck, tests/cipher/ctgrind_test.cpp). The table path and the key
+// schedule look up tables by secret bytes, so cache timing can reveal the key to code that
+// shares the processor; the table path runs only where the AES instructions are missing, and
+// the key schedule once per key.
 #pragma once
 
 #include <cstddef>

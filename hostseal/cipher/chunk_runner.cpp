@@ -4,6 +4,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <thread>
 
 namespace hostseal {
@@ -29,16 +30,21 @@ void RunChunks(std::uint64_t count, std::size_t bufferSize,
   {
     std::jthread helper;  // joined when this block is left, on every path
     if (count > 1 && std::thread::hardware_concurrency() > 1) {
-      helper = std::jthread([&] {
-        try {
-          const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
-          while (takeChunk(buffer.get())) {
+      // The helper only saves time: when no thread can be started (a process or memory
+      // limit), the calling thread does every chunk itself.
+      try {
+        helper = std::jthread([&] {
+          try {
+            const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
+            while (takeChunk(buffer.get())) {
+            }
+          } catch (...) {
+            helperFailure = std::current_exception();
+            stop.store(true);
           }
-        } catch (...) {
-          helperFailure = std::current_exception();
-          stop.store(true);
-        }
-      });
+        });
+      } catch (const std::system_error&) {
+      }
     }
 
     try {

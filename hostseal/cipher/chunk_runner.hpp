@@ -1,5 +1,6 @@
 // RunChunks: works through numbered chunks of a file on the calling thread and, when the
-// machine has a second core and there is more than one chunk, one helper thread.
+// machine has a second core and there is more than one chunk, one helper thread (none when the
+// system refuses to start one: the calling thread then does all chunks).
 //
 // Each thread owns one chunk buffer for the whole run, so memory stays at two buffers however
 // long the file. The jobs must not depend on each other's order (chunks of the file framing

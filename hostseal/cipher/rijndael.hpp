@@ -41,6 +41,12 @@ class cRijndael {
   cRijndael();  // messages go to the process default sink (standard error)
   explicit cRijndael(MessageSink& sink);
 
+  // A copy carries the key and wipes its own round keys when it goes; assignment overwrites
+  // every round-key word of the target.
+  cRijndael(const cRijndael&) = default;
+  cRijndael& operator=(const cRijndael&) = default;
+  ~cRijndael();  // wipes the round keys
+
   std::u16string Encrypt(const std::u16string& strInfo);
   std::u16string Decrypt(const std::u16string& strInfo);
 
@@ -102,7 +108,8 @@ class cRijndael {
   Table invTable0{}, invTable1{}, invTable2{}, invTable3{}, invSBox{};
   std::array<Word, 10> roundConst{};
 
-  // Keyed state, written only by SetCipherKey.
+  // Keyed state, written only by SetCipherKey (and wiped by the destructor). Words beyond
+  // the current schedule are zero: a shorter key clears what a longer one left there.
   std::int32_t numRounds = 0;
   std::array<Word, 60> encRoundKey{};
   std::array<Word, 60> decRoundKey{};

@@ -1,5 +1,7 @@
 // The key schedule: encryption round keys by the AES key expansion and, in the same call,
-// the decryption round keys of the equivalent inverse cipher.
+// the decryption round keys of the equivalent inverse cipher. Key material that is no longer
+// needed (the scratch schedule, the words an earlier longer key left, the round keys of an
+// object that goes, the pass-phrase bytes) is wiped.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +10,7 @@
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/text/code_page.hpp"
 
 namespace hostseal {
@@ -30,6 +33,12 @@ constexpr unsigned Byte3(Word w) {
 }
 
 }  // namespace
+
+cRijndael::~cRijndael() {
+  SecureWipe(encRoundKey.data(), sizeof encRoundKey);
+  SecureWipe(decRoundKey.data(), sizeof decRoundKey);
+  numRounds = 0;
+}
 
 std::int32_t cRijndael::SetCipherKey(const ByteArray& pass, std::int32_t KeyBits) {
   int Nk = 0;
@@ -56,7 +65,9 @@ std::int32_t cRijndael::SetCipherKey(const ByteArray& pass, std::int32_t KeyBits
   const Byte* key = pass.Bytes().data() + start;
 
   // Expand into a scratch copy first, so that nothing changes before the key is complete.
-  std::array<Word, 60> w = encRoundKey;
+  // It starts at zero, so the words beyond this schedule come out zero: nothing of an earlier,
+  // longer key stays behind.
+  std::array<Word, 60> w{};
   for (int j = 0; j < Nk; ++j) {
     const Byte* k = key + static_cast<std::ptrdiff_t>(4 * j);
     w[j] = static_cast<Word>(k[0]) | (static_cast<Word>(k[1]) << 8) |
@@ -93,6 +104,7 @@ std::int32_t cRijndael::SetCipherKey(const ByteArray& pass, std::int32_t KeyBits
   }
 
   encRoundKey = w;
+  SecureWipe(w.data(), sizeof w);
   numRounds = Nr;
   BuildDecryptionKeys(4);
   return 0;
@@ -100,6 +112,9 @@ std::int32_t cRijndael::SetCipherKey(const ByteArray& pass, std::int32_t KeyBits
 
 void cRijndael::BuildDecryptionKeys(std::int32_t Nb) {
   const int Nr = numRounds;
+  // Words beyond this schedule may hold those of an earlier, longer key.
+  const auto used = static_cast<std::size_t>((Nr + 1) * Nb);
+  SecureWipe(decRoundKey.data() + used, (decRoundKey.size() - used) * sizeof(Word));
   // Round keys in reverse order: the last encryption round key is used first.
   for (int r = 0; r <= Nr; ++r) {
     for (int c = 0; c < Nb; ++c) {
@@ -116,9 +131,14 @@ void cRijndael::BuildDecryptionKeys(std::int32_t Nb) {
 }
 
 std::int32_t cRijndael::SetCipherKeyString(const std::u16string& PassPhrase, std::int32_t KeyBits) {
-  std::vector<Byte> bytes = TextToAnsiBytes(PassPhrase);
-  bytes.resize(32, 0);  // cut after byte 31, or filled up with zero bytes
-  return SetCipherKey(ByteArray(std::move(bytes)), KeyBits);
+  std::vector<Byte> phrase = TextToAnsiBytes(PassPhrase);
+  const SecretBytesGuard phraseGuard(phrase);
+  // Cut after byte 31, or filled up with zero bytes. A new buffer rather than a resize, which
+  // could move the pass-phrase bytes and free the old buffer unwiped.
+  ByteArray key(std::vector<Byte>(32, 0));
+  const SecretBytesGuard keyGuard(key.Bytes());
+  std::copy_n(phrase.begin(), std::min<std::size_t>(phrase.size(), 32), key.Bytes().begin());
+  return SetCipherKey(key, KeyBits);
 }
 
 }  // namespace hostseal

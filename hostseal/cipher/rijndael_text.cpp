@@ -1,4 +1,5 @@
 // The text interface: text to hexadecimal cipher text under the built-in pass phrase, and back.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -10,6 +11,7 @@
 #include "hostseal/cipher/pass_phrase.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/text/code_page.hpp"
 
 namespace hostseal {
@@ -23,7 +25,8 @@ constexpr std::size_t kKeyBufferSize = 32;
 }  // namespace
 
 std::u16string cRijndael::Encrypt(const std::u16string& strInfo) {
-  const ByteArray key = StringToKey(kBuiltInPassPhrase);
+  ByteArray key = StringToKey(kBuiltInPassPhrase);
+  const SecretBytesGuard keyGuard(key.Bytes());
   const ByteArray plain(TextToAnsiBytes(strInfo));
   SetCipherKey(key, kTextKeyBits);
   // Without the length field an empty text has no block at all and gives empty hex text.
@@ -38,7 +41,8 @@ std::u16string cRijndael::Encrypt(const std::u16string& strInfo) {
 std::u16string cRijndael::Decrypt(const std::u16string& strInfo) {
   std::u16string result;
   try {
-    const ByteArray key = StringToKey(kBuiltInPassPhrase);
+    ByteArray key = StringToKey(kBuiltInPassPhrase);
+    const SecretBytesGuard keyGuard(key.Bytes());
     ByteArray cipher;
     if (HexToBytes(strInfo, cipher) == 0) {
       // The key stays as the caller left it.
@@ -59,8 +63,12 @@ std::u16string cRijndael::Decrypt(const std::u16string& strInfo) {
 }
 
 ByteArray cRijndael::StringToKey(const std::u16string& text) const {
-  std::vector<Byte> key = TextToAnsiBytes(text);
-  key.resize(kKeyBufferSize, 0);
+  std::vector<Byte> bytes = TextToAnsiBytes(text);
+  const SecretBytesGuard bytesGuard(bytes);
+  // Cut after byte 31, or filled up with zero bytes; copied into a buffer of its own, since a
+  // resize could move the bytes and free the old buffer unwiped.
+  std::vector<Byte> key(kKeyBufferSize, 0);
+  std::copy_n(bytes.begin(), std::min(bytes.size(), kKeyBufferSize), key.begin());
   return ByteArray(std::move(key));
 }
 

@@ -34,7 +34,9 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
 
   int fd = -1;
   do {
-    fd = ::open(m_Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // O_NONBLOCK: should a FIFO take the file's place after the check above, opening it
+    // returns at once instead of waiting for a writer. Regular files ignore the flag.
+    fd = ::open(m_Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw FileSystemError(errno, kReadAction, m_Path);
   m_Fd = FileDescriptor(fd);
@@ -42,6 +44,7 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   // The length that counts is that of the file actually opened.
   if (::fstat(fd, &info) != 0) throw FileSystemError(errno, kReadAction, m_Path);
   RequireRegular(info, m_Path);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // plain blocking reads from here
   m_Size = static_cast<std::uint64_t>(info.st_size);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }

@@ -1,6 +1,7 @@
 #include "hostseal/fs/replacing_file.hpp"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +122,14 @@ void ReplacingFile::RemoveTemporary() noexcept {
 }
 
 void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
+  // A write past the process's file-size limit would raise SIGXFSZ, whose default action ends
+  // the process; such a write fails here instead, as the call would have with the signal
+  // ignored.
+  rlimit limit{};
+  if (n > 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      offset + n > static_cast<std::uint64_t>(limit.rlim_cur)) {
+    throw FileSystemError(EFBIG, kWriteAction, m_Target);
+  }
   const auto start = static_cast<off_t>(offset);
   const auto length = static_cast<off_t>(n);
   while (n > 0) {

@@ -33,7 +33,9 @@ class ReplacingFile {
   const std::filesystem::path& TemporaryPath() const noexcept { return m_Temporary; }
 
   // Writes all n bytes at offset, retrying short and interrupted writes. Different threads
-  // may write different ranges at the same time.
+  // may write different ranges at the same time. A write beyond the process's file-size limit
+  // (RLIMIT_FSIZE) raises 61 before anything is written, instead of the process receiving
+  // SIGXFSZ.
   void WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const;
 
   // Flushes the content to disk and renames it over the target. On failure the temporary

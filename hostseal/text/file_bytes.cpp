@@ -81,12 +81,21 @@ std::string PathOf(const std::u16string& name) {
 
 void LoadFileBytes(const std::u16string& sFileName, ByteArray& aData, std::int16_t& nSize) {
   const std::string path = PathOf(sFileName);
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer, possibly forever; for a
+  // regular file the flag changes nothing.
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (file.Get() < 0) RaiseErrno(errno, path);
 
   struct stat status {};
   if (::fstat(file.Get(), &status) != 0) RaiseErrno(errno, path);
   if (S_ISDIR(status.st_mode)) RaiseErrno(EISDIR, path);
+  // Only a regular file has a length to read by: a FIFO, socket or device reports none (or 0),
+  // which would pass for an empty file.
+  if (!S_ISREG(status.st_mode)) {
+    throw RaisedError(ErrorNumber::kPathFileAccessError,
+                      "Path/File access error: " + path + " (not a regular file)");
+  }
+  ::fcntl(file.Get(), F_SETFL, ::fcntl(file.Get(), F_GETFL) & ~O_NONBLOCK);
   if (status.st_size > std::numeric_limits<std::int16_t>::max()) throw RaisedError::Overflow();
   const auto size = static_cast<std::size_t>(status.st_size);
 

@@ -124,7 +124,13 @@ TEST(RijndaelKeySchedule, ShorterKeyAfterLongerKeyActsLikeAFreshObject) {
   reused.ArrayEncrypt(plain, a, 1);
   fresh.ArrayEncrypt(plain, b, 1);
   EXPECT_EQ(a, b);
-  EXPECT_NE(Access::EncRoundKey(reused)[50], 0u);  // the old words are still there, unused
+  // Nothing of the longer key stays behind: the words beyond the new schedule are zero.
+  EXPECT_EQ(Access::EncRoundKey(reused), Access::EncRoundKey(fresh));
+  EXPECT_EQ(Access::DecRoundKey(reused), Access::DecRoundKey(fresh));
+  for (std::size_t i = 44; i < 60; ++i) {
+    EXPECT_EQ(Access::EncRoundKey(reused)[i], 0u) << i;
+    EXPECT_EQ(Access::DecRoundKey(reused)[i], 0u) << i;
+  }
 }
 
 // The round keys in use after keying a fresh object with `key`.

@@ -1,0 +1,15 @@
+#include "hostseal/common/secure_wipe.hpp"
+
+#include <string.h>  // explicit_bzero (glibc)
+
+namespace hostseal {
+
+void SecureWipe(void* data, std::size_t size) noexcept {
+  if (data != nullptr && size != 0) ::explicit_bzero(data, size);
+}
+
+void SecureWipe(std::vector<Byte>& bytes) noexcept {
+  SecureWipe(bytes.data(), bytes.capacity());
+}
+
+}  // namespace hostseal

@@ -1,0 +1,183 @@
+// Faults injected into file encryption while it runs, and inputs that are not regular files:
+// an input that shrinks, disappears or is replaced between chunks, FIFOs, folders and devices
+// on either side, and the file-size limit with its signal left at the default. Every failure
+// must name the path, keep an existing target as it was, leave no temporary file and no open
+// descriptor.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/text/file_bytes.hpp"
+#include "tests/cipher/cipher_test_support.hpp"
+#include "tests/cipher/file_test_support.hpp"
+#include "tests/support/recording_sink.hpp"
+
+namespace hostseal {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr std::size_t kChunk = 4'000'000;
+
+// The error a call raises: its number, and whether its description names `path`.
+struct Raised {
+  std::int32_t number = 0;
+  bool namesPath = false;
+};
+
+Raised RaisedBy(const std::function<void()>& call, const fs::path& path) {
+  try {
+    call();
+  } catch (const RaisedError& e) {
+    return {e.Number(), e.Description().find(path.string()) != std::string::npos};
+  }
+  return {};
+}
+
+class FileFaults : public ::testing::Test {
+ protected:
+  void SetUp() override { c.SetCipherKey(ByteArray(testing::Sequence(16, 5)), 128); }
+
+  std::vector<Byte> ArrayEncrypted(const std::vector<Byte>& plain) const {
+    ByteArray cipher;
+    c.ArrayEncrypt(ByteArray(plain), cipher, 1);
+    return cipher.Bytes();
+  }
+
+  testing::RecordingSink sink;
+  cRijndael c{sink};
+  testing::TempFolder dir;
+};
+
+// The input is cut short at the first progress report. Chunks still to be read then fail;
+// only if the helper thread had already read every chunk may the run succeed, and then with
+// the whole original content.
+TEST_F(FileFaults, InputThatShrinksBetweenChunksFailsAndKeepsTheTarget) {
+  const std::vector<Byte> plain = testing::RandomBytes(5 * kChunk + 3, 21);
+  const std::vector<Byte> cipher = ArrayEncrypted(plain);
+  const std::vector<Byte> former = testing::Sequence(64);
+  for (bool encrypt : {true, false}) {
+    SCOPED_TRACE(encrypt ? "encrypt" : "decrypt");
+    const fs::path input = dir / "input";
+    const fs::path target = dir / "target";
+    WriteFile(input, encrypt ? plain : cipher);
+    WriteFile(target, former);
+    const std::size_t descriptors = testing::CountOpenDescriptors();
+    auto shrink = [&](std::uint64_t done, std::uint64_t total) {
+      if (done < total) fs::resize_file(input, 1000);
+    };
+    const Raised raised = RaisedBy(
+        [&] {
+          if (encrypt) {
+            c.FileEncrypt(input, target, shrink);
+          } else {
+            c.FileDecrypt(target, input, shrink);
+          }
+        },
+        input);
+    if (raised.number == 0) {
+      EXPECT_TRUE(ReadFile(target) == (encrypt ? cipher : plain));
+    } else {
+      EXPECT_EQ(raised.number, 75);
+      EXPECT_TRUE(raised.namesPath);
+      EXPECT_EQ(ReadFile(target), former);
+    }
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"input", "target"}));
+    EXPECT_EQ(testing::CountOpenDescriptors(), descriptors);
+  }
+}
+
+// The file that was opened is read to its end, whatever happens to its name meanwhile.
+TEST_F(FileFaults, InputRemovedOrReplacedWhileReadIsReadAsOpened) {
+  const std::vector<Byte> plain = testing::RandomBytes(3 * kChunk + 40, 22);
+  const fs::path input = dir / "input";
+  for (bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "replaced" : "removed");
+    WriteFile(input, plain);
+    bool done = false;
+    auto meddle = [&](std::uint64_t, std::uint64_t) {
+      if (std::exchange(done, true)) return;
+      fs::remove(input);
+      if (replace) WriteFile(input, testing::Sequence(100));
+    };
+    ASSERT_EQ(c.FileEncrypt(input, dir / "cipher", meddle), 0);
+    EXPECT_TRUE(ReadFile(dir / "cipher") == ArrayEncrypted(plain));
+  }
+}
+
+TEST_F(FileFaults, FifosFoldersAndDevicesAreRefusedOnEitherSideWithoutWaiting) {
+  WriteFile(dir / "plain", testing::Sequence(100));
+  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "cipher", {}), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);  // no writer: opening it would block
+  fs::create_directory(dir / "folder");
+  const std::size_t descriptors = testing::CountOpenDescriptors();
+
+  for (const fs::path& odd : {dir / "fifo", dir / "folder", fs::path("/dev/null")}) {
+    SCOPED_TRACE(odd.string());
+    for (const Raised& raised : {RaisedBy([&] { c.FileEncrypt(odd, dir / "out", {}); }, odd),
+                                 RaisedBy([&] { c.FileDecrypt(dir / "out", odd, {}); }, odd),
+                                 RaisedBy([&] { c.FileDecrypt(odd, dir / "cipher", {}); }, odd)}) {
+      EXPECT_EQ(raised.number, 75);
+      EXPECT_TRUE(raised.namesPath);
+    }
+    // The window's loader too: a FIFO or a device has no length and must not pass for empty.
+    ByteArray data(std::vector<Byte>{9});
+    std::int16_t size = 3;
+    EXPECT_EQ(RaisedBy([&] { LoadFileBytes(FromUtf8(odd.string()), data, size); }, odd).number, 75);
+    EXPECT_TRUE(data == ByteArray(std::vector<Byte>{9}) && size == 3);
+  }
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+  EXPECT_TRUE(fs::is_empty(dir / "folder"));
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "fifo", "folder", "plain"}));
+  EXPECT_EQ(testing::CountOpenDescriptors(), descriptors);
+}
+
+// With SIGXFSZ at its default action a write past the limit would end the process; the
+// library stops short of the limit and raises instead.
+TEST_F(FileFaults, FileSizeLimitRaisesDiskFullInsteadOfEndingTheProcess) {
+  const std::vector<Byte> plain = testing::RandomBytes(2 * kChunk + 5, 23);
+  WriteFile(dir / "plain", plain);
+  WriteFile(dir / "cipher", ArrayEncrypted(plain));
+  WriteFile(dir / "target", testing::Sequence(64));
+  const std::string failure = testing::RunInChild([&]() -> std::string {
+    std::signal(SIGXFSZ, SIG_DFL);
+    const rlimit limit{kChunk * 3 / 2, kChunk * 3 / 2};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "setrlimit failed";
+    std::string result;
+    for (bool encrypt : {true, false}) {
+      const Raised raised = RaisedBy(
+          [&] {
+            if (encrypt) {
+              c.FileEncrypt(dir / "plain", dir / "target", {});
+            } else {
+              c.FileDecrypt(dir / "target", dir / "cipher", {});
+            }
+          },
+          dir / "target");
+      if (raised.number != 61 || !raised.namesPath) {
+        result += "; error " + std::to_string(raised.number);
+      }
+    }
+    return result;
+  });
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(ReadFile(dir / "target"), testing::Sequence(64));
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "plain", "target"}));
+}
+
+}  // namespace
+}  // namespace hostseal
