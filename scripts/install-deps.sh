@@ -5,14 +5,14 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++
   # command line
   libcli11-dev
-  # window: Qt 6 Widgets, OpenGL headers that Qt's CMake files ask for, a CJK font
-  qt6-base-dev libgl-dev fonts-noto-cjk
+  # window: Qt 6 Widgets, and a CJK font for the caption and Chinese text
+  qt6-base-dev fonts-noto-cjk
   # tests: GoogleTest; OpenSSL's libcrypto and tool as an independent AES oracle;
-  # iproute2 for network namespaces; dnsmasq for a resolver that the tests control
-  googletest libgtest-dev libssl-dev openssl iproute2 dnsmasq-base
+  # iproute2 for the network namespaces of the host-query tests
+  googletest libgtest-dev libssl-dev openssl iproute2
   # benchmarks; time for GNU time's peak-memory figure in bench/file_vs_dd.sh
   libbenchmark-dev hyperfine time
   # fuzzing and sanitizer runtimes

@@ -1,0 +1,221 @@
+// encrypt-file and decrypt-file of the built tool: cipher files against OpenSSL's ECB over the
+// framing built here, failures with their exact messages and exit statuses, the progress bar.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "hostseal/cipher/pass_phrase.hpp"
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/key_choice.hpp"
+#include "tests/support/recording_sink.hpp"
+#include "tests/tools/cli_test_support.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The cipher file of data: zero padding, the length mod 16 in the last byte, whole blocks.
+std::string ExpectedCipherFile(const std::string& key, std::string data) {
+  const std::size_t length = data.size();
+  data.resize(length / 16 * 16 + 16, '\0');
+  data.back() = static_cast<char>(length % 16);
+  return AesEcb(key, data);
+}
+
+std::string Bytes(std::size_t n, unsigned seed) {
+  std::string out(n, '\0');
+  for (auto& c : out) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
+  return out;
+}
+
+class CliFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/hostseal-cli-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    m_Dir = pattern;
+  }
+  void TearDown() override { fs::remove_all(m_Dir); }
+  std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
+
+  // The description that the library raises for these arguments, called directly.
+  template <typename Call>
+  static std::string RaisedDescription(Call call) {
+    try {
+      call();
+    } catch (const RaisedError& e) {
+      return e.Description();
+    }
+    ADD_FAILURE() << "nothing was raised";
+    return {};
+  }
+
+  fs::path m_Dir;
+};
+
+// The file commands print nothing on standard output.
+void ExpectResult(const ProcessResult& r, int status, const std::string& err) {
+  testing::ExpectResult(r, status, "", err);
+}
+
+TEST_F(CliFile, CipherFilesMatchOpenSslAndDecryptBack) {
+  std::string builtIn = ToUtf8(kBuiltInPassPhrase);
+  builtIn.resize(16, '\0');
+  const std::string key16 = Bytes(16, 6), key24 = Bytes(24, 7), key32 = Bytes(32, 8);
+  const std::string phrase40 = "a pass phrase of forty characters, long.";
+  struct Case {
+    std::vector<std::string> options;
+    std::string key;
+  };
+  const std::vector<Case> all = {
+      {{}, builtIn},
+      {{"--key", Hex(key16)}, key16},
+      {{"--key", Hex(key24, "", 1, true)}, key24},
+      {{"--key", Hex(key32)}, key32},
+      {{"--passphrase", "short"}, "short" + std::string(11, '\0')},
+      {{"--passphrase", phrase40, "--bits", "256"}, phrase40.substr(0, 32)},
+      {{"--passphrase", "中", "--bits", "192"}, "中" + std::string(21, '\0')},
+  };
+  for (const Case& c : all) {
+    for (const std::size_t size : {0u, 16u, 17u, 1000u}) {
+      SCOPED_TRACE(::testing::PrintToString(c.options) + " size " + std::to_string(size));
+      const std::string data = Bytes(size, static_cast<unsigned>(size));
+      WriteFile(Path("plain"), data);
+      std::vector<std::string> args = {"encrypt-file", Path("plain"), Path("cipher")};
+      args.insert(args.end(), c.options.begin(), c.options.end());
+      ExpectResult(Cli(args), 0, "");
+      EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(c.key, data));
+      args[0] = "decrypt-file";
+      args[1] = Path("cipher");
+      args[2] = Path("back");
+      ExpectResult(Cli(args), 0, "");
+      EXPECT_EQ(ReadFile(Path("back")), data);
+    }
+  }
+}
+
+TEST_F(CliFile, NamesThatAreNotUtf8WorkByteForByte) {
+  const std::string plain = Path("plain\xFF"), cipher = Path("cipher\xFE");
+  WriteFile(plain, "bytes");
+  ExpectResult(Cli({"encrypt-file", "--passphrase", "k", plain, cipher}), 0, "");
+  EXPECT_EQ(ReadFile(cipher),
+            ExpectedCipherFile(std::string("k") + std::string(15, '\0'), "bytes"));
+}
+
+TEST_F(CliFile, DecryptFileRefusesSizesThatAreNotWholeBlocks) {
+  for (const std::size_t size : {0u, 20u}) {
+    WriteFile(Path("cipher"), Bytes(size, 1));
+    WriteFile(Path("plain"), "keep");
+    ExpectResult(Cli({"decrypt-file", Path("cipher"), Path("plain")}), 1,
+                 "hostseal: File Size Error - ciphertext file not a multiple of block size\n");
+    EXPECT_EQ(ReadFile(Path("plain")), "keep");
+  }
+}
+
+TEST_F(CliFile, DecryptFileUnderAWrongKeyIsAFailure) {
+  const std::string right(32, 'a'), wrong(32, 'b');
+  // Data whose last block, decrypted under the wrong key, ends in a byte of 16 or more.
+  std::string data;
+  for (unsigned seed = 1; data.empty(); ++seed) {
+    const std::string candidate = Bytes(40, seed);
+    const std::string cipher = ExpectedCipherFile(std::string(16, '\xAA'), candidate);
+    if (static_cast<unsigned char>(AesEcb(std::string(16, '\xBB'), cipher, false).back()) >= 16) {
+      data = candidate;
+    }
+  }
+  WriteFile(Path("plain"), data);
+  ExpectResult(Cli({"encrypt-file", "--key", right, Path("plain"), Path("cipher")}), 0, "");
+
+  // The messages the library shows for this file, called directly.
+  RecordingSink sink;
+  cRijndael cipher(sink);
+  ApplyKey(cipher, {KeyChoice::Kind::kHexKey, FromUtf8(wrong), 128});
+  EXPECT_NE(cipher.FileDecrypt(fs::path(Path("direct")), fs::path(Path("cipher")),
+                               [](std::uint64_t, std::uint64_t) {}),
+            0);
+  ASSERT_FALSE(sink.messages.empty());
+  std::string err;
+  for (const auto& message : sink.messages) err += "hostseal: " + ToUtf8(message) + "\n";
+
+  ExpectResult(Cli({"decrypt-file", "--key", wrong, Path("cipher"), Path("back")}), 1, err);
+}
+
+TEST_F(CliFile, FileSystemErrorsAreRaisedErrors) {
+  fs::create_directory(Path("dir"));
+  WriteFile(Path("plain"), "x");
+  WriteFile(Path("cipher"), std::string(16, 'x'));
+  const auto noProgress = [](std::uint64_t, std::uint64_t) {};
+  struct Case {
+    std::string command, in, out;
+  };
+  for (const Case& c : std::vector<Case>{{"encrypt-file", Path("missing"), Path("out")},
+                                         {"encrypt-file", Path("dir"), Path("out")},
+                                         {"encrypt-file", Path("plain"), Path("nodir/out")},
+                                         {"decrypt-file", Path("missing"), Path("out")},
+                                         {"decrypt-file", Path("cipher"), Path("nodir/out")}}) {
+    SCOPED_TRACE(c.command + " " + c.in + " " + c.out);
+    const std::string description = RaisedDescription([&] {
+      cRijndael cipher;
+      ApplyKey(cipher, {});
+      if (c.command == "encrypt-file")
+        cipher.FileEncrypt(fs::path(c.in), fs::path(c.out), noProgress);
+      else
+        cipher.FileDecrypt(fs::path(c.out), fs::path(c.in), noProgress);
+    });
+    ExpectResult(Cli({c.command, c.in, c.out}), 3, "hostseal: " + description + "\n");
+    EXPECT_FALSE(fs::exists(Path("out")));
+  }
+}
+
+TEST_F(CliFile, BadKeysAreRaisedErrorsBeforeAnyFileIsTouched) {
+  WriteFile(Path("plain"), "x");
+  const std::string lengthRule =
+      " hexadecimal digits; a key has 32, 48 or 64 (128, 192 or 256 bits)";
+  for (const auto& [key, description] : std::vector<std::pair<std::string, std::string>>{
+           {"", "Key: 0" + lengthRule},
+           {"0123", "Key: 4" + lengthRule},
+           {std::string(31, 'f'), "Key: 31" + lengthRule},
+           {std::string(40, 'f'), "Key: 40" + lengthRule},
+           {std::string(66, '0'), "Key: 66" + lengthRule},
+           {std::string(20, '0') + "g" + std::string(11, '0'),
+            "Key: \"g\" at position 21 is not a hexadecimal digit"},
+           {"00 11", "Key: \" \" at position 3 is not a hexadecimal digit"},
+           {std::string(31, '0') + "\t", "Key: U+0009 at position 32 is not a hexadecimal digit"},
+           {"中" + std::string(31, '0'), "Key: U+4E2D at position 1 is not a hexadecimal digit"}}) {
+    SCOPED_TRACE(key);
+    ExpectResult(Cli({"encrypt-file", "--key", key, Path("plain"), Path("out")}), 3,
+                 "hostseal: " + description + "\n");
+    EXPECT_FALSE(fs::exists(Path("out")));
+  }
+}
+
+TEST_F(CliFile, ProgressBarOnlyForLargeFilesOnATerminal) {
+  for (const std::size_t size : {1000u, 9u << 20}) {
+    WriteFile(Path("plain"), "");
+    fs::resize_file(Path("plain"), size);
+    for (const bool terminal : {false, true}) {
+      ProcessRun run = CliRun({"encrypt-file", Path("plain"), Path("cipher")});
+      if (terminal) run.err.kind = OutputTarget::Kind::kTerminal;
+      const ProcessResult r = RunProcess(run);
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(fs::file_size(Path("cipher")), size / 16 * 16 + 16);
+      if (terminal && size > 1000) {
+        EXPECT_EQ(r.err.rfind("\rencrypting [", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find("] 100%\r\n"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.substr(r.err.size() - 2), "\r\n");  // the bar ends its line
+      } else {
+        EXPECT_EQ(r.err, "");
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace hostseal::testing

@@ -1,0 +1,116 @@
+// host-ip, mac and identity of the built tool inside namespaces that the test creates: a
+// private mount namespace with its own /etc/hosts and "hosts: files", so that no name query
+// leaves the machine, and a private network namespace with a veth pair and a permanent
+// neighbour entry. Needs root.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/tools/cli_test_support.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Prepares the namespaces, then runs the tool with the arguments given after the script.
+// A failed preparation exits with 99.
+constexpr char kSetup[] = R"(
+dir=$1; shift
+{ mount --bind "$dir/hosts" /etc/hosts &&
+  mount --bind "$dir/nsswitch.conf" /etc/nsswitch.conf &&
+  mount --bind "$dir/resolv.conf" /etc/resolv.conf &&
+  hostname hostseal-test &&
+  ip link set lo up &&
+  ip link add hs0 type veth peer name hs1 &&
+  ip addr add 10.9.0.1/24 dev hs0 &&
+  ip link set hs0 up &&
+  ip link set hs1 up &&
+  ip route add default via 10.9.0.2 dev hs0 &&
+  ip neigh add 10.9.0.2 lladdr 00:0c:29:0a:0b:01 dev hs0 nud permanent; } >/dev/null 2>&1 || exit 99
+exec "$@"
+)";
+
+class CliNamespace : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to create mount and network namespaces";
+    char pattern[] = "/tmp/hostseal-ns-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    m_Dir = pattern;
+    WriteFile(m_Dir + "/hosts",
+              "127.0.0.1 localhost\n10.9.0.1 hostseal-test\n10.1.2.3 alpha.invalid\n"
+              "fd00::5 v6only.invalid\n");
+    WriteFile(m_Dir + "/nsswitch.conf", "hosts: files\n");
+    WriteFile(m_Dir + "/resolv.conf", "nameserver 127.0.0.1\n");
+    const ProcessResult probe = InNamespaces(ProcessRun{{"/bin/true"}, {}, {}, {}, {}});
+    if (probe.status != 0) GTEST_SKIP() << "cannot create namespaces: " << probe.err;
+  }
+  void TearDown() override {
+    if (!m_Dir.empty()) fs::remove_all(m_Dir);
+  }
+
+  ProcessResult InNamespaces(ProcessRun run) const {
+    std::vector<std::string> argv = {
+        "/usr/bin/unshare", "--mount", "--net", "--uts", "/bin/sh", "-c", kSetup, "sh", m_Dir};
+    argv.insert(argv.end(), run.argv.begin(), run.argv.end());
+    run.argv = argv;
+    run.env.push_back("PATH=/usr/sbin:/usr/bin:/sbin:/bin");
+    return RunProcess(run);
+  }
+
+  std::string m_Dir;
+};
+
+TEST_F(CliNamespace, HostIpFromTheNamespacesHostsFile) {
+  ProcessResult r = InNamespaces(CliRun({"host-ip", "alpha.invalid"}));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "10.1.2.3\n");
+  EXPECT_EQ(r.err, "");
+  for (const std::string name : {"nowhere.invalid", "v6only.invalid"}) {
+    r = InNamespaces(CliRun({"host-ip", name}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "hostseal: no IPv4 address found for " + name + "\n");
+  }
+}
+
+TEST_F(CliNamespace, MacOfAPermanentNeighbour) {
+  ProcessResult r = InNamespaces(CliRun({"mac", "10.9.0.2"}));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "00-C-29-A-B-1\n");
+  EXPECT_EQ(r.err, "");
+  r = InNamespaces(CliRun({"mac", "0.0.0.0"}));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "hostseal: no MAC address found for 0.0.0.0\n");
+}
+
+TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
+  ProcessRun run = CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"});
+  run.out.kind = OutputTarget::Kind::kTerminal;
+  const ProcessResult coloured = InNamespaces(run);
+  ASSERT_NE(coloured.status, 99) << "namespace setup failed";
+  EXPECT_TRUE(coloured.status == 0 || coloured.status == 1) << coloured.status;
+  EXPECT_NE(coloured.out.find("\x1b["), std::string::npos) << coloured.out;
+  EXPECT_EQ(coloured.status == 1, coloured.out.find("\x1b[31m") != std::string::npos)
+      << coloured.out;
+
+  run.env.push_back("NO_COLOR=1");
+  const ProcessResult plain = InNamespaces(run);
+  EXPECT_EQ(plain.status, coloured.status);
+  EXPECT_FALSE(plain.out.empty());
+  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos) << plain.out;
+
+  run = CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"});  // a pipe, NO_COLOR unset
+  const ProcessResult piped = InNamespaces(run);
+  EXPECT_EQ(piped.status, coloured.status);
+  EXPECT_EQ(piped.out.find('\x1b'), std::string::npos) << piped.out;
+  EXPECT_EQ(piped.out.find('\r'), std::string::npos) << piped.out;
+}
+
+}  // namespace
+}  // namespace hostseal::testing

@@ -1,0 +1,164 @@
+// The text commands, global options and usage errors of the built tool, checked byte for byte:
+// cipher output against OpenSSL, code-page bytes against iconv.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hostseal/cipher/pass_phrase.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/hostinfo/cpu.hpp"
+#include "hostseal/text/code_page.hpp"
+#include "tests/tools/cli_test_support.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+// What encrypt must print for these code-page bytes: AES-128 under the built-in pass phrase
+// (its 11 bytes and 5 zero bytes), zero padding, 32 digits per group.
+std::string ExpectedEncrypt(std::string bytes) {
+  bytes.resize((bytes.size() + 15) / 16 * 16, '\0');
+  std::string key = ToUtf8(kBuiltInPassPhrase);
+  key.resize(16, '\0');
+  return Hex(AesEcb(key, bytes), "  ", 16) + "\n";
+}
+
+std::string Iconv(const std::string& utf8, const std::string& codePage) {
+  ProcessRun run{{"/usr/bin/iconv", "-f", "UTF-8", "-t", codePage}, {}, utf8, {}, {}};
+  const ProcessResult result = RunProcess(run);
+  EXPECT_EQ(result.status, 0) << result.err;
+  return result.out;
+}
+
+TEST(CliText, EncryptMatchesOpenSslAndDecryptGivesTheTextBack) {
+  for (const std::string text : {"a", "hello world", "0123456789abcdef", "0123456789abcdefg",
+                                 "中文 ünïcode, and some more text to fill three blocks"}) {
+    SCOPED_TRACE(text);
+    const std::string expected = ExpectedEncrypt(text);
+    ExpectResult(Cli({"encrypt", text}), 0, expected, "");
+    ExpectResult(Cli({"encrypt"}, text + "\n"), 0, expected, "");  // one line feed dropped
+    ExpectResult(Cli({"decrypt", expected}), 0, text + "\n", "");
+    // Lower case, and line breaks in place of the group separators.
+    std::string loose;
+    for (const char c : expected) loose += c == ' ' ? '\n' : static_cast<char>(std::tolower(c));
+    ExpectResult(Cli({"decrypt"}, loose), 0, text + "\n", "");
+  }
+  ExpectResult(Cli({"encrypt"}, "two\n\n"), 0, ExpectedEncrypt("two\n"), "");
+}
+
+TEST(CliText, CodePagesMatchIconv) {
+  const std::string chinese = "中文abc";
+  const std::string gbk = Iconv(chinese, "CP936");
+  ExpectResult(Cli({"--codepage", "936", "ansi", chinese}), 0, Hex(gbk, " ") + "\n", "");
+  ExpectResult(Cli({"encrypt", "--codepage", "936", chinese}), 0, ExpectedEncrypt(gbk), "");
+  ExpectResult(Cli({"--codepage=936", "decrypt", ExpectedEncrypt(gbk)}), 0, chinese + "\n", "");
+
+  const std::string western = "café € …";
+  ProcessRun run = CliRun({"ansi", western}, {}, {"HOSTSEAL_CODEPAGE=1252"});
+  ExpectResult(RunProcess(run), 0, Hex(Iconv(western, "CP1252"), " ") + "\n", "");
+  run.argv = {kCli, "--codepage", "936", "ansi", chinese};  // the option beats the variable
+  ExpectResult(RunProcess(run), 0, Hex(gbk, " ") + "\n", "");
+  // Without a code page the C locale counts as UTF-8.
+  run = CliRun({"ansi", "é"}, {}, {});
+  run.env[1] = "LC_ALL=C";
+  ExpectResult(RunProcess(run), 0, "C3 A9\n", "");
+}
+
+TEST(CliText, Utf8PrintsTheByteOrderMarkAndTheBytes) {
+  ExpectResult(Cli({"utf8", "abc"}), 0, "EF BB BF 61 62 63\n", "");
+  ExpectResult(Cli({"utf8"}, "中\r\n"), 0, "EF BB BF E4 B8 AD\n", "");
+  ExpectResult(Cli({"utf8", ""}), 0, "EF BB BF\n", "");
+  ExpectResult(Cli({"utf8", "\xFF"}), 0, "EF BB BF EF BF BD\n", "");  // never dropped silently
+}
+
+TEST(CliText, DecryptFailuresExitWithOne) {
+  const std::string notHex = "hostseal: Text not Hex data\n";
+  const std::string size = "hostseal: ciphertext size not a multiple of block size\n";
+  for (const auto& [input, err] :
+       std::vector<std::pair<std::string, std::string>>{{"xyz  zy", notHex},
+                                                        {"", notHex},
+                                                        {"0", notHex},
+                                                        {std::string(30, 'A'), size},
+                                                        {std::string(31, 'A'), size}}) {
+    SCOPED_TRACE(input);
+    ExpectResult(Cli({"decrypt", input}), 1, "", err);
+  }
+  ExpectResult(Cli({"decrypt"}), 1, "", notHex);  // empty standard input
+}
+
+TEST(CliText, UsageErrorsExitWithTwo) {
+  const std::string key(32, 'a');
+  const std::string hint = "hostseal: run 'hostseal --help' for the commands and options\n";
+  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{}, "A subcommand is required"},
+           {{"frobnicate", "x"}, "unknown command \"frobnicate\""},
+           {{"--frobnicate"}, "unknown option \"--frobnicate\""},
+           {{"encrypt", "a", "b"}, "The following argument was not expected: b"},
+           {{"encrypt-file", "a", "b", "--key", key, "--passphrase", "p"},
+            "--key excludes --passphrase"},
+           {{"decrypt-file", "a", "b", "--bits", "192"}, "--bits requires --passphrase"},
+           {{"encrypt-file", "a", "b", "--passphrase", "p", "--bits", "160"},
+            "--bits: 160 not in {128,192,256}"},
+           {{"encrypt-file", "a"}, "OUT is required"},
+           {{"host-ip"}, "NAME is required"},
+           {{"--codepage", "x", "cpu"}, "Could not convert: --codepage = x"},
+       }) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    ExpectResult(Cli(args), 2, "", "hostseal: " + message + "\n" + hint);
+  }
+  for (const std::string address :
+       {"1.2.3", "256.1.1.1", "01.2.3.4", " 1.2.3.4", "1.2.3.4.", "1.2.3.-4", "a.b.c.d", ""}) {
+    SCOPED_TRACE(address);
+    ExpectResult(Cli({"mac", address}), 2, "",
+                 "hostseal: IP: \"" + address +
+                     "\" is not a dotted-decimal IPv4 address such as 192.168.1.20\n" + hint);
+  }
+}
+
+TEST(CliText, UnknownCodePageIsARaisedError) {
+  std::string description;
+  try {
+    SetAnsiCodePage(12345);
+  } catch (const RaisedError& e) {
+    description = e.Description();
+  }
+  ASSERT_FALSE(description.empty()) << "code page 12345 was accepted";
+  ExpectResult(Cli({"--codepage", "12345", "ansi", "a"}), 3, "", "hostseal: " + description + "\n");
+  ExpectResult(RunProcess(CliRun({"encrypt", "a"}, {}, {"HOSTSEAL_CODEPAGE=12345"})), 3, "",
+               "hostseal: " + description + "\n");
+}
+
+TEST(CliText, HelpAndVersion) {
+  ProcessResult r = Cli({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Examples:\n  hostseal "), std::string::npos) << r.out;
+  for (const char* command : {"encrypt", "decrypt", "encrypt-file", "decrypt-file", "host-ip",
+                              "mac", "cpu", "utf8", "ansi", "identity"}) {
+    r = Cli({command, "--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find(std::string("Example:\n  ")), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(std::string("hostseal ") + command), std::string::npos) << r.out;
+  }
+  ExpectResult(Cli({"--version"}), 0, "hostseal " HOSTSEAL_VERSION "\n", "");
+}
+
+TEST(CliText, AFailedStandardOutputIsNotSuccess) {
+  ProcessRun run = CliRun({"utf8", "abc"});
+  run.out = {OutputTarget::Kind::kFile, "/dev/full"};
+  ExpectResult(RunProcess(run), 3, "",
+               "hostseal: Device I/O error: standard output: No space left on device\n");
+}
+
+TEST(CliText, CpuPrintsTheProcessorIdentifiers) {
+  const std::string ids = ToUtf8(GetCpu());
+  if (ids.empty()) {
+    ExpectResult(Cli({"cpu"}), 1, "", "hostseal: no processor identifier found\n");
+  } else {
+    ExpectResult(Cli({"cpu"}), 0, ids + "\n", "");
+  }
+}
+
+}  // namespace
+}  // namespace hostseal::testing

@@ -1,0 +1,40 @@
+// The terminal box: status lines with and without ANSI colours. When colours are wanted is
+// tested through `hostseal identity` on a pseudo-terminal.
+#include "hostseal/ui/terminal_box.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "hostseal/ui/status_log.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+std::string Log(bool colours) {
+  std::ostringstream out;
+  TerminalBox box(out, colours);
+  AddStatusLine(box, u"ab ", u"cd", 0);
+  AddStatusLine(box, u"", u"", 0);
+  AddStatusLine(box, u"host: ", u"中", 1);
+  AddStatusLine(box, u"kind ", u"3", 3);  // keeps the colour at the end of the box
+  box.SetSelColor(0x336699);
+  box.SetSelBold(true);
+  box.SetSelText(u"two\r\nlines");
+  EXPECT_EQ(box.Text(), u"ab cd\r\n\r\nhost: 中\r\nkind 3\r\ntwo\r\nlines");
+  return out.str();
+}
+
+TEST(TerminalBox, WritesLinesWithColoursOnlyWhenSwitchedOn) {
+  EXPECT_EQ(Log(false), "ab cd\n\nhost: 中\nkind 3\ntwo\nlines");
+  EXPECT_EQ(Log(true),
+            "\x1b[32mab cd\x1b[0m\n"
+            "\n"
+            "\x1b[31mhost: 中\x1b[0m\n"
+            "\x1b[31mkind 3\x1b[0m\n"
+            "\x1b[1;38;2;153;102;51mtwo\x1b[0m\n"
+            "\x1b[1;38;2;153;102;51mlines\x1b[0m");
+}
+
+}  // namespace
+}  // namespace hostseal::testing

@@ -1,0 +1,122 @@
+#include "tools/hostseal/command_line.hpp"
+
+#include <stdexcept>
+
+#include "tools/hostseal/ipv4_text.hpp"
+
+namespace hostseal::cli {
+
+namespace {
+
+constexpr char kToolFooter[] =
+    "Text on the command line, standard input and standard output is UTF-8.\n"
+    "Exit status: 0 success, 1 the operation reported a failure, 2 usage error,\n"
+    "3 error (its description on standard error).\n"
+    "\n"
+    "Examples:\n"
+    "  hostseal encrypt 'hello world'\n"
+    "  hostseal --codepage 936 ansi 中文\n"
+    "  hostseal encrypt-file --key 000102030405060708090A0B0C0D0E0F notes.txt notes.aes";
+
+CLI::App* AddCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
+                     const std::string& description, const std::string& example) {
+  CLI::App* command = app.add_subcommand(name, description);
+  command->footer("Example:\n  " + example);
+  line.commands.emplace_back(command, id);
+  return command;
+}
+
+// An optional TEXT argument; without it the command reads all of standard input.
+void AddTextArgument(CLI::App& command, CommandLine& line, const std::string& name,
+                     const std::string& description) {
+  command
+      .add_option_function<std::string>(
+          name, [&line](const std::string& value) { line.text = value; },
+          description + "; without it, all of standard input less one trailing line feed")
+      ->type_name("");
+}
+
+void AddFileCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
+                    const std::string& description, const std::string& inputHelp,
+                    const std::string& outputHelp, const std::string& example) {
+  CLI::App* command = AddCommand(app, line, id, name, description, example);
+  command->add_option("IN", line.inputFile, inputHelp)->required();
+  command->add_option("OUT", line.outputFile, outputHelp)->required();
+  AddKeyOptions(*command, line.key);
+}
+
+}  // namespace
+
+CommandId CommandLine::Parsed() const {
+  for (const auto& [command, id] : commands) {
+    if (command->parsed()) return id;
+  }
+  throw std::logic_error("no command was parsed");
+}
+
+void DefineCommandLine(CLI::App& app, CommandLine& line) {
+  app.description("AES encryption of text and files, host identity queries and text bytes.");
+  app.footer(kToolFooter);
+  app.require_subcommand(1);
+  app.fallthrough();
+  app.set_version_flag("--version", std::string("hostseal ") + HOSTSEAL_VERSION,
+                       "Show the version and exit");
+  app.add_option_function<int>(
+         "--codepage", [&line](const int& value) { line.codePage = value; },
+         "The ANSI code page (936, 1252, 65001, ...); default: the locale's character set")
+      ->envname("HOSTSEAL_CODEPAGE")
+      ->type_name("N");
+
+  CLI::App* encrypt = AddCommand(app, line, CommandId::kEncrypt, "encrypt",
+                                 "Encrypt text under the built-in pass phrase; prints hex text",
+                                 "hostseal encrypt 'hello world'");
+  AddTextArgument(*encrypt, line, "TEXT", "The text");
+
+  CLI::App* decrypt = AddCommand(app, line, CommandId::kDecrypt, "decrypt",
+                                 "Decrypt hex text made by encrypt; prints the text",
+                                 "hostseal encrypt secret | hostseal decrypt");
+  AddTextArgument(*decrypt, line, "HEX",
+                  "The hex text; characters other than hex digits are skipped");
+
+  AddFileCommand(app, line, CommandId::kEncryptFile, "encrypt-file",
+                 "Encrypt the file IN into the cipher file OUT (by default under the built-in "
+                 "pass phrase at 128 bits)",
+                 "The plain file to read", "The cipher file to write",
+                 "hostseal encrypt-file --passphrase 'long phrase' --bits 256 notes.txt notes.aes");
+  AddFileCommand(app, line, CommandId::kDecryptFile, "decrypt-file",
+                 "Decrypt the cipher file IN into the plain file OUT, under the key that "
+                 "encrypted it",
+                 "The cipher file to read", "The plain file to write",
+                 "hostseal decrypt-file --passphrase 'long phrase' --bits 256 notes.aes notes.txt");
+
+  CLI::App* hostIp =
+      AddCommand(app, line, CommandId::kHostIp, "host-ip",
+                 "Print the first IPv4 address of a host name", "hostseal host-ip localhost");
+  hostIp->add_option("NAME", line.name, "The host name")->required();
+
+  CLI::App* mac = AddCommand(app, line, CommandId::kMac, "mac",
+                             "Print the MAC address behind an IPv4 address of the local network",
+                             "hostseal mac 192.168.1.1");
+  mac->add_option("IP", line.name, "A dotted-decimal IPv4 address")
+      ->required()
+      ->check(DottedDecimalIPv4());
+
+  AddCommand(app, line, CommandId::kCpu, "cpu", "Print the processor identifiers", "hostseal cpu");
+
+  CLI::App* utf8 =
+      AddCommand(app, line, CommandId::kUtf8, "utf8",
+                 "Print the UTF-8 bytes of a text, byte-order mark first, as hex pairs",
+                 "hostseal utf8 abc   (prints EF BB BF 61 62 63)");
+  AddTextArgument(*utf8, line, "TEXT", "The text");
+
+  CLI::App* ansi = AddCommand(app, line, CommandId::kAnsi, "ansi",
+                              "Print the bytes of a text in the ANSI code page as hex pairs",
+                              "hostseal --codepage 936 ansi 中   (prints D6 D0)");
+  AddTextArgument(*ansi, line, "TEXT", "The text");
+
+  AddCommand(app, line, CommandId::kIdentity, "identity",
+             "Report this host's identity as coloured status lines, and its encrypted form",
+             "NO_COLOR=1 hostseal identity");
+}
+
+}  // namespace hostseal::cli

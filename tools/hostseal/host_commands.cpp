@@ -1,0 +1,55 @@
+#include "tools/hostseal/host_commands.hpp"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/hostinfo/cpu.hpp"
+#include "hostseal/hostinfo/dns.hpp"
+#include "hostseal/hostinfo/mac.hpp"
+#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/ui/terminal_box.hpp"
+#include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/standard_streams.hpp"
+
+namespace hostseal::cli {
+
+int RunHostIp(const std::string& name) {
+  const std::u16string address = DNS::GetHostIP(FromUtf8(name));
+  if (address.empty()) {
+    WriteDiagnostic("no IPv4 address found for " + name);
+    return kExitFailure;
+  }
+  WriteLine(address);
+  return kExitSuccess;
+}
+
+int RunMac(const std::string& address) {
+  std::u16string mac;
+  if (!MAC::GetMacAddress(FromUtf8(address), mac)) {
+    WriteDiagnostic("no MAC address found for " + address);
+    return kExitFailure;
+  }
+  WriteLine(mac);
+  return kExitSuccess;
+}
+
+int RunCpu() {
+  const std::u16string ids = GetCpu();
+  if (ids.empty()) {
+    WriteDiagnostic("no processor identifier found");
+    return kExitFailure;
+  }
+  WriteLine(ids);
+  return kExitSuccess;
+}
+
+int RunIdentity(CommandMessageSink& sink) {
+  TerminalBox box(std::cout, TerminalBox::ColoursWanted(STDOUT_FILENO));
+  cRijndael cipher(sink);
+  return ReportHostIdentity(box, cipher) ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace hostseal::cli
