@@ -94,8 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(dup2(in.Fd(), 0) == 0 && dup2(out.Fd(), 1) == 1);
   std::rewind(stdin);
 
-  const int status =
-      hostseal::cli::RunCommandLine(static_cast<int>(arguments.size()), argv.data());
+  const int status = hostseal::cli::RunCommandLine(static_cast<int>(arguments.size()), argv.data());
 
   std::fflush(stdout);
   FUZZ_CHECK(dup2(savedIn, 0) == 0 && dup2(savedOut, 1) == 1);

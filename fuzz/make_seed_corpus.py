@@ -105,9 +105,33 @@ def code_page_seeds():
     write("fuzz_code_page", "dbcs_lead_at_end", bytes([1]) + b"ab\x81")
 
 
+def command_line_seeds():
+    """argv without argv[0], split at NUL; the same bytes are also standard input."""
+    lines = {
+        "help": ["--help"],
+        "version": ["--version"],
+        "encrypt": ["encrypt", "hello world"],
+        "encrypt_stdin": ["encrypt"],
+        "decrypt": ["decrypt", "00112233445566778899AABBCCDDEEFF"],
+        "decrypt_short": ["decrypt", "A"],
+        "utf8": ["utf8", "\u4e2d"],
+        "ansi_936": ["--codepage", "936", "ansi", "\u4e2d"],
+        "ansi_equals": ["--codepage=1252", "ansi", "caf\u00e9"],
+        "unknown_codepage": ["--codepage", "12345", "encrypt", "x"],
+        "codepage_not_number": ["--codepage", "x", "utf8", "a"],
+        "unknown_command": ["frobnicate"],
+        "two_commands": ["encrypt", "a", "decrypt", "b"],
+        "command_help": ["decrypt", "--help"],
+        "no_command": [],
+    }
+    for name, args in lines.items():
+        write("fuzz_command_line", name, b"\0".join(a.encode("utf-8") for a in args))
+
+
 if __name__ == "__main__":
     decrypt_seeds()
     array_seeds()
     file_seeds()
     load_file_seeds()
     code_page_seeds()
+    command_line_seeds()
