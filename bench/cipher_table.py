@@ -3,14 +3,22 @@
 
 First run: every path of hostseal beside OpenSSL's EVP AES-ECB (its hardware path) and memcpy.
 Second run, with OPENSSL_ia32cap=0: the table path beside OpenSSL's portable code.
-Usage: bench/cipher_table.py [build-dir]   (default build/release)
+With --files, also bench/file_vs_dd.sh: FileEncrypt/FileDecrypt of 1 GiB beside
+`dd bs=4M conv=fsync` on the same file (in FOLDER, default $TMPDIR or /tmp; use a real disk).
+Usage: bench/cipher_table.py [--files [FOLDER]] [build-dir]   (default build/release)
 """
 import json
 import os
 import subprocess
 import sys
 
-build = sys.argv[1] if len(sys.argv) > 1 else "build/release"
+args = sys.argv[1:]
+files_folder = None
+if args and args[0] == "--files":
+    args.pop(0)
+    files_folder = args.pop(0) if args and not args[0].startswith("build") else os.environ.get(
+        "TMPDIR", "/tmp")
+build = args[0] if args else "build/release"
 binary = os.path.join(build, "bin", "hostseal_bench_cipher")
 if not os.access(binary, os.X_OK):
     sys.exit(f"build the release preset first: {binary} is missing")
@@ -54,3 +62,16 @@ for op in ("BlockEncrypt", "ArrayEncrypt", "ArrayDecrypt"):
 for bits in (128, 256):
     b = hw[f"BM_SetCipherKey/{bits}"]
     print(f"{'SetCipherKey ' + str(bits):44} {b['real_time']:6.0f} ns")
+
+if files_folder is not None:
+    here = os.path.dirname(os.path.abspath(__file__))
+    driver = os.path.join(build, "bin", "hostseal_file_crypt_driver")
+    out = subprocess.run([os.path.join(here, "file_vs_dd.sh"), driver, files_folder],
+                         check=True, capture_output=True, text=True).stdout
+    rows = {line.split()[0]: line.split() for line in out.splitlines()
+            if line.split() and line.split()[0] in ("dd", "encrypt", "decrypt")}
+    dd_seconds = float(rows["dd"][1])
+    for name, label in (("encrypt", "FileEncrypt 1 GiB"), ("decrypt", "FileDecrypt 1 GiB")):
+        seconds, rss = float(rows[name][1]), float(rows[name][3])
+        print(f"{label + f' ({rss:.1f} MiB peak)':44} {seconds:6.2f}s {'dd bs=4M conv=fsync':28} "
+              f"{dd_seconds:6.2f}s {seconds / dd_seconds:6.2f}x")

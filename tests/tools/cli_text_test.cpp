@@ -141,7 +141,20 @@ TEST(CliText, HelpAndVersion) {
     EXPECT_NE(r.out.find(std::string("Example:\n  ")), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(std::string("hostseal ") + command), std::string::npos) << r.out;
   }
-  ExpectResult(Cli({"--version"}), 0, "hostseal " HOSTSEAL_VERSION "\n", "");
+  r = Cli({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("hostseal " HOSTSEAL_VERSION " (AES: ", 0), 0u) << r.out;
+}
+
+TEST(CliText, TheTablePathCanBeForcedAndGivesTheSameCipherText) {
+  const std::string text = "the same bytes on every path, 0123456789abcdef0123456789abcdef";
+  ProcessResult portable = RunProcess(CliRun(
+      {"encrypt", text}, {}, {"NO_COLOR=1", "HOSTSEAL_CODEPAGE=65001", "HOSTSEAL_CPU=portable"}));
+  ProcessResult chosen = Cli({"encrypt", text});
+  EXPECT_EQ(portable.status, 0);
+  EXPECT_EQ(portable.out, chosen.out);
+  ExpectResult(RunProcess(CliRun({"--version"}, {}, {"HOSTSEAL_CPU=portable"})), 0,
+               "hostseal " HOSTSEAL_VERSION " (AES: portable)\n", "");
 }
 
 TEST(CliText, AFailedStandardOutputIsNotSuccess) {

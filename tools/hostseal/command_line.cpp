@@ -1,7 +1,9 @@
 #include "tools/hostseal/command_line.hpp"
 
 #include <stdexcept>
+#include <string>
 
+#include "hostseal/cipher/rijndael.hpp"
 #include "tools/hostseal/ipv4_text.hpp"
 
 namespace hostseal::cli {
@@ -59,7 +61,9 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
   app.footer(kToolFooter);
   app.require_subcommand(1);
   app.fallthrough();
-  app.set_version_flag("--version", std::string("hostseal ") + HOSTSEAL_VERSION,
+  app.set_version_flag("--version",
+                       std::string("hostseal ") + HOSTSEAL_VERSION +
+                           " (AES: " + std::string(cRijndael::Provider()) + ")",
                        "Show the version and exit");
   app.add_option_function<int>(
          "--codepage", [&line](const int& value) { line.codePage = value; },
