@@ -1,0 +1,78 @@
+// TextToAnsiBytes and AnsiBytesToText in both directions under the code page chosen by the
+// first input byte (65001, 936, 950, 932, 949, 1252). The rest of the input is read once as
+// bytes of that code page and once as UTF-16 text. Checked everywhere: ASCII stays one byte
+// each way, and bytes never give more characters than there are bytes. Under 65001, text
+// without lone surrogates comes back exactly, and so do bytes that are valid UTF-8.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_check.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/text/code_page.hpp"
+
+namespace {
+
+using hostseal::Byte;
+
+constexpr std::array<std::int32_t, 6> kCodePages{65001, 936, 950, 932, 949, 1252};
+
+bool HasLoneSurrogate(const std::u16string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
+  if (size == 0) return 0;
+  const std::int32_t codePage = kCodePages[input[0] % kCodePages.size()];
+  hostseal::SetAnsiCodePage(codePage);
+  const std::span<const Byte> bytes(input + 1, size - 1);
+
+  // Bytes to text and back.
+  const std::u16string text = hostseal::AnsiBytesToText(bytes);
+  FUZZ_CHECK(text.size() <= bytes.size());
+  const std::vector<Byte> again = hostseal::TextToAnsiBytes(text);
+  bool ascii = true;
+  for (const Byte b : bytes) ascii = ascii && b < 0x80;
+  if (ascii) {
+    FUZZ_CHECK(text.size() == bytes.size());
+    for (std::size_t i = 0; i < text.size(); ++i) FUZZ_CHECK(text[i] == bytes[i]);
+    FUZZ_CHECK(std::vector<Byte>(bytes.begin(), bytes.end()) == again);
+  }
+  if (codePage == 65001) {
+    // Well-formed UTF-8 is exactly the UTF-8 of the text it gives; the library's own UTF-8
+    // reader marks ill-formed input with U+FFFD, which well-formed input never decodes to
+    // unless it holds EF BF BD itself.
+    const std::string asString(bytes.begin(), bytes.end());
+    if (hostseal::ToUtf8(hostseal::FromUtf8(asString)) == asString) {
+      FUZZ_CHECK(std::vector<Byte>(bytes.begin(), bytes.end()) == again);
+    }
+  }
+
+  // Text to bytes and back.
+  std::u16string utf16;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    utf16.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+  }
+  const std::vector<Byte> encoded = hostseal::TextToAnsiBytes(utf16);
+  const std::u16string decoded = hostseal::AnsiBytesToText(encoded);
+  for (std::size_t i = 0; i < utf16.size() && i < decoded.size(); ++i) {
+    if (utf16[i] >= 0x80) break;  // before the first non-ASCII character, text is unchanged
+    FUZZ_CHECK(decoded[i] == utf16[i]);
+  }
+  if (codePage == 65001 && !HasLoneSurrogate(utf16)) FUZZ_CHECK(decoded == utf16);
+  return 0;
+}
