@@ -4,6 +4,8 @@
 
 #include <immintrin.h>
 
+#include "hostseal/common/secure_wipe.hpp"
+
 #define HOSTSEAL_AES_NI __attribute__((target("aes,sse4.1")))
 
 namespace hostseal::cipher_backend {
@@ -36,7 +38,8 @@ template <typename Rounds>
 HOSTSEAL_AES_NI void TransformBlocks(const std::uint32_t* roundKeys, int rounds, const Byte* in,
                                      Byte* out, std::size_t n) {
   __m128i k[15];
-  if (n >= kLanes) {
+  const bool copied = n >= kLanes;
+  if (copied) {
     for (int r = 0; r <= rounds; ++r) k[r] = Load(roundKeys + 4 * r);
   }
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
@@ -50,6 +53,7 @@ HOSTSEAL_AES_NI void TransformBlocks(const std::uint32_t* roundKeys, int rounds,
 #pragma GCC unroll 8
     for (std::size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, Rounds::Last(b[i], k[rounds]));
   }
+  if (copied) SecureWipe(k, sizeof k);  // the stack copy of the round keys
   // The last few blocks, or a single one: keys straight from the schedule.
   for (; n > 0; --n, in += 16, out += 16) {
     __m128i b = _mm_xor_si128(Load(in), Load(roundKeys));

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "hostseal/cipher/aes_ni/aes_ni_blocks.hpp"
+#include "hostseal/common/secure_wipe.hpp"
 
 #define HOSTSEAL_VAES __attribute__((target("aes,vaes,avx2")))
 
@@ -104,6 +105,8 @@ HOSTSEAL_VAES void TransformBlocks(const std::uint32_t* roundKeys, int rounds, c
     Store(out, Rounds::Last(b, k[rounds]));
   }
   if (bytes != 0) Rounds::Single(roundKeys, rounds, in, out, 1);
+  SecureWipe(k, sizeof k);  // the stack copy of the round keys
+  _mm256_zeroall();         // and the registers that held them
 }
 
 }  // namespace
