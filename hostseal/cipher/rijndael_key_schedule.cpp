@@ -113,7 +113,7 @@ std::int32_t cRijndael::SetCipherKey(const ByteArray& pass, std::int32_t KeyBits
 void cRijndael::BuildDecryptionKeys(std::int32_t Nb) {
   const int Nr = numRounds;
   // Words beyond this schedule may hold those of an earlier, longer key.
-  const auto used = static_cast<std::size_t>((Nr + 1) * Nb);
+  const auto used = static_cast<std::size_t>(Nr + 1) * static_cast<std::size_t>(Nb);
   SecureWipe(decRoundKey.data() + used, (decRoundKey.size() - used) * sizeof(Word));
   // Round keys in reverse order: the last encryption round key is used first.
   for (int r = 0; r <= Nr; ++r) {

@@ -1,6 +1,6 @@
 #include "hostseal/common/secure_wipe.hpp"
 
-#include <string.h>  // explicit_bzero (glibc)
+#include <string.h>  // NOLINT(modernize-deprecated-headers): explicit_bzero is glibc's, not <cstring>'s
 
 namespace hostseal {
 

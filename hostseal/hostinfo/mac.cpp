@@ -10,8 +10,9 @@ bool MAC::GetMacAddress(std::u16string sIP, std::u16string& sMac) {
   return GetMacAddress(std::move(sIP), sMac, kDefaultResolveWait);
 }
 
-bool MAC::GetMacAddress(std::u16string sIP, std::u16string& sMac,
-                        std::chrono::milliseconds waitBound) {
+// sIP is taken by value, as callers of the original interface pass it.
+bool MAC::GetMacAddress(std::u16string sIP,  // NOLINT(performance-unnecessary-value-param)
+                        std::u16string& sMac, std::chrono::milliseconds waitBound) {
   try {
     const auto address = ParseIpv4Text(sIP);
     if (!address || *address == Ipv4Address{}) return false;

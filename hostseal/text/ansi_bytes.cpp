@@ -4,7 +4,8 @@
 
 namespace hostseal {
 
-ByteArray EncodeToBytes(std::u16string sData) {
+// sData is taken by value, as callers of the original interface pass it.
+ByteArray EncodeToBytes(std::u16string sData) {  // NOLINT(performance-unnecessary-value-param)
   return ByteArray(TextToAnsiBytes(sData));
 }
 

@@ -1,7 +1,7 @@
 #include "hostseal/text/code_page.hpp"
 
 #include <langinfo.h>
-#include <locale.h>
+#include <clocale>
 
 #include <atomic>
 #include <charconv>

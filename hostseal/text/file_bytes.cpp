@@ -59,7 +59,7 @@ class FileDescriptor {
 
 // The UTF-8 path of a file name, or error 52 for a name that no path can carry.
 std::string PathOf(const std::u16string& name) {
-  const std::string path = ToUtf8(name);
+  std::string path = ToUtf8(name);
   const auto bad = [&path] {
     RaiseFileError(ErrorNumber::kBadFileNameOrNumber, "Bad file name or number", path);
   };

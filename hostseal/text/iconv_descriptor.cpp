@@ -15,6 +15,7 @@ namespace {
 
 // glibc reports a failed iconv_open as the descriptor (iconv_t)-1.
 iconv_t Invalid() {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the failure value is defined that way
   return reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1));
 }
 

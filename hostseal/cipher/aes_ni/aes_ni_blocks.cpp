@@ -40,7 +40,7 @@ HOSTSEAL_AES_NI void TransformBlocks(const std::uint32_t* roundKeys, int rounds,
   __m128i k[15];
   const bool copied = n >= kLanes;
   if (copied) {
-    for (int r = 0; r <= rounds; ++r) k[r] = Load(roundKeys + 4 * r);
+    for (int r = 0; r <= rounds; ++r) k[r] = Load(roundKeys + 4 * static_cast<std::size_t>(r));
   }
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i b[kLanes];
@@ -57,8 +57,10 @@ HOSTSEAL_AES_NI void TransformBlocks(const std::uint32_t* roundKeys, int rounds,
   // The last few blocks, or a single one: keys straight from the schedule.
   for (; n > 0; --n, in += 16, out += 16) {
     __m128i b = _mm_xor_si128(Load(in), Load(roundKeys));
-    for (int r = 1; r < rounds; ++r) b = Rounds::Round(b, Load(roundKeys + 4 * r));
-    Store(out, Rounds::Last(b, Load(roundKeys + 4 * rounds)));
+    for (int r = 1; r < rounds; ++r) {
+      b = Rounds::Round(b, Load(roundKeys + 4 * static_cast<std::size_t>(r)));
+    }
+    Store(out, Rounds::Last(b, Load(roundKeys + 4 * static_cast<std::size_t>(rounds))));
   }
 }
 

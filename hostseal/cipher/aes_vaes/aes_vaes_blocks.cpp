@@ -67,8 +67,8 @@ HOSTSEAL_VAES void TransformBlocks(const std::uint32_t* roundKeys, int rounds, c
   }
   __m256i k[15];
   for (int r = 0; r <= rounds; ++r) {
-    k[r] = _mm256_broadcastsi128_si256(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(roundKeys + 4 * r)));
+    k[r] = _mm256_broadcastsi128_si256(_mm_loadu_si128(
+        reinterpret_cast<const __m128i*>(roundKeys + 4 * static_cast<std::size_t>(r))));
   }
   std::size_t bytes = 16 * n;
   const bool streaming = bytes >= kStreamingBytes;
@@ -94,8 +94,9 @@ HOSTSEAL_VAES void TransformBlocks(const std::uint32_t* roundKeys, int rounds, c
       }
     } else {
 #pragma GCC unroll 8
-      for (std::size_t i = 0; i < kRegisters; ++i)
+      for (std::size_t i = 0; i < kRegisters; ++i) {
         Store(out + 32 * i, Rounds::Last(b[i], k[rounds]));
+      }
     }
   }
   if (streaming) _mm_sfence();  // streaming stores are ordered before anything that follows

@@ -49,6 +49,7 @@ std::vector<ProcessorPackage> ReadProcessorPackages(const std::filesystem::path&
   if (byPackage.empty()) return {ProcessorPackage{0, cpus}};
 
   std::vector<ProcessorPackage> packages;
+  packages.reserve(byPackage.size());
   for (auto& [id, members] : byPackage) packages.push_back({id, std::move(members)});
   return packages;
 }

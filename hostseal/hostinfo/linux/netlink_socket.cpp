@@ -13,7 +13,7 @@ namespace {
 // The kernel answers a request at once; this only guards against waiting forever.
 constexpr std::chrono::seconds kReplyTimeout{5};
 // Large enough for the biggest datagram of a dump (the kernel fills at most 32 KiB).
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 
 }  // namespace
 

@@ -215,8 +215,9 @@ KeyChoice Form1::CurrentKeyChoice() const {
   KeyChoice choice;
   choice.kind = static_cast<KeyChoice::Kind>(m_KeyKindCbo->currentData().toInt());
   if (choice.kind != KeyChoice::Kind::kBuiltIn) choice.text = ToU16(m_KeyTxt->text());
-  if (choice.kind == KeyChoice::Kind::kPassPhrase)
+  if (choice.kind == KeyChoice::Kind::kPassPhrase) {
     choice.bits = m_KeyBitsCbo->currentData().toInt();
+  }
   return choice;
 }
 
