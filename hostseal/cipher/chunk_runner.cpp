@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "hostseal/common/secure_wipe.hpp"
+
 namespace hostseal {
 
 void RunChunks(std::uint64_t count, std::size_t bufferSize,
@@ -35,8 +37,8 @@ void RunChunks(std::uint64_t count, std::size_t bufferSize,
       try {
         helper = std::jthread([&] {
           try {
-            const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
-            while (takeChunk(buffer.get())) {
+            const WipedBuffer buffer(bufferSize);
+            while (takeChunk(buffer.Get())) {
             }
           } catch (...) {
             helperFailure = std::current_exception();
@@ -48,9 +50,9 @@ void RunChunks(std::uint64_t count, std::size_t bufferSize,
     }
 
     try {
-      const auto buffer = std::make_unique_for_overwrite<Byte[]>(bufferSize);
+      const WipedBuffer buffer(bufferSize);
       std::uint64_t reported = 0;
-      while (takeChunk(buffer.get())) {
+      while (takeChunk(buffer.Get())) {
         // The last chunk is left out so that a report always comes before the end, and a
         // caller that stops there stops the whole run.
         const std::uint64_t complete = std::min(done.load(), count - 1);

@@ -3,7 +3,7 @@
 // system refuses to start one: the calling thread then does all chunks).
 //
 // Each thread owns one chunk buffer for the whole run, so memory stays at two buffers however
-// long the file. The jobs must not depend on each other's order (chunks of the file framing
+// long the file; the buffers are wiped before they are freed, since they held plain text. The jobs must not depend on each other's order (chunks of the file framing
 // are independent and are read and written at their own offsets). Progress is reported on the
 // calling thread only. The first failure stops new chunks from starting and is raised on the
 // calling thread once the helper has stopped; the call never returns while a helper runs.

@@ -63,7 +63,8 @@ class cRijndael {
   std::int32_t ArrayDecrypt(ByteArray& plaintext, const ByteArray& ciphertext,
                             std::int32_t appendsize) const;
 
-  // FileDecrypt: 0 success, 1 refused for its size, 2 wrong key or key size.
+  // FileDecrypt: 0 success, 1 refused for its size, 2 wrong key or key size (a target that
+  // existed keeps its former content; a new one receives every decrypted byte).
   std::int32_t FileEncrypt(const std::u16string& PlaintextFileName,
                            const std::u16string& CiphertextFileName) const;
   std::int32_t FileDecrypt(const std::u16string& PlaintextFileName,
@@ -71,6 +72,8 @@ class cRijndael {
 
   // Bytes of the input file done and in all: called on the caller's thread at most once per
   // chunk, with growing values, and once more with done == total when the output is in place.
+  // An input whose length is not known up front (files of /proc and /sys report 0) is read to
+  // its end; its progress is reported once, at the end.
   // A callback that throws before that last call abandons the operation; the output file
   // then keeps its former content.
   using FileProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;

@@ -1,9 +1,9 @@
 // File encryption: the byte-array framing with the length field over a whole file, produced
 // and read in 4,000,000-byte chunks with a bounded number of chunk buffers.
 //
-// The output never overwrites anything in place: it is written to a temporary file beside the
-// target and renamed over it only when complete and on disk, so a failure at any point leaves
-// an existing target as it was, and the same path may be given for both files.
+// The output never overwrites anything until it is complete: ReplacingFile builds it in a
+// private temporary file and puts it in place only at the end, so a failure at any point
+// leaves an existing target as it was, and the same path may be given for both files.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,8 @@
 #include "hostseal/cipher/chunk_runner.hpp"
 #include "hostseal/cipher/file_chunk_plan.hpp"
 #include "hostseal/cipher/rijndael.hpp"
-#include "hostseal/common/utf8.hpp"
+#include "hostseal/common/secure_wipe.hpp"
+#include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/input_file.hpp"
 #include "hostseal/fs/replacing_file.hpp"
 
@@ -23,20 +24,16 @@ namespace {
 constexpr auto kBlock = static_cast<std::size_t>(cRijndael::kBlockSize);
 constexpr auto kChunk = static_cast<std::size_t>(kFileChunkSize);
 
-std::filesystem::path PathFromName(const std::u16string& name) {
-  return std::filesystem::path(ToUtf8(name));
-}
-
 }  // namespace
 
 std::int32_t cRijndael::FileEncrypt(const std::u16string& PlaintextFileName,
                                     const std::u16string& CiphertextFileName) const {
-  return FileEncrypt(PathFromName(PlaintextFileName), PathFromName(CiphertextFileName), {});
+  return FileEncrypt(FilePathFromText(PlaintextFileName), FilePathFromText(CiphertextFileName), {});
 }
 
 std::int32_t cRijndael::FileDecrypt(const std::u16string& PlaintextFileName,
                                     const std::u16string& CiphertextFileName) const {
-  return FileDecrypt(PathFromName(PlaintextFileName), PathFromName(CiphertextFileName), {});
+  return FileDecrypt(FilePathFromText(PlaintextFileName), FilePathFromText(CiphertextFileName), {});
 }
 
 std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
@@ -45,7 +42,35 @@ std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
   const InputFile input(plainFile);
   const std::uint64_t L = input.Size();
   const FileChunkPlan plan = PlanFileEncryption(L);
-  ReplacingFile output(cipherFile);
+  ReplacingFile output(cipherFile, input.Permissions());
+
+  if (L == 0) {
+    // Empty, or a pseudo file whose length is known only at its end: read chunk by chunk until
+    // one comes back short. A full chunk is whole blocks, so it is framed as it stands; the
+    // short one is the last chunk.
+    const WipedBuffer buffer(kChunk);
+    std::uint64_t offset = 0;
+    for (;;) {
+      const std::size_t got = input.ReadUpTo(buffer.Get(), kChunk, offset);
+      if (got == kChunk) {
+        EncryptBlocks(buffer.Get(), buffer.Get(), kChunk / kBlock);
+        output.WriteAt(buffer.Get(), kChunk, offset);
+        offset += kChunk;
+        continue;
+      }
+      const std::size_t R = got / kBlock * kBlock + kBlock;
+      std::fill(buffer.Get() + got, buffer.Get() + R, Byte{0});
+      buffer.Get()[R - 1] = static_cast<Byte>(got % kBlock);
+      EncryptBlocks(buffer.Get(), buffer.Get(), R / kBlock);
+      output.WriteAt(buffer.Get(), R, offset);
+      offset += got;
+      break;
+    }
+    input.RequireUnchanged();
+    output.Commit();
+    if (progress) progress(offset, offset);
+    return 0;
+  }
 
   RunChunks(
       plan.chunkCount, kChunk,
@@ -71,6 +96,7 @@ std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
         if (progress) progress(done * kFileChunkSize, L);
       });
 
+  input.RequireUnchanged();
   output.Commit();
   if (progress) progress(L, L);
   return 0;
@@ -86,7 +112,7 @@ std::int32_t cRijndael::FileDecrypt(const std::filesystem::path& plainFile,
     ShowMessage(u"File Size Error - ciphertext file not a multiple of block size");
     return 1;
   }
-  ReplacingFile output(plainFile);
+  ReplacingFile output(plainFile, input.Permissions());
 
   // Set by whichever thread decrypts the last chunk; read only after all chunks are done.
   bool lengthFieldValid = true;
@@ -115,7 +141,11 @@ std::int32_t cRijndael::FileDecrypt(const std::filesystem::path& plainFile,
         if (progress) progress(done * kFileChunkSize, C);
       });
 
-  output.Commit();
+  input.RequireUnchanged();
+  // Decrypted under a wrong key, the result is noise: it must not take the place of a file
+  // that was there (perhaps the only copy, perhaps the cipher file itself). A new file still
+  // receives every decrypted byte, for whoever wants to look at them.
+  if (lengthFieldValid || !output.TargetExisted()) output.Commit();
   if (progress) progress(C, C);
   if (!lengthFieldValid) {
     ShowMessage(u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?");

@@ -3,10 +3,12 @@
 // scope is dead code to the optimiser).
 //
 // SecretBytesGuard wipes a byte vector when it goes out of scope, on every path, so that
-// buffers holding keys or pass-phrase bytes do not outlive their use in freed memory.
+// buffers holding keys or pass-phrase bytes do not outlive their use in freed memory;
+// WipedBuffer does the same for a buffer of its own.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "hostseal/common/byte_array.hpp"
@@ -27,6 +29,22 @@ class SecretBytesGuard {
 
  private:
   std::vector<Byte>& m_Bytes;
+};
+
+// A buffer of bytes left uninitialised at first, wiped when it goes: for chunks of plain text.
+class WipedBuffer {
+ public:
+  explicit WipedBuffer(std::size_t size)
+      : m_Bytes(std::make_unique_for_overwrite<Byte[]>(size)), m_Size(size) {}
+  WipedBuffer(const WipedBuffer&) = delete;
+  WipedBuffer& operator=(const WipedBuffer&) = delete;
+  ~WipedBuffer() { SecureWipe(m_Bytes.get(), m_Size); }
+
+  Byte* Get() const noexcept { return m_Bytes.get(); }
+
+ private:
+  std::unique_ptr<Byte[]> m_Bytes;
+  std::size_t m_Size;
 };
 
 }  // namespace hostseal

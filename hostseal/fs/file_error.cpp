@@ -4,13 +4,14 @@
 #include <string>
 #include <system_error>
 
-#include "hostseal/common/utf8.hpp"
+#include "hostseal/common/visible_text.hpp"
 
 namespace hostseal {
 
 ErrorNumber ErrorNumberForErrno(int error) noexcept {
   switch (error) {
     case ENOENT:
+    case ENOTDIR:
       return ErrorNumber::kFileNotFound;
     case EACCES:
     case EPERM:
@@ -34,29 +35,47 @@ ErrorNumber ErrorNumberForErrno(int error) noexcept {
   }
 }
 
-RaisedError FileSystemError(ErrorNumber number, std::string_view action,
-                            const std::filesystem::path& path, std::string_view reason) {
-  // File names are bytes on Linux; the round trip turns bytes that are not UTF-8 into U+FFFD.
-  std::string description(action);
-  description += " \"";
-  description += ToUtf8(FromUtf8(path.native()));
-  description += "\": ";
+std::string_view FileErrorDescription(ErrorNumber number) noexcept {
+  switch (number) {
+    case ErrorNumber::kBadFileNameOrNumber:
+      return "Bad file name or number";
+    case ErrorNumber::kFileNotFound:
+      return "File not found";
+    case ErrorNumber::kDeviceIoError:
+      return "Device I/O error";
+    case ErrorNumber::kDiskFull:
+      return "Disk full";
+    case ErrorNumber::kPermissionDenied:
+      return "Permission denied";
+    case ErrorNumber::kOverflow:
+      return "Overflow";
+    default:
+      return "Path/File access error";
+  }
+}
+
+RaisedError FileSystemError(ErrorNumber number, const std::filesystem::path& path,
+                            std::string_view reason) {
+  std::string description(FileErrorDescription(number));
+  description += ": \"";
+  description += VisibleText(path.native());
+  description += "\" (";
   description += reason;
+  description += ')';
   return RaisedError(number, std::move(description));
 }
 
-RaisedError FileSystemError(int error, std::string_view action, const std::filesystem::path& path) {
-  return FileSystemError(ErrorNumberForErrno(error), action, path,
-                         std::generic_category().message(error));
+RaisedError FileSystemError(int error, const std::filesystem::path& path) {
+  return FileSystemError(ErrorNumberForErrno(error), path, std::generic_category().message(error));
 }
 
 void CheckFileName(const std::filesystem::path& path) {
   if (path.empty()) {
-    throw RaisedError(ErrorNumber::kBadFileNameOrNumber, "Bad file name or number: empty name");
+    throw RaisedError(ErrorNumber::kBadFileNameOrNumber, "Bad file name or number: \"\" (empty)");
   }
   if (path.native().find('\0') != std::string::npos) {
-    throw FileSystemError(ErrorNumber::kBadFileNameOrNumber, "cannot use", path,
-                          "the name holds a NUL character");
+    throw FileSystemError(ErrorNumber::kBadFileNameOrNumber, path,
+                          "the name holds the character U+0000");
   }
 }
 

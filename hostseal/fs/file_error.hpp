@@ -1,7 +1,12 @@
-// File-system failures as RaisedError: the errno of a failed call becomes one of the
-// conventional numbers (53 file not found, 70 permission denied, 61 disk full, 57 device I/O
-// error, 52 bad file name, 75 path/file access error for everything else), and the
-// description says what was attempted, on which path, and why, in UTF-8.
+// File-system failures as RaisedError, in one style for every file routine: the conventional
+// description of the number, the path in quotes, and the system's reason in brackets:
+//
+//   File not found: "notes.txt" (No such file or directory)
+//
+// The errno of a failed call picks the number: 53 file not found (also a folder missing on
+// the way), 70 permission denied, 61 disk full, 57 device I/O error, 52 bad file name, and 75
+// path/file access error for everything else. Paths are quoted as UTF-8 with control
+// characters written as their codes, so a hostile name cannot reach a terminal raw.
 #pragma once
 
 #include <filesystem>
@@ -13,10 +18,12 @@ namespace hostseal {
 
 ErrorNumber ErrorNumberForErrno(int error) noexcept;
 
-// A description such as: cannot open "/tmp/a.txt" for reading: No such file or directory
-RaisedError FileSystemError(int error, std::string_view action, const std::filesystem::path& path);
-RaisedError FileSystemError(ErrorNumber number, std::string_view action,
-                            const std::filesystem::path& path, std::string_view reason);
+// "Disk full", "Permission denied", ...: the conventional description of a file error number.
+std::string_view FileErrorDescription(ErrorNumber number) noexcept;
+
+RaisedError FileSystemError(int error, const std::filesystem::path& path);
+RaisedError FileSystemError(ErrorNumber number, const std::filesystem::path& path,
+                            std::string_view reason);
 
 // Raises 52 for a name the operating system cannot take: empty, or holding a NUL character
 // (which would silently cut the name short).

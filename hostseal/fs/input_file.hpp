@@ -1,9 +1,11 @@
 // InputFile: a regular file opened read-only, with its length taken once at opening and
-// positioned reads that fill the whole buffer or fail.
+// positioned reads.
 //
 // The file is never changed. Reads are positional (pread), so several threads may read
 // different parts of it at the same time. A file that turns out shorter than its length at
-// opening is a failure, never a silently short result.
+// opening is a failure, never a silently short result; RequireUnchanged() tells a file that
+// grew or shrank while it was read. Files of the kernel's pseudo file systems (/proc, /sys)
+// report the length 0 whatever they hold: such a file is read with ReadUpTo() to its end.
 #pragma once
 
 #include <cstddef>
@@ -22,14 +24,23 @@ class InputFile {
 
   const std::filesystem::path& Path() const noexcept { return m_Path; }
   std::uint64_t Size() const noexcept { return m_Size; }
+  std::filesystem::perms Permissions() const noexcept { return m_Permissions; }
 
   // Reads exactly n bytes starting at offset, retrying short and interrupted reads.
   void ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const;
+
+  // Reads up to n bytes starting at offset; fewer only at the end of the file.
+  std::size_t ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offset) const;
+
+  // Raises 75 when the file's length is no longer the one it had at opening, or when it holds
+  // bytes beyond that length: it changed while it was read, and what was read is not the file.
+  void RequireUnchanged() const;
 
  private:
   std::filesystem::path m_Path;
   FileDescriptor m_Fd;
   std::uint64_t m_Size = 0;
+  std::filesystem::perms m_Permissions = std::filesystem::perms::none;
 };
 
 }  // namespace hostseal

@@ -5,121 +5,131 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
+#include <algorithm>
 #include <cerrno>
-#include <random>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/interrupt_cleanup.hpp"
 
 namespace hostseal {
 
 namespace {
 
-constexpr std::string_view kCreateAction = "cannot create";
-constexpr std::string_view kWriteAction = "cannot write";
-constexpr std::string_view kReplaceAction = "cannot replace";
+constexpr std::size_t kCopyBuffer = 1 << 20;
 
-// Leaves room for the prefix and suffix within the usual 255-byte limit of a name.
-constexpr std::size_t kNameKept = 200;
-constexpr int kNameAttempts = 100;
-
-std::string RandomSuffix() {
-  static constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::random_device device;
-  std::uniform_int_distribution<std::size_t> pick(0, kDigits.size() - 1);
-  std::string suffix(8, '0');
-  for (char& c : suffix) c = kDigits[pick(device)];
-  return suffix;
+// The process's umask, read without changing it where /proc tells (changing it, even for a
+// moment, would affect files that other threads create meanwhile).
+mode_t ProcessUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0) {
+      return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+    }
+  }
+  const mode_t mask = ::umask(077);
+  ::umask(mask);
+  return mask;
 }
 
-// Follows symbolic links to the file they name, so that a link itself stays in place (and a
-// link to a file not yet there creates that file).
-std::filesystem::path ResolveLinks(const std::filesystem::path& target) {
-  constexpr int kMaxLinks = 40;
-  std::filesystem::path file = target;
-  for (int depth = 0; depth < kMaxLinks; ++depth) {
-    struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return file;
-    std::error_code error;
-    std::filesystem::path link = std::filesystem::read_symlink(file, error);
-    if (error) throw FileSystemError(error.value(), kCreateAction, target);
-    file = link.is_absolute() ? link : file.parent_path() / link;
+// The folder for a result that is written in place later: TMPDIR, else /tmp.
+FileDescriptor OpenScratchFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  if (folder == nullptr || *folder == '\0') folder = "/tmp";
+  return FileDescriptor(::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+bool FolderRefusesUs(int error) {
+  return error == EACCES || error == EPERM;
+}
+
+void Fsync(int fd, const std::filesystem::path& path) {
+  while (::fsync(fd) != 0) {
+    if (errno != EINTR) throw FileSystemError(errno, path);
   }
-  throw FileSystemError(ELOOP, kCreateAction, target);
+}
+
+// Copies length bytes from one file to the start of another, in the kernel where it can.
+void CopyContent(int from, int to, std::uint64_t length, const std::filesystem::path& path) {
+  off_t in = 0;
+  off_t out = 0;
+  bool kernelCopy = true;
+  std::unique_ptr<Byte[]> buffer;
+  while (static_cast<std::uint64_t>(out) < length) {
+    const auto left = static_cast<std::size_t>(
+        std::min<std::uint64_t>(length - static_cast<std::uint64_t>(out), 1U << 30));
+    if (kernelCopy) {
+      const ssize_t n = ::copy_file_range(from, &in, to, &out, left, 0);
+      if (n > 0) continue;
+      if (n == 0) throw FileSystemError(ErrorNumber::kDeviceIoError, path, "short copy");
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != EINVAL && errno != EOPNOTSUPP && errno != ENOSYS) {
+        throw FileSystemError(errno, path);
+      }
+      kernelCopy = false;
+      buffer = std::make_unique_for_overwrite<Byte[]>(kCopyBuffer);
+    }
+    const std::size_t chunk = std::min(left, kCopyBuffer);
+    const ssize_t got = ::pread(from, buffer.get(), chunk, in);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) throw FileSystemError(got < 0 ? errno : EIO, path);
+    std::size_t done = 0;
+    while (done < static_cast<std::size_t>(got)) {
+      const ssize_t put = ::pwrite(to, buffer.get() + done, static_cast<std::size_t>(got) - done,
+                                   out + static_cast<off_t>(done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) throw FileSystemError(put < 0 ? errno : EIO, path);
+      done += static_cast<std::size_t>(put);
+    }
+    in += got;
+    out += got;
+  }
 }
 
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::filesystem::path target) : m_Target(std::move(target)) {
+ReplacingFile::ReplacingFile(std::filesystem::path target,
+                             std::filesystem::perms newFilePermissions)
+    : m_Target(std::move(target)) {
   CheckFileName(m_Target);
-  m_File = ResolveLinks(m_Target);
-  const std::filesystem::path& file = m_File;
+  m_File = ResolveOutputTarget(m_Target);
+  const int folder = m_File.folder.Get();
+  const char* name = m_File.name.c_str();
 
   struct stat existing {};
-  bool exists = false;
-  if (::stat(file.c_str(), &existing) == 0) {
-    exists = true;
-    if (S_ISDIR(existing.st_mode)) throw FileSystemError(EISDIR, kCreateAction, m_Target);
+  if (::fstatat(folder, name, &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (S_ISDIR(existing.st_mode)) throw FileSystemError(EISDIR, m_Target);
     if (!S_ISREG(existing.st_mode)) {
-      throw FileSystemError(ErrorNumber::kPathFileAccessError, kReplaceAction, m_Target,
-                            "not a regular file");
+      throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target, "not a regular file");
     }
-    // Renaming only needs the folder to be writable; a file that could not be opened for
-    // writing is not replaced either.
-    if (::access(file.c_str(), W_OK) != 0) throw FileSystemError(errno, kCreateAction, m_Target);
+    // A file the caller may not write to is not replaced either, though its folder may allow
+    // a rename over it.
+    if (::faccessat(folder, name, W_OK, AT_EACCESS) != 0) throw FileSystemError(errno, m_Target);
+    m_Existing = existing;
   } else if (errno != ENOENT) {
-    throw FileSystemError(errno, kCreateAction, m_Target);
+    throw FileSystemError(errno, m_Target);
   }
+  m_NewMode = static_cast<mode_t>(newFilePermissions) & 0777 & ~ProcessUmask();
 
-  const std::string name = file.filename().native();
-  if (name.empty() || name == "." || name == "..") {
-    throw FileSystemError(EISDIR, kCreateAction, m_Target);
+  int error = 0;
+  m_Temporary = TemporaryFile::Create(folder, m_File.name, false, error);
+  if (!m_Temporary && m_Existing && FolderRefusesUs(error)) {
+    // A writable file in a folder that is not: its content is replaced in place, from a
+    // complete copy built elsewhere.
+    m_InPlace = true;
+    m_TemporaryFolder = OpenScratchFolder();
+    if (!m_TemporaryFolder.IsOpen()) throw FileSystemError(error, m_Target);
+    m_Temporary = TemporaryFile::Create(m_TemporaryFolder.Get(), m_File.name, true, error);
   }
-  const std::filesystem::path folder = file.parent_path();
-
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < kNameAttempts; ++attempt) {
-    m_Temporary = folder / ("." + name.substr(0, kNameKept) + "." + RandomSuffix() + ".tmp");
-    fd = ::open(m_Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0 && errno != EEXIST && errno != EINTR) break;
-  }
-  if (fd < 0) {
-    const int error = errno;
-    m_Temporary.clear();
-    throw FileSystemError(error, kCreateAction, m_Target);
-  }
-  m_Fd = FileDescriptor(fd);
-
-  if (exists) {
-    // Owner and group carry over where this process may set them; the permission bits must
-    // carry over, or a private file could come back readable by others.
-    struct stat created {};
-    if (::fstat(fd, &created) == 0 &&
-        (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid)) {
-      static_cast<void>(::fchown(fd, existing.st_uid, existing.st_gid));
-    }
-    if (::fchmod(fd, existing.st_mode & 07777) != 0) {
-      const int error = errno;
-      RemoveTemporary();
-      throw FileSystemError(error, kCreateAction, m_Target);
-    }
-  }
+  if (!m_Temporary) throw FileSystemError(error, m_Target);
 }
 
-ReplacingFile::~ReplacingFile() {
-  if (!m_Committed) RemoveTemporary();
-}
-
-void ReplacingFile::RemoveTemporary() noexcept {
-  m_Fd.Close();
-  if (!m_Temporary.empty()) {
-    ::unlink(m_Temporary.c_str());
-    m_Temporary.clear();
-  }
-}
+ReplacingFile::~ReplacingFile() = default;
 
 void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
   // A write past the process's file-size limit would raise SIGXFSZ, whose default action ends
@@ -128,53 +138,107 @@ void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offse
   rlimit limit{};
   if (n > 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
       offset + n > static_cast<std::uint64_t>(limit.rlim_cur)) {
-    throw FileSystemError(EFBIG, kWriteAction, m_Target);
+    throw FileSystemError(EFBIG, m_Target);
   }
+  const int fd = m_Temporary->Descriptor();
   const auto start = static_cast<off_t>(offset);
   const auto length = static_cast<off_t>(n);
   while (n > 0) {
-    const ssize_t put = ::pwrite(m_Fd.Get(), data, n, static_cast<off_t>(offset));
+    const ssize_t put = ::pwrite(fd, data, n, static_cast<off_t>(offset));
     if (put < 0) {
       if (errno == EINTR) continue;
-      throw FileSystemError(errno, kWriteAction, m_Target);
+      throw FileSystemError(errno, m_Target);
     }
-    if (put == 0) throw FileSystemError(EIO, kWriteAction, m_Target);
+    if (put == 0) throw FileSystemError(EIO, m_Target);
     data += put;
     n -= static_cast<std::size_t>(put);
     offset += static_cast<std::uint64_t>(put);
   }
   // Lets the disk start on these bytes now, while later ones are being prepared, instead of
   // leaving all of them to the flush in Commit(). Only a hint: it neither waits nor fails.
-  ::sync_file_range(m_Fd.Get(), start, length, SYNC_FILE_RANGE_WRITE);
+  if (!m_InPlace) ::sync_file_range(fd, start, length, SYNC_FILE_RANGE_WRITE);
 }
 
-void ReplacingFile::Commit() {
-  int error = 0;
-  while (::fsync(m_Fd.Get()) != 0) {
-    if (errno != EINTR) {
-      error = errno;
-      break;
+bool ReplacingFile::CanRename(const struct stat& existing) {
+  // Other names of the file would keep the old content.
+  if (existing.st_nlink > 1) return false;
+  // Owner and group carry over only where this process may set them (root, or a group of its
+  // own); otherwise the file is written in place and keeps them.
+  const int fd = m_Temporary->Descriptor();
+  struct stat created {};
+  if (::fstat(fd, &created) != 0) throw FileSystemError(errno, m_Target);
+  if ((created.st_uid != existing.st_uid || created.st_gid != existing.st_gid) &&
+      ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+    return false;
+  }
+  return true;
+}
+
+ReplacingFile::Way ReplacingFile::Commit() {
+  if (!m_InPlace && m_Existing) {
+    // The file at the target now, which may have gained links since.
+    struct stat existing {};
+    if (::fstatat(m_File.folder.Get(), m_File.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(existing.st_mode)) {
+      m_Existing = existing;
+      m_InPlace = !CanRename(existing);
     }
   }
-  if (error == 0) error = m_Fd.Close();
-  if (error == 0 && ::rename(m_Temporary.c_str(), m_File.c_str()) != 0) {
-    const int renameError = errno;
-    RemoveTemporary();
-    throw FileSystemError(renameError, kReplaceAction, m_Target);
+  if (m_InPlace) {
+    WriteInPlace();
+    m_Temporary.reset();
+    return Way::kInPlace;
   }
-  if (error != 0) {
-    RemoveTemporary();
-    throw FileSystemError(error, kWriteAction, m_Target);
-  }
-  m_Committed = true;
-  m_Temporary.clear();
 
-  // The rename itself reaches the disk with the folder; a folder that cannot be flushed
-  // (some file systems refuse) still holds the complete file.
-  std::filesystem::path folder = m_File.parent_path();
-  if (folder.empty()) folder = ".";
-  const FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.IsOpen()) ::fsync(directory.Get());
+  const int fd = m_Temporary->Descriptor();
+  // The final mode only now that the content is complete: the file was private until here.
+  const mode_t mode = m_Existing ? (m_Existing->st_mode & 07777) : m_NewMode;
+  if (::fchmod(fd, mode) != 0) throw FileSystemError(errno, m_Target);
+  Fsync(fd, m_Target);
+  if (const int error = m_Temporary->LinkInto(m_File.name); error != 0) {
+    throw FileSystemError(error, m_Target);
+  }
+  m_Temporary.reset();
+
+  // The new name reaches the disk with the folder; a folder that cannot be flushed (some file
+  // systems refuse) still holds the complete file.
+  const FileDescriptor folder(
+      ::openat(m_File.folder.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder.IsOpen()) ::fsync(folder.Get());
+  return Way::kRename;
+}
+
+void ReplacingFile::WriteInPlace() {
+  const int from = m_Temporary->Descriptor();
+  struct stat built {};
+  if (::fstat(from, &built) != 0) throw FileSystemError(errno, m_Target);
+  const auto length = static_cast<std::uint64_t>(built.st_size);
+
+  FileDescriptor to(::openat(m_File.folder.Get(), m_File.name.c_str(),
+                             O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!to.IsOpen()) throw FileSystemError(errno, m_Target);
+  struct stat target {};
+  if (::fstat(to.Get(), &target) != 0) throw FileSystemError(errno, m_Target);
+  if (!S_ISREG(target.st_mode) || target.st_dev != m_Existing->st_dev ||
+      target.st_ino != m_Existing->st_ino) {
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target,
+                          "another file took its place while it was being prepared");
+  }
+
+  // Space first, so that a full disk is found before a byte of the target has changed.
+  if (length > 0) {
+    if (::fallocate(to.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0 &&
+        errno != EOPNOTSUPP && errno != EINVAL && errno != ENOSYS) {
+      throw FileSystemError(errno, m_Target);
+    }
+  }
+  const DeferredInterrupts deferred;
+  CopyContent(from, to.Get(), length, m_Target);
+  if (::ftruncate(to.Get(), static_cast<off_t>(length)) != 0) {
+    throw FileSystemError(errno, m_Target);
+  }
+  Fsync(to.Get(), m_Target);
+  if (const int error = to.Close(); error != 0) throw FileSystemError(error, m_Target);
 }
 
 }  // namespace hostseal

@@ -155,12 +155,15 @@ TEST_F(FileCipher, UnusableOutputPathsRaiseAndLeaveNothingBehind) {
     try {
       c.FileEncrypt(dir / "plain", out, {});
     } catch (const RaisedError& e) {
-      EXPECT_NE(e.Description().find(out.string()), std::string::npos) << e.Description();
+      if (e.Number() != 52) {
+        EXPECT_NE(e.Description().find('"' + out.string() + '"'), std::string::npos)
+            << e.Description();
+      }
       return e.Number();
     }
     return 0;
   };
-  EXPECT_EQ(numberOf(dir / "regular" / "out"), 75);  // a folder that is a file
+  EXPECT_EQ(numberOf(dir / "regular" / "out"), 53);  // a folder that is a file
   EXPECT_EQ(numberOf(dir / "folder"), 75);           // a folder itself
   EXPECT_EQ(numberOf(dir / "fifo"), 75);             // renaming over it would not write it
   EXPECT_TRUE(fs::is_fifo(dir / "fifo"));

@@ -1,0 +1,119 @@
+#include "hostseal/fs/temporary_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <random>
+#include <utility>
+
+namespace hostseal {
+
+namespace {
+
+constexpr mode_t kPrivateMode = 0600;
+// Leaves room for the prefix and suffix within the usual 255-byte limit of a name.
+constexpr std::size_t kStemKept = 200;
+constexpr int kNameAttempts = 100;
+
+std::atomic<bool> g_UnnamedAllowed{true};
+
+std::string RandomName(std::string_view stem) {
+  static constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
+  std::random_device device;
+  std::uniform_int_distribution<std::size_t> pick(0, kDigits.size() - 1);
+  std::string name = ".";
+  name += stem.substr(0, kStemKept);
+  name += '.';
+  for (int i = 0; i < 8; ++i) name += kDigits[pick(device)];
+  name += ".tmp";
+  return name;
+}
+
+// Errors that mean "this file system (or kernel) has no unnamed files", not "you may not".
+bool NoUnnamedFiles(int error) {
+  return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+}  // namespace
+
+void AllowUnnamedTemporaryFiles(bool allowed) noexcept {
+  g_UnnamedAllowed.store(allowed);
+}
+
+TemporaryFile::TemporaryFile(int folder, FileDescriptor fd, std::string name)
+    : m_Folder(folder), m_Fd(std::move(fd)), m_Name(std::move(name)) {}
+
+TemporaryFile::~TemporaryFile() {
+  m_Fd.Close();
+  if (!m_Name.empty()) ::unlinkat(m_Folder, m_Name.c_str(), 0);
+}
+
+std::unique_ptr<TemporaryFile> TemporaryFile::Create(int folder, std::string_view stem,
+                                                     bool wantUnnamed, int& error) {
+  error = 0;
+  if (g_UnnamedAllowed.load()) {
+    const int fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC | O_NOCTTY, kPrivateMode);
+    if (fd >= 0)
+      return std::unique_ptr<TemporaryFile>(new TemporaryFile(folder, FileDescriptor(fd), {}));
+    if (!NoUnnamedFiles(errno)) {
+      error = errno;
+      return nullptr;
+    }
+  }
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string name = RandomName(stem);
+    // Held back while the file exists without its registration, so that an interruption
+    // cannot leave it, nor remove a file of the same name that was there first.
+    const DeferredInterrupts deferred;
+    const int fd =
+        ::openat(folder, name.c_str(),
+                 O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, kPrivateMode);
+    if (fd < 0) {
+      if (errno == EEXIST || errno == EINTR) continue;
+      error = errno;
+      return nullptr;
+    }
+    if (wantUnnamed) {
+      ::unlinkat(folder, name.c_str(), 0);
+      return std::unique_ptr<TemporaryFile>(new TemporaryFile(folder, FileDescriptor(fd), {}));
+    }
+    std::unique_ptr<TemporaryFile> file(new TemporaryFile(folder, FileDescriptor(fd), name));
+    file->m_Removal.emplace(folder, file->m_Name);
+    return file;
+  }
+  error = EEXIST;
+  return nullptr;
+}
+
+int TemporaryFile::LinkInto(std::string_view name) {
+  const std::string target(name);
+  const DeferredInterrupts deferred;
+  if (m_Name.empty()) {
+    // An unnamed file gets a name by linking it from its /proc entry; where one is already
+    // taken, it is linked under a temporary name first and renamed over the target.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_Fd.Get());
+    if (::linkat(AT_FDCWD, self.c_str(), m_Folder, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+    for (int attempt = 0; attempt < kNameAttempts && m_Name.empty(); ++attempt) {
+      std::string temporary = RandomName(target);
+      if (::linkat(AT_FDCWD, self.c_str(), m_Folder, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        m_Name = std::move(temporary);
+        m_Removal.emplace(m_Folder, m_Name);
+      } else if (errno != EEXIST) {
+        return errno;
+      }
+    }
+    if (m_Name.empty()) return EEXIST;
+  }
+  if (::renameat(m_Folder, m_Name.c_str(), m_Folder, target.c_str()) != 0) return errno;
+  m_Removal.reset();
+  m_Name.clear();
+  return 0;
+}
+
+}  // namespace hostseal
