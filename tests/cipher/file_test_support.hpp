@@ -3,6 +3,8 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -154,6 +156,22 @@ inline std::string RunInChild(const std::function<std::string()>& check) {
     result = "child ended abnormally, status " + std::to_string(status);
   }
   return result;
+}
+
+// The permission bits of a file, links not followed.
+inline mode_t ModeOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) throw std::runtime_error("cannot stat " + path.string());
+  return info.st_mode & 07777;
+}
+
+// In a forked child: gives up root for the user and group uid, with no other groups.
+inline std::string BecomeUser(uid_t uid) {
+  if (::setgroups(0, nullptr) != 0 || ::setresgid(uid, uid, uid) != 0 ||
+      ::setresuid(uid, uid, uid) != 0) {
+    return "cannot become user " + std::to_string(uid);
+  }
+  return "";
 }
 
 }  // namespace hostseal::testing

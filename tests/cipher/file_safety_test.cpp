@@ -1,0 +1,368 @@
+// What a user can rely on when files are encrypted on a shared machine: outputs private until
+// complete, interruptions that leave nothing behind, hard links that see the new content,
+// wrong keys that destroy nothing, inputs read to their end, and names that cannot be files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/fs/interrupt_cleanup.hpp"
+#include "hostseal/fs/temporary_file.hpp"
+#include "hostseal/text/file_bytes.hpp"
+#include "tests/cipher/cipher_test_support.hpp"
+#include "tests/cipher/file_test_support.hpp"
+#include "tests/support/recording_sink.hpp"
+
+namespace hostseal {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr std::size_t kChunk = 4'000'000;
+
+// Temporary files of both kinds: unnamed (O_TMPFILE) and named, as on file systems without it.
+class TemporaryKind {
+ public:
+  explicit TemporaryKind(bool unnamed) { AllowUnnamedTemporaryFiles(unnamed); }
+  TemporaryKind(const TemporaryKind&) = delete;
+  TemporaryKind& operator=(const TemporaryKind&) = delete;
+  ~TemporaryKind() { AllowUnnamedTemporaryFiles(true); }
+};
+
+class Umask {
+ public:
+  explicit Umask(mode_t mask) : m_Previous(::umask(mask)) {}
+  Umask(const Umask&) = delete;
+  Umask& operator=(const Umask&) = delete;
+  ~Umask() { ::umask(m_Previous); }
+
+ private:
+  mode_t m_Previous;
+};
+
+class FileSafety : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(c.SetCipherKey(ByteArray(testing::Sequence(16, 1)), 128), 0); }
+
+  std::vector<Byte> Encrypted(const std::vector<Byte>& plain) const {
+    ByteArray cipher;
+    EXPECT_EQ(c.ArrayEncrypt(ByteArray(plain), cipher, 1), 0);
+    return cipher.Bytes();
+  }
+
+  // A cipher file whose length field decrypts out of range under the key of c.
+  std::vector<Byte> CipherUnderAnotherKey() const {
+    cRijndael other;
+    for (Byte seed = 2;; ++seed) {
+      other.SetCipherKey(ByteArray(testing::Sequence(16, seed)), 128);
+      ByteArray cipher;
+      other.ArrayEncrypt(ByteArray(testing::Sequence(40)), cipher, 1);
+      ByteArray framed;
+      c.ArrayDecrypt(framed, cipher, 0);
+      if (framed.Bytes().back() >= 16) return cipher.Bytes();
+    }
+  }
+
+  // The modes of the files this process is writing into the folder that are not among its
+  // known names: unnamed files show in /proc/self/fd as "FOLDER/#INODE (deleted)".
+  std::vector<mode_t> ModesOfFilesBeingBuilt(const std::set<std::string>& known) const {
+    std::vector<mode_t> modes;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+      std::error_code error;
+      const fs::path target = fs::read_symlink(entry.path(), error);
+      if (error || target.parent_path() != dir.Path()) continue;
+      if (known.count(target.filename().string()) != 0) continue;
+      struct stat info {};
+      if (::stat(entry.path().c_str(), &info) == 0) modes.push_back(info.st_mode & 07777);
+    }
+    for (const std::string& name : dir.Names()) {
+      if (known.count(name) == 0) modes.push_back(testing::ModeOf(dir / name));
+    }
+    return modes;
+  }
+
+  testing::RecordingSink sink;
+  cRijndael c{sink};
+  testing::TempFolder dir;
+};
+
+TEST_F(FileSafety, OutputsArePrivateUntilCompleteAndNoMoreOpenThanTheirInput) {
+  const Umask noMask(0);  // the widest a new file could be
+  WriteFile(dir / "plain", testing::RandomBytes(3 * kChunk + 5, 1));
+  for (const bool unnamed : {true, false}) {
+    const TemporaryKind kind(unnamed);
+    for (const mode_t inputMode : {mode_t{0644}, mode_t{0600}}) {
+      SCOPED_TRACE(std::string(unnamed ? "unnamed" : "named") + " temporary, input mode " +
+                   std::to_string(inputMode));
+      fs::remove(dir / "cipher");
+      fs::remove(dir / "back");
+      ASSERT_EQ(::chmod((dir / "plain").c_str(), inputMode), 0);
+      std::vector<mode_t> seen;
+      auto look = [&](const std::set<std::string>& known) {
+        return [&, known](std::uint64_t done, std::uint64_t total) {
+          if (done == total) return;
+          const std::vector<mode_t> modes = ModesOfFilesBeingBuilt(known);
+          seen.insert(seen.end(), modes.begin(), modes.end());
+        };
+      };
+      ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "cipher", look({"plain"})), 0);
+      ASSERT_EQ(c.FileDecrypt(dir / "back", dir / "cipher", look({"plain", "cipher"})), 0);
+      ASSERT_FALSE(seen.empty());
+      for (const mode_t mode : seen) EXPECT_EQ(mode, 0600u);
+      EXPECT_EQ(testing::ModeOf(dir / "cipher"), inputMode);
+      EXPECT_EQ(testing::ModeOf(dir / "back"), inputMode);
+      EXPECT_EQ(dir.Names(), (std::set<std::string>{"back", "cipher", "plain"}));
+    }
+  }
+  // The umask still narrows a new file, as it does for cp.
+  const Umask groupMask(027);
+  ASSERT_EQ(::chmod((dir / "plain").c_str(), 0666), 0);
+  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "fresh", {}), 0);
+  EXPECT_EQ(testing::ModeOf(dir / "fresh"), 0640u);
+}
+
+// A child encrypts or decrypts 64 MiB and is sent the signal after a progress report: once
+// while it waits in the report (its helper thread still working), so that the output cannot
+// be complete yet, and once while it goes on, at whatever point it has reached. The target
+// must hold its former content or, in the second case, the complete new one; the folder must
+// gain nothing.
+TEST_F(FileSafety, InterruptionsLeaveTheTargetAndTheFolderAsTheyWere) {
+  const std::vector<Byte> plain = testing::RandomBytes(64 << 20, 2);
+  WriteFile(dir / "plain", plain);
+  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "cipher", {}), 0);
+  const std::vector<Byte> cipher = ReadFile(dir / "cipher");
+  const std::vector<Byte> former = testing::Sequence(1000);
+  std::mt19937 random(std::random_device{}());
+
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const bool unnamed : {true, false}) {
+      for (const bool encrypt : {true, false}) {
+        for (const bool waits : {true, false}) {
+          const int stopAt = waits ? 1 : std::uniform_int_distribution<int>(1, 3)(random);
+          SCOPED_TRACE(std::string(strsignal(signal)) + (unnamed ? ", unnamed" : ", named") +
+                       (encrypt ? ", encrypt" : ", decrypt") + (waits ? ", waiting" : "") +
+                       ", report " + std::to_string(stopAt));
+          WriteFile(dir / "target", former);
+          const std::set<std::string> before = dir.Names();
+          int reports[2];
+          int go[2];
+          ASSERT_EQ(::pipe(reports), 0);
+          ASSERT_EQ(::pipe(go), 0);
+          const pid_t child = ::fork();
+          ASSERT_GE(child, 0);
+          if (child == 0) {
+            AllowUnnamedTemporaryFiles(unnamed);
+            auto report = [&](std::uint64_t done, std::uint64_t total) {
+              if (done == total) return;
+              char byte = 0;
+              if (::write(reports[1], &byte, 1) != 1) ::_exit(3);
+              if (waits && ::read(go[0], &byte, 1) != 1) ::_exit(3);
+            };
+            if (encrypt) {
+              c.FileEncrypt(dir / "plain", dir / "target", report);
+            } else {
+              c.FileDecrypt(dir / "target", dir / "cipher", report);
+            }
+            ::_exit(0);
+          }
+          ::close(reports[1]);
+          ::close(go[0]);
+          int count = 0;
+          char byte = 0;
+          std::size_t namesWhileWaiting = 0;
+          while (::read(reports[0], &byte, 1) == 1) {
+            if (++count == stopAt) {
+              namesWhileWaiting = dir.Names().size();
+              ::kill(child, signal);
+              break;
+            }
+            if (waits && ::write(go[1], &byte, 1) != 1) break;
+          }
+          ::close(reports[0]);
+          ::close(go[1]);
+          int status = 0;
+          ASSERT_EQ(::waitpid(child, &status, 0), child);
+          EXPECT_EQ(dir.Names(), before);
+          const std::vector<Byte> after = ReadFile(dir / "target");
+          if (waits) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+            // A named temporary file was there to be removed.
+            EXPECT_EQ(namesWhileWaiting, before.size() + (unnamed ? 0 : 1));
+            EXPECT_TRUE(after == former);
+          } else {
+            const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            EXPECT_TRUE(finished || (WIFSIGNALED(status) && WTERMSIG(status) == signal))
+                << "status " << status;
+            EXPECT_TRUE(after == former || after == (encrypt ? cipher : plain));
+            if (!finished) {
+              EXPECT_TRUE(after == former);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST_F(FileSafety, WritingInPlaceHoldsInterruptionsBackUntilItIsDone) {
+  const std::string failure = testing::RunInChild([]() -> std::string {
+    {
+      const DeferredInterrupts deferred;
+      ::raise(SIGTERM);
+    }
+    return "still running after the deferred signal";
+  });
+  EXPECT_EQ(failure, "child ended abnormally, status " + std::to_string(SIGTERM));
+}
+
+TEST_F(FileSafety, HardLinksSeeTheNewContent) {
+  WriteFile(dir / "plain", testing::Sequence(100));
+  WriteFile(dir / "cipher", testing::Sequence(5000));
+  ASSERT_EQ(::chmod((dir / "cipher").c_str(), 0640), 0);
+  fs::create_hard_link(dir / "cipher", dir / "other-name");
+  struct stat before {};
+  ASSERT_EQ(::stat((dir / "cipher").c_str(), &before), 0);
+
+  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "cipher", {}), 0);
+  EXPECT_EQ(ReadFile(dir / "cipher"), Encrypted(testing::Sequence(100)));
+  EXPECT_EQ(ReadFile(dir / "other-name"), Encrypted(testing::Sequence(100)));
+  struct stat after {};
+  ASSERT_EQ(::stat((dir / "cipher").c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+
+  // Decrypting a hard-linked cipher file into itself reads it all before writing it.
+  ASSERT_EQ(c.FileDecrypt(dir / "cipher", dir / "cipher", {}), 0);
+  EXPECT_EQ(ReadFile(dir / "other-name"), testing::Sequence(100));
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "other-name", "plain"}));
+}
+
+TEST_F(FileSafety, AWrongKeyDestroysNoFileThatWasThere) {
+  const std::vector<Byte> cipher = CipherUnderAnotherKey();
+  WriteFile(dir / "cipher", cipher);
+  WriteFile(dir / "only-copy", testing::Sequence(300));
+  EXPECT_EQ(c.FileDecrypt(dir / "only-copy", dir / "cipher", {}), 2);
+  EXPECT_EQ(ReadFile(dir / "only-copy"), testing::Sequence(300));
+  EXPECT_EQ(c.FileDecrypt(dir / "cipher", dir / "cipher", {}), 2);
+  EXPECT_EQ(ReadFile(dir / "cipher"), cipher);
+  const std::u16string warning =
+      u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?";
+  EXPECT_EQ(sink.messages, (std::vector<std::u16string>{warning, warning}));
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "only-copy"}));
+}
+
+std::string Cat(const std::string& path) {
+  std::string out;
+  FILE* pipe = ::popen(("cat " + path).c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  ::pclose(pipe);
+  return out;
+}
+
+TEST_F(FileSafety, PseudoFilesAreReadToTheirEnd) {
+  for (const std::string path : {"/proc/cpuinfo", "/proc/self/mountinfo"}) {
+    SCOPED_TRACE(path);
+    const std::string before = Cat(path);
+    ASSERT_FALSE(before.empty());
+    ASSERT_EQ(c.FileEncrypt(path, dir / "cipher", {}), 0);
+    ASSERT_EQ(c.FileDecrypt(dir / "back", dir / "cipher", {}), 0);
+    const std::vector<Byte> back = ReadFile(dir / "back");
+    const std::string text(back.begin(), back.end());
+    EXPECT_TRUE(text == before || text == Cat(path)) << "decrypted " << text.size() << " bytes";
+  }
+  ByteArray data;
+  std::int16_t size = 0;
+  LoadFileBytes(u"/proc/self/mountinfo", data, size);
+  EXPECT_GT(size, 0);
+}
+
+TEST_F(FileSafety, AnInputThatGrowsOrShrinksWhileReadIsRefused) {
+  const std::vector<Byte> plain = testing::RandomBytes(2 * kChunk + 1, 3);
+  for (const bool grow : {true, false}) {
+    SCOPED_TRACE(grow ? "grows" : "shrinks");
+    WriteFile(dir / "plain", plain);
+    WriteFile(dir / "target", testing::Sequence(10));
+    auto change = [&](std::uint64_t done, std::uint64_t total) {
+      if (done == total) return;
+      if (grow) {
+        FILE* file = std::fopen((dir / "plain").c_str(), "ab");
+        std::fputs("more", file);
+        std::fclose(file);
+      } else {
+        fs::resize_file(dir / "plain", plain.size() - 1);
+      }
+    };
+    std::int32_t number = 0;
+    try {
+      c.FileEncrypt(dir / "plain", dir / "target", change);
+    } catch (const RaisedError& e) {
+      number = e.Number();
+      EXPECT_NE(e.Description().find("changed while it was read"), std::string::npos);
+    }
+    EXPECT_EQ(number, 75);
+    EXPECT_EQ(ReadFile(dir / "target"), testing::Sequence(10));
+  }
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain", "target"}));
+}
+
+TEST_F(FileSafety, NamesThatCannotBeFileNamesAndOneStyleOfFileErrors) {
+  const std::u16string folder = FromUtf8(dir.Path().string());
+  WriteFile(dir / "x\xEF\xBF\xBD", testing::Sequence(20));  // "x" and U+FFFD
+  const std::u16string lone = folder + u"/x" + std::u16string(1, char16_t{0xD800});
+  const std::u16string fine = folder + u"/fine";
+  for (const auto& [plain, cipher] :
+       {std::pair{lone, fine}, std::pair{fine, lone}, std::pair{std::u16string(u"a\0b", 3), fine},
+        std::pair{std::u16string(), fine}}) {
+    EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(plain, cipher); }), 52);
+    EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileDecrypt(plain, cipher); }), 52);
+  }
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"x\xEF\xBF\xBD"}));
+
+  // The same missing file reads the same from every file routine.
+  const std::u16string missing = folder + u"/notes.txt";
+  const std::string expected =
+      "File not found: \"" + dir.Path().string() + "/notes.txt\" (No such file or directory)";
+  try {
+    c.FileEncrypt(missing, fine);
+    ADD_FAILURE() << "no error";
+  } catch (const RaisedError& e) {
+    EXPECT_EQ(e.Description(), expected);
+  }
+  try {
+    ByteArray data;
+    std::int16_t size = 0;
+    LoadFileBytes(missing, data, size);
+    ADD_FAILURE() << "no error";
+  } catch (const RaisedError& e) {
+    EXPECT_EQ(e.Number(), 53);
+    EXPECT_EQ(e.Description(), expected);
+  }
+  // A name with an escape sequence cannot reach a terminal raw through a message.
+  try {
+    c.FileEncrypt(folder + u"/\x1B[2J", fine);
+    ADD_FAILURE() << "no error";
+  } catch (const RaisedError& e) {
+    EXPECT_EQ(e.Description().find('\x1B'), std::string::npos);
+    EXPECT_NE(e.Description().find("U+001B[2J"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace hostseal

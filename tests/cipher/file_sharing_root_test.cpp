@@ -1,0 +1,144 @@
+// Files as a second user of the machine sees them: links planted in a sticky folder that
+// everyone may write to (as /tmp), and files that may be written in folders that may not.
+// Root tests: the second user is nobody (65534), taken on by a forked child.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "tests/cipher/cipher_test_support.hpp"
+#include "tests/cipher/file_test_support.hpp"
+
+namespace hostseal {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+constexpr uid_t kNobody = 65534;
+
+class FileSharing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as a second user";
+    c.SetCipherKey(ByteArray(testing::Sequence(16, 5)), 128);
+    fs::permissions(dir.Path(),
+                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::create_directory(dir / "shared");
+    ASSERT_EQ(::chmod((dir / "shared").c_str(), 01777), 0);
+    fs::create_directory(dir / "private");
+    ASSERT_EQ(::chmod((dir / "private").c_str(), 0700), 0);
+    WriteFile(dir / "plain", testing::Sequence(100));
+    ASSERT_EQ(::chmod((dir / "plain").c_str(), 0644), 0);
+    ByteArray cipher;
+    c.ArrayEncrypt(ByteArray(testing::Sequence(100)), cipher, 1);
+    m_Cipher = cipher.Bytes();
+    WriteFile(dir / "cipher", m_Cipher);
+    ASSERT_EQ(::chmod((dir / "cipher").c_str(), 0644), 0);
+  }
+
+  // Plants a symbolic link as nobody.
+  void PlantAsNobody(const fs::path& target, const fs::path& link) const {
+    const std::string failure = testing::RunInChild([&]() -> std::string {
+      if (std::string error = testing::BecomeUser(kNobody); !error.empty()) return error;
+      std::error_code error;
+      fs::create_symlink(target, link, error);
+      return error ? "cannot plant " + link.string() : "";
+    });
+    ASSERT_EQ(failure, "");
+  }
+
+  cRijndael c;
+  testing::TempFolder dir;
+  std::vector<Byte> m_Cipher;
+};
+
+TEST_F(FileSharing, LinksPlantedByAnotherUserInASharedFolderAreNotFollowed) {
+  WriteFile(dir / "private" / "important", testing::Sequence(50));
+  PlantAsNobody(dir / "private" / "important", dir / "shared" / "out.aes");
+  PlantAsNobody(dir / "private" / "report.txt", dir / "shared" / "report.txt");
+
+  for (const auto& call : std::vector<std::function<void()>>{
+           [&] { c.FileEncrypt(dir / "plain", dir / "shared" / "out.aes", {}); },
+           [&] { c.FileDecrypt(dir / "shared" / "report.txt", dir / "cipher", {}); }}) {
+    try {
+      call();
+      ADD_FAILURE() << "the planted link was followed";
+    } catch (const RaisedError& e) {
+      EXPECT_EQ(e.Number(), 70);
+      EXPECT_NE(e.Description().find("/shared/"), std::string::npos) << e.Description();
+      EXPECT_NE(e.Description().find("another user"), std::string::npos) << e.Description();
+    }
+  }
+  EXPECT_EQ(ReadFile(dir / "private" / "important"), testing::Sequence(50));
+  EXPECT_FALSE(fs::exists(dir / "private" / "report.txt"));
+  EXPECT_TRUE(fs::is_symlink(dir / "shared" / "out.aes"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "shared"), fs::directory_iterator()), 2);
+
+  // The caller's own links, and those of the folder's owner, are followed.
+  fs::create_symlink(dir / "private" / "mine", dir / "shared" / "mine");
+  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "shared" / "mine", {}), 0);
+  EXPECT_EQ(ReadFile(dir / "private" / "mine"), m_Cipher);
+  fs::create_symlink("for-anyone", dir / "shared" / "owners");
+  const std::string failure = testing::RunInChild([&]() -> std::string {
+    if (std::string error = testing::BecomeUser(kNobody); !error.empty()) return error;
+    fs::create_symlink("own-target", dir / "shared" / "own");
+    if (c.FileEncrypt(dir / "plain", dir / "shared" / "own", {}) != 0) return "own link";
+    if (c.FileEncrypt(dir / "plain", dir / "shared" / "owners", {}) != 0) return "owner's link";
+    return "";
+  });
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(ReadFile(dir / "shared" / "own-target"), m_Cipher);
+  EXPECT_EQ(ReadFile(dir / "shared" / "for-anyone"), m_Cipher);
+  EXPECT_TRUE(fs::is_symlink(dir / "shared" / "own"));
+}
+
+TEST_F(FileSharing, WritableFilesAreWrittenInPlaceWhereTheirFolderIsNotWritable) {
+  // A folder that nobody may not write to, holding a file that nobody may write.
+  fs::create_directory(dir / "locked");
+  WriteFile(dir / "locked" / "notes.aes", testing::Sequence(7000));
+  ASSERT_EQ(::chown((dir / "locked" / "notes.aes").c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chmod((dir / "locked" / "notes.aes").c_str(), 0640), 0);
+  // A file of root's that everyone may write, in the shared folder: renaming over it would
+  // take it from its owner (and the sticky folder refuses that anyway).
+  WriteFile(dir / "shared" / "board.txt", testing::Sequence(10));
+  ASSERT_EQ(::chmod((dir / "shared" / "board.txt").c_str(), 0666), 0);
+  // TMPDIR, where the complete result is built, must be left empty.
+  fs::create_directory(dir / "scratch");
+  ASSERT_EQ(::chmod((dir / "scratch").c_str(), 01777), 0);
+
+  const std::string failure = testing::RunInChild([&]() -> std::string {
+    if (std::string error = testing::BecomeUser(kNobody); !error.empty()) return error;
+    ::setenv("TMPDIR", (dir / "scratch").c_str(), 1);
+    std::string result;
+    if (c.FileEncrypt(dir / "plain", dir / "locked" / "notes.aes", {}) != 0) result += "encrypt;";
+    if (c.FileDecrypt(dir / "shared" / "board.txt", dir / "cipher", {}) != 0) result += "decrypt;";
+    // Still nothing is created in the locked folder.
+    if (testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "locked" / "new", {}); }) !=
+        70) {
+      result += "new file in the locked folder;";
+    }
+    return result;
+  });
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(ReadFile(dir / "locked" / "notes.aes"), m_Cipher);
+  EXPECT_EQ(testing::ModeOf(dir / "locked" / "notes.aes"), 0640u);
+  EXPECT_EQ(fs::status(dir / "shared" / "board.txt").permissions(), fs::perms(0666));
+  EXPECT_EQ(ReadFile(dir / "shared" / "board.txt"), testing::Sequence(100));
+  struct stat board {};
+  ASSERT_EQ(::stat((dir / "shared" / "board.txt").c_str(), &board), 0);
+  EXPECT_EQ(board.st_uid, 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "locked"), fs::directory_iterator()), 1);
+  EXPECT_TRUE(fs::is_empty(dir / "scratch"));
+}
+
+}  // namespace
+}  // namespace hostseal
