@@ -1,11 +1,20 @@
-// FileDecrypt on a cipher-text file made of the input, in a private folder in memory. Checked:
-// the result equals ArrayDecrypt with the length field over the same bytes; the cipher file is
-// never changed; a refusal (status 1) or a raised error leaves neither a temporary file nor a
-// changed plain file behind; and the plain file comes back unchanged through FileEncrypt and
-// FileDecrypt.
+// FileDecrypt on a cipher-text file made of the input, in a private folder in memory, into a
+// target whose name, former content, mode and links come from the input. Checked: a result
+// equals ArrayDecrypt with the length field over the same bytes and comes back through
+// FileEncrypt; the cipher file changes only when it is itself the target of a success; a
+// refusal (status 1), a raised error or a wrong key (status 2) leaves a former target with its
+// content and mode, and nothing new in the folder; a new target gets the cipher file's mode
+// less the umask, a former one keeps its own; hard links see the new content and a link stays
+// a link. A name that no file can have raises 52.
 //
-// Input: byte 0 bit 0 puts a former plain file in place, bit 1 makes the plain path a folder;
-// the rest is the cipher file.
+// Input: byte 0 flags: bit 0 a former target, bit 1 the target is a folder, bit 2 the target
+// is a symbolic link to "linked.bin", bit 3 the former target has a second hard link, bit 4
+// the cipher file is the target, bit 5 temporary files with names (as on file systems without
+// unnamed ones). Byte 1: the permission bits of group and others for both files. Byte 2: the
+// number n (mod 16) of 16-bit units of the target's name that follow (little-endian), after
+// "p-"; none: "plain.bin". The rest is the cipher file.
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +26,7 @@
 #include "fuzz/fuzz_temp_folder.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/fs/temporary_file.hpp"
 #include "tests/support/recording_sink.hpp"
 
 namespace {
@@ -30,6 +40,7 @@ using hostseal::fuzzing::ReadWholeFile;
 using hostseal::fuzzing::WriteWholeFile;
 
 constexpr char kFormer[] = "former plain content";
+constexpr mode_t kUmask = 022;
 
 std::vector<Byte> ToBytes(const std::string& s) {
   return {s.begin(), s.end()};
@@ -39,11 +50,30 @@ std::u16string Name(const fs::path& p) {
   return p.u16string();
 }
 
-void CheckRoundTrip(const hostseal::cRijndael& cipher, const fs::path& plain,
+mode_t ModeOf(const fs::path& path) {
+  struct stat info {};
+  FUZZ_CHECK(::lstat(path.c_str(), &info) == 0);
+  return info.st_mode & 07777;
+}
+
+bool HasUnpairedSurrogate(const std::u16string& name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const bool high = name[i] >= 0xD800 && name[i] <= 0xDBFF;
+    const bool low = name[i] >= 0xDC00 && name[i] <= 0xDFFF;
+    if (high && i + 1 < name.size() && name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
+      ++i;
+    } else if (high || low) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void CheckRoundTrip(const hostseal::cRijndael& cipher, const std::u16string& plain,
                     const std::string& plainContent) {
   const fs::path again = FuzzFolder() / "again.bin";
   const fs::path back = FuzzFolder() / "back.bin";
-  FUZZ_CHECK(cipher.FileEncrypt(Name(plain), Name(again)) == 0);
+  FUZZ_CHECK(cipher.FileEncrypt(plain, Name(again)) == 0);
   ByteArray framed;
   cipher.ArrayEncrypt(ByteArray(ToBytes(plainContent)), framed, 1);
   FUZZ_CHECK(ToBytes(ReadWholeFile(again)) == framed.Bytes());
@@ -53,23 +83,86 @@ void CheckRoundTrip(const hostseal::cRijndael& cipher, const fs::path& plain,
   fs::remove(back);
 }
 
+struct Layout {
+  bool former = false;
+  bool folderTarget = false;
+  bool linkTarget = false;
+  bool hardLink = false;
+  bool intoCipher = false;
+  bool namedTemporary = false;
+  mode_t mode = 0600;
+  std::u16string name;  // of the target, in the folder
+  std::string content;  // of the cipher file
+};
+
+Layout Read(const std::uint8_t* input, std::size_t size) {
+  Layout layout;
+  const std::uint8_t flags = input[0];
+  layout.former = (flags & 1u) != 0;
+  layout.folderTarget = (flags & 2u) != 0;
+  layout.linkTarget = (flags & 4u) != 0;
+  layout.hardLink = (flags & 8u) != 0;
+  layout.intoCipher = (flags & 16u) != 0;
+  layout.namedTemporary = (flags & 32u) != 0;
+  if (layout.intoCipher) {
+    // The cipher file is the target: no other file stands there.
+    layout.former = layout.folderTarget = layout.linkTarget = layout.hardLink = false;
+  }
+  layout.mode = 0600 | (input[1] & 077u);
+  std::size_t at = 3;
+  const std::size_t units = input[2] % 16u;
+  if (units == 0) {
+    layout.name = u"plain.bin";
+  } else {
+    layout.name = u"p-";
+    for (std::size_t i = 0; i < units && at + 1 < size; ++i, at += 2) {
+      auto unit = static_cast<char16_t>(input[at] | input[at + 1] << 8);
+      if (unit == 0 || unit == u'/') unit = u'x';
+      layout.name += unit;
+    }
+  }
+  if (at < size) layout.content.assign(reinterpret_cast<const char*>(input + at), size - at);
+  return layout;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
-  if (size == 0) return 0;
-  const bool former = (input[0] & 1u) != 0;
-  const bool folderTarget = (input[0] & 2u) != 0;
-  const std::string content(reinterpret_cast<const char*>(input + 1), size - 1);
+  if (size < 3) return 0;
+  ::umask(kUmask);
+  const Layout in = Read(input, size);
+  hostseal::AllowUnnamedTemporaryFiles(!in.namedTemporary);
 
-  const fs::path cipherFile = FuzzFolder() / "cipher.bin";
-  const fs::path plainFile = FuzzFolder() / "plain.bin";
-  WriteWholeFile(cipherFile, content.data(), content.size());
-  if (folderTarget) {
-    fs::create_directory(plainFile);
-  } else if (former) {
-    WriteWholeFile(plainFile, kFormer, sizeof kFormer - 1);
+  const fs::path folder = FuzzFolder();
+  const fs::path cipherFile = folder / "cipher.bin";
+  const std::u16string cipherName = Name(cipherFile);
+  const std::u16string targetName = in.intoCipher ? cipherName : Name(folder) + u"/" + in.name;
+  const bool badName = HasUnpairedSurrogate(in.name) && !in.intoCipher;
+  WriteWholeFile(cipherFile, in.content.data(), in.content.size());
+  ::chmod(cipherFile.c_str(), in.mode);
+
+  // What the target path names before the call; a bad name names nothing.
+  fs::path target;
+  if (!badName && !in.intoCipher) {
+    target = fs::path(targetName);
+    fs::path file = target;
+    if (in.linkTarget) {
+      file = folder / "linked.bin";
+      fs::create_symlink("linked.bin", target);
+    }
+    if (in.folderTarget) {
+      fs::create_directory(file);
+    } else if (in.former) {
+      WriteWholeFile(file, kFormer, sizeof kFormer - 1);
+      ::chmod(file.c_str(), in.mode);
+      if (in.hardLink) fs::create_hard_link(file, folder / "hard.bin");
+    }
   }
-  const std::set<std::string> before = ListFolder(FuzzFolder());
+  const fs::path written = in.intoCipher               ? cipherFile
+                           : in.linkTarget && !badName ? folder / "linked.bin"
+                                                       : target;
+  const bool existed = in.intoCipher || (!badName && (in.folderTarget || in.former));
+  const std::set<std::string> before = ListFolder(folder);
 
   hostseal::testing::RecordingSink sink;
   hostseal::cRijndael cipher(sink);
@@ -78,60 +171,78 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   cipher.SetCipherKey(ByteArray(key), 128);
 
   std::int32_t status = -100;
-  bool raised = false;
+  std::int32_t raised = 0;
   try {
-    status = cipher.FileDecrypt(Name(plainFile), Name(cipherFile));
-  } catch (const hostseal::RaisedError&) {
-    raised = true;
+    status = cipher.FileDecrypt(targetName, cipherName);
+  } catch (const hostseal::RaisedError& e) {
+    raised = e.Number();
   }
 
-  FUZZ_CHECK(ReadWholeFile(cipherFile) == content);
-  const bool sizeError = content.empty() || content.size() % 16 != 0;
-  if (sizeError || raised) {
-    // Refused or failed: the folder holds what it held, the plain file is as it was.
-    FUZZ_CHECK(ListFolder(FuzzFolder()) == before);
-    FUZZ_CHECK(raised == (!sizeError && folderTarget));
-    if (sizeError) {
-      FUZZ_CHECK(status == 1);
-      FUZZ_CHECK(sink.messages.size() == 1 &&
-                 sink.messages[0] ==
-                     u"File Size Error - ciphertext file not a multiple of block size");
-    }
-    if (folderTarget) {
-      FUZZ_CHECK(fs::is_directory(plainFile));
-    } else if (former) {
-      FUZZ_CHECK(ReadWholeFile(plainFile) == kFormer);
-    } else {
-      FUZZ_CHECK(!fs::exists(plainFile));
-    }
-  } else {
-    std::set<std::string> expected = before;
-    expected.insert("plain.bin");
-    FUZZ_CHECK(ListFolder(FuzzFolder()) == expected);
-
-    ByteArray oracle;
+  const bool sizeError = in.content.empty() || in.content.size() % 16 != 0;
+  ByteArray oracle;
+  std::int32_t arrayStatus = 0;
+  if (!sizeError) {
     hostseal::testing::RecordingSink arraySink;
     hostseal::cRijndael arrayCipher(arraySink);
     arrayCipher.SetCipherKey(ByteArray(key), 128);
-    const std::int32_t arrayStatus =
-        arrayCipher.ArrayDecrypt(oracle, ByteArray(ToBytes(content)), 1);
-    const std::string plainContent = ReadWholeFile(plainFile);
-    FUZZ_CHECK(ToBytes(plainContent) == oracle.Bytes());
+    arrayStatus = arrayCipher.ArrayDecrypt(oracle, ByteArray(ToBytes(in.content)), 1);
+  }
+
+  if (badName) {
+    FUZZ_CHECK(raised == 52);
+  } else if (sizeError) {
+    FUZZ_CHECK(raised == 0 && status == 1);
+    FUZZ_CHECK(sink.messages.size() == 1 &&
+               sink.messages[0] ==
+                   u"File Size Error - ciphertext file not a multiple of block size");
+  } else if (in.folderTarget) {
+    FUZZ_CHECK(raised == 75);
+  } else {
+    FUZZ_CHECK(raised == 0);
     // A length field out of range is the sign of a wrong key: reported as status 2.
     FUZZ_CHECK(status == (arrayStatus == 0 ? 0 : 2));
-    if (arrayStatus == 0) {
-      FUZZ_CHECK(sink.messages.empty());
-    } else {
+    if (arrayStatus != 0) {
       FUZZ_CHECK(
           sink.messages.size() == 1 &&
           sink.messages[0] ==
               u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?");
+    } else {
+      FUZZ_CHECK(sink.messages.empty());
     }
-    CheckRoundTrip(cipher, plainFile, plainContent);
   }
 
-  fs::remove_all(plainFile);
-  fs::remove(cipherFile);
-  FUZZ_CHECK(ListFolder(FuzzFolder()).empty());
+  const bool replaced = raised == 0 && status == 0;
+  const bool createdFromWrongKey = raised == 0 && status == 2 && !existed;
+  std::set<std::string> expected = before;
+  if (createdFromWrongKey || (replaced && !existed)) {
+    expected.insert(written.filename().string());
+  }
+  FUZZ_CHECK(ListFolder(folder) == expected);
+  if (replaced || createdFromWrongKey) {
+    const std::string plainContent = ReadWholeFile(written);
+    FUZZ_CHECK(ToBytes(plainContent) == oracle.Bytes());
+    FUZZ_CHECK(ModeOf(written) == (existed ? in.mode : in.mode & ~kUmask));
+    if (in.hardLink && in.former) FUZZ_CHECK(ReadWholeFile(folder / "hard.bin") == plainContent);
+    if (in.linkTarget) FUZZ_CHECK(fs::is_symlink(target));
+    if (replaced) CheckRoundTrip(cipher, targetName, plainContent);
+  } else {
+    // Nothing was put in place: whatever the target named is as it was.
+    FUZZ_CHECK(ReadWholeFile(cipherFile) == in.content);
+    if (!in.intoCipher && !badName) {
+      if (in.folderTarget) {
+        FUZZ_CHECK(fs::is_directory(written));
+      } else if (in.former) {
+        FUZZ_CHECK(ReadWholeFile(written) == kFormer);
+        FUZZ_CHECK(ModeOf(written) == in.mode);
+      } else {
+        FUZZ_CHECK(!fs::exists(written));
+      }
+    }
+  }
+  if (!in.intoCipher && !(replaced || createdFromWrongKey)) {
+    FUZZ_CHECK(ReadWholeFile(cipherFile) == in.content);
+  }
+
+  for (const std::string& name : ListFolder(folder)) fs::remove_all(folder / name);
   return 0;
 }

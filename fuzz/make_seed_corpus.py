@@ -64,14 +64,31 @@ def array_seeds():
 
 
 def file_seeds():
+    # Byte 0 flags (1 former target, 2 folder, 4 link, 8 hard link, 16 into the cipher file,
+    # 32 named temporary files), byte 1 mode bits of group and others, byte 2 the number of
+    # UTF-16 units of the target's name that follow.
+    def seed(name, flags, cipher, mode=0o44, units=b""):
+        write("fuzz_file_decrypt", name, bytes([flags, mode, len(units) // 2]) + units + cipher)
+
     for length in [0, 1, 15, 16, 17, 31, 47]:
         plain = bytes((i * 7) & 0xFF for i in range(length))
-        write("fuzz_file_decrypt", "valid%d" % length, bytes([0]) + aes_ecb(KEY_000F, framed(plain)))
-    write("fuzz_file_decrypt", "valid_over_former", bytes([1]) + aes_ecb(KEY_000F, framed(b"abc")))
-    write("fuzz_file_decrypt", "folder_target", bytes([2]) + aes_ecb(KEY_000F, framed(b"abc")))
-    write("fuzz_file_decrypt", "empty", bytes([1]))
-    write("fuzz_file_decrypt", "size20", bytes([1]) + bytes(20))
-    write("fuzz_file_decrypt", "wrong_key", bytes([0]) + bytes(32))
+        seed("valid%d" % length, 0, aes_ecb(KEY_000F, framed(plain)))
+    abc = aes_ecb(KEY_000F, framed(b"abc"))
+    seed("valid_over_former", 1, abc)
+    seed("folder_target", 2, abc)
+    seed("empty", 1, b"")
+    seed("size20", 1, bytes(20))
+    seed("wrong_key", 0, bytes(32))
+    seed("wrong_key_over_former", 1, bytes(32), mode=0)
+    seed("into_itself", 16, abc)
+    seed("wrong_key_into_itself", 16, bytes(32))
+    seed("link_to_new", 4, abc)
+    seed("link_to_former", 5, abc, mode=0o77)
+    seed("hard_link", 9, abc)
+    seed("named_temporary", 33, abc)
+    seed("name_cjk", 0, abc, units=utf16("\u4e2d\u6587.txt"))
+    seed("name_lone_surrogate", 0, abc, units=b"\x00\xd8a\x00")
+    seed("name_control", 1, abc, units=utf16("\x1b[2J"))
 
 
 def load_file_seeds():
