@@ -52,15 +52,20 @@ void RunChunks(std::uint64_t count, std::size_t bufferSize,
     try {
       const WipedBuffer buffer(bufferSize);
       std::uint64_t reported = 0;
-      while (takeChunk(buffer.Get())) {
-        // The last chunk is left out so that a report always comes before the end, and a
-        // caller that stops there stops the whole run.
+      // The last chunk is left out so that a report always comes before the end, and a
+      // caller that stops there stops the whole run.
+      auto reportProgress = [&] {
         const std::uint64_t complete = std::min(done.load(), count - 1);
         if (complete > reported && report) {
           reported = complete;
           report(complete);
         }
-      }
+      };
+      while (takeChunk(buffer.Get())) reportProgress();
+      // The helper may have taken every chunk that was left, even all of them: the report
+      // that is due then comes once it is done.
+      if (helper.joinable()) helper.join();
+      if (!helperFailure) reportProgress();
     } catch (...) {
       stop.store(true);
       throw;

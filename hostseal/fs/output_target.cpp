@@ -16,10 +16,6 @@ namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel's own limit
 
-bool IsSharedFolder(const struct stat& folder) {
-  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
-}
-
 std::string ReadLink(int folder, const std::string& name, const std::filesystem::path& path) {
   std::vector<char> buffer(256);
   for (;;) {
@@ -33,6 +29,10 @@ std::string ReadLink(int folder, const std::string& name, const std::filesystem:
 }
 
 }  // namespace
+
+bool IsSharedFolder(const struct stat& folder) {
+  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+}
 
 OutputTarget ResolveOutputTarget(const std::filesystem::path& path) {
   FileDescriptor base;  // the folder a relative link is read from; none: the working folder

@@ -9,6 +9,8 @@
 // Such a link raises 70 "Permission denied" naming the path and the reason.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -22,5 +24,9 @@ struct OutputTarget {
 };
 
 OutputTarget ResolveOutputTarget(const std::filesystem::path& path);
+
+// A sticky folder that everyone may write to, such as /tmp: there, links and files of other
+// users are not trusted (see above and ReplacingFile).
+bool IsSharedFolder(const struct stat& folder);
 
 }  // namespace hostseal

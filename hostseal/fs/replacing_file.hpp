@@ -20,7 +20,7 @@
 // Without a Commit() the temporary file goes and the target is left alone, also when it is
 // the very file that is being read. Targets are resolved by ResolveOutputTarget (links planted
 // in shared folders are refused); a target that is not a regular file is refused, as is one
-// the caller may not write to.
+// the caller may not write to, and one that another user put in a shared folder.
 #pragma once
 
 #include <sys/stat.h>
