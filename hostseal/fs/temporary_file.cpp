@@ -56,8 +56,9 @@ std::unique_ptr<TemporaryFile> TemporaryFile::Create(int folder, std::string_vie
   error = 0;
   if (g_UnnamedAllowed.load()) {
     const int fd = ::openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC | O_NOCTTY, kPrivateMode);
-    if (fd >= 0)
+    if (fd >= 0) {
       return std::unique_ptr<TemporaryFile>(new TemporaryFile(folder, FileDescriptor(fd), {}));
+    }
     if (!NoUnnamedFiles(errno)) {
       error = errno;
       return nullptr;
