@@ -15,6 +15,7 @@
 //   rijndael_array.cpp         ArrayEncrypt, ArrayDecrypt
 //   rijndael_text.cpp          Encrypt, Decrypt and the hexadecimal text
 //   rijndael_file.cpp          FileEncrypt, FileDecrypt
+//   rijndael_stream.cpp        StreamEncrypt, StreamDecrypt
 #pragma once
 
 #include <array>
@@ -29,6 +30,9 @@
 #include "hostseal/common/message_sink.hpp"
 
 namespace hostseal {
+
+class ByteSource;
+class ByteSink;
 
 class cRijndael {
  public:
@@ -83,6 +87,20 @@ class cRijndael {
   std::int32_t FileDecrypt(const std::filesystem::path& plainFile,
                            const std::filesystem::path& cipherFile,
                            const FileProgress& progress) const;
+
+  // The cipher-file framing over streams whose length is known only at their end (pipes,
+  // standard input and output): exactly the bytes that FileEncrypt writes and FileDecrypt
+  // reads, in bounded memory. Decryption holds the last block back until the end of input. A
+  // stream cannot be taken back: when the cipher stream turns out empty or not a multiple of
+  // 16 bytes, StreamDecrypt shows the size message and returns 1 after writing the blocks
+  // before; a length field out of range shows the wrong-key warning and returns 2 after
+  // writing every decrypted byte. progress(done) gets the input bytes consumed, at most once
+  // per chunk; a callback that throws stops the stream.
+  using StreamProgress = std::function<void(std::uint64_t done)>;
+  std::int32_t StreamEncrypt(ByteSource& plain, ByteSink& cipher,
+                             const StreamProgress& progress) const;
+  std::int32_t StreamDecrypt(ByteSink& plain, ByteSource& cipher,
+                             const StreamProgress& progress) const;
 
  private:
   using Word = std::uint32_t;  // a cipher word; byte 0 of four packed bytes is least significant

@@ -12,7 +12,7 @@
 #include "hostseal/cipher/chunk_runner.hpp"
 #include "hostseal/cipher/file_chunk_plan.hpp"
 #include "hostseal/cipher/rijndael.hpp"
-#include "hostseal/common/secure_wipe.hpp"
+#include "hostseal/fs/byte_stream.hpp"
 #include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/input_file.hpp"
 #include "hostseal/fs/replacing_file.hpp"
@@ -23,6 +23,36 @@ namespace {
 
 constexpr auto kBlock = static_cast<std::size_t>(cRijndael::kBlockSize);
 constexpr auto kChunk = static_cast<std::size_t>(kFileChunkSize);
+
+// An input file read from its start as a stream.
+class FileSource final : public ByteSource {
+ public:
+  explicit FileSource(const InputFile& file) : m_File(file) {}
+  std::size_t ReadSome(Byte* buffer, std::size_t n) override {
+    const std::size_t got = m_File.ReadUpTo(buffer, n, m_Offset);
+    m_Offset += got;
+    return got;
+  }
+  std::uint64_t Offset() const noexcept { return m_Offset; }
+
+ private:
+  const InputFile& m_File;
+  std::uint64_t m_Offset = 0;
+};
+
+// An output file written from its start as a stream.
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(const ReplacingFile& file) : m_File(file) {}
+  void Write(const Byte* data, std::size_t n) override {
+    m_File.WriteAt(data, n, m_Offset);
+    m_Offset += n;
+  }
+
+ private:
+  const ReplacingFile& m_File;
+  std::uint64_t m_Offset = 0;
+};
 
 }  // namespace
 
@@ -45,30 +75,13 @@ std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
   ReplacingFile output(cipherFile, input.Permissions());
 
   if (L == 0) {
-    // Empty, or a pseudo file whose length is known only at its end: read chunk by chunk until
-    // one comes back short. A full chunk is whole blocks, so it is framed as it stands; the
-    // short one is the last chunk.
-    const WipedBuffer buffer(kChunk);
-    std::uint64_t offset = 0;
-    for (;;) {
-      const std::size_t got = input.ReadUpTo(buffer.Get(), kChunk, offset);
-      if (got == kChunk) {
-        EncryptBlocks(buffer.Get(), buffer.Get(), kChunk / kBlock);
-        output.WriteAt(buffer.Get(), kChunk, offset);
-        offset += kChunk;
-        continue;
-      }
-      const std::size_t R = got / kBlock * kBlock + kBlock;
-      std::fill(buffer.Get() + got, buffer.Get() + R, Byte{0});
-      buffer.Get()[R - 1] = static_cast<Byte>(got % kBlock);
-      EncryptBlocks(buffer.Get(), buffer.Get(), R / kBlock);
-      output.WriteAt(buffer.Get(), R, offset);
-      offset += got;
-      break;
-    }
+    // Empty, or a pseudo file whose length is known only at its end: framed as a stream.
+    FileSource source(input);
+    FileSink sink(output);
+    StreamEncrypt(source, sink, {});
     input.RequireUnchanged();
     output.Commit();
-    if (progress) progress(offset, offset);
+    if (progress) progress(source.Offset(), source.Offset());
     return 0;
   }
 
