@@ -21,7 +21,6 @@ Ipv4Address Address(const char* text) {
 }
 
 struct Route {
-  // NOLINTNEXTLINE(bugprone-easily-swappable-parameters)
   Route(std::uint32_t tableId, unsigned char routeType, std::string destination,
         std::uint32_t link = 0, std::string via = "", std::uint32_t priority = 0,
         bool oneHop = false)
@@ -89,27 +88,29 @@ std::optional<RouteEntry> Read(const std::vector<std::byte>& message) {
 
 // A host with two links (3 and 4) on 10.1.0.0/16, a gateway for 10/8 and the default on link 2,
 // and a policy table that would send 10.1.2.3 through a gateway on link 5.
-const std::vector<Route> kHostRoutes = {
-    {RT_TABLE_LOCAL, RTN_LOCAL, "127.0.0.0/8", 1},
-    {RT_TABLE_LOCAL, RTN_BROADCAST, "10.1.255.255/32", 3},
-    {RT_TABLE_MAIN, RTN_UNICAST, "default", 2, "192.168.0.1", 100},
-    {RT_TABLE_MAIN, RTN_UNICAST, "10.0.0.0/8", 2, "192.168.0.1"},
-    {RT_TABLE_MAIN, RTN_UNICAST, "10.1.0.0/16", 3, "", 200},
-    {RT_TABLE_MAIN, RTN_UNICAST, "10.1.0.0/16", 4, "", 50},
-    {RT_TABLE_MAIN, RTN_UNICAST, "10.1.0.0/16", 6, "", 50},
-    {RT_TABLE_MAIN, RTN_BLACKHOLE, "10.9.0.0/16"},
-    {100, RTN_UNICAST, "10.1.2.3/32", 5, "10.5.0.1"},
-    {100, RTN_UNICAST, "192.0.2.0/24", 5},
-};
+std::vector<Route> HostRoutes() {
+  return {
+      {RT_TABLE_LOCAL, RTN_LOCAL, "127.0.0.0/8", 1},
+      {RT_TABLE_LOCAL, RTN_BROADCAST, "10.1.255.255/32", 3},
+      {RT_TABLE_MAIN, RTN_UNICAST, "default", 2, "192.168.0.1", 100},
+      {RT_TABLE_MAIN, RTN_UNICAST, "10.0.0.0/8", 2, "192.168.0.1"},
+      {RT_TABLE_MAIN, RTN_UNICAST, "10.1.0.0/16", 3, "", 200},
+      {RT_TABLE_MAIN, RTN_UNICAST, "10.1.0.0/16", 4, "", 50},
+      {RT_TABLE_MAIN, RTN_UNICAST, "10.1.0.0/16", 6, "", 50},
+      {RT_TABLE_MAIN, RTN_BLACKHOLE, "10.9.0.0/16"},
+      {100, RTN_UNICAST, "10.1.2.3/32", 5, "10.5.0.1"},
+      {100, RTN_UNICAST, "192.0.2.0/24", 5},
+  };
+}
 
 TEST(RouteTable, TheLocalThenTheMainTableDecideHowAnAddressIsReached) {
   using Reach = DestinationRoute::Reach;
   const auto decide = [](const char* text, bool withoutDefault = false) {
     DestinationRoute decision(Address(text));
-    for (std::size_t i = 0; i < kHostRoutes.size(); ++i) {
-      if (withoutDefault && kHostRoutes[i].prefix == "default") continue;
-      const auto route = Read(RouteMessage(kHostRoutes[i]));
-      EXPECT_TRUE(route.has_value()) << kHostRoutes[i].prefix;
+    for (const Route& host : HostRoutes()) {
+      if (withoutDefault && host.prefix == "default") continue;
+      const auto route = Read(RouteMessage(host));
+      EXPECT_TRUE(route.has_value()) << host.prefix;
       if (route) decision.Offer(*route);
     }
     return std::pair{decision.Verdict(), decision.OutputIndex()};
