@@ -1,5 +1,5 @@
-// The Linux side of MAC::GetMacAddress: own interfaces first, then the route toward the
-// address decides whether a neighbour on a link can answer for it.
+// The Linux side of MAC::GetMacAddress: own interfaces first, then the host's connected routes
+// decide whether a neighbour on a link can answer for the address.
 #include <linux/rtnetlink.h>
 #include <net/if.h>
 
@@ -21,22 +21,32 @@ std::vector<Byte> LookUpHardwareAddress(const Ipv4Address& address,
     return link ? link->hardwareAddress : std::vector<Byte>{};
   }
 
-  const auto route = rtnl::LookUpRoute(*socket, address);
-  if (!route || route->outputIndex == 0) return {};
-  if (route->type == RTN_LOCAL) {
-    // An address this host answers for itself without owning it on a link (127.0.0.2):
-    // loopback's all-zero address, which names nothing.
-    const auto link = rtnl::ReadLink(*socket, route->outputIndex);
-    return link ? link->hardwareAddress : std::vector<Byte>{};
+  // The same decision for every packet of this query: the link comes from the local and main
+  // tables, and the probe that resolves the neighbour is sent out of that link only.
+  rtnl::DestinationRoute route(address);
+  if (!rtnl::OfferAllRoutes(*socket, route)) return {};
+  using Reach = rtnl::DestinationRoute::Reach;
+  switch (route.Verdict()) {
+    case Reach::kLocal: {
+      // An address this host answers for itself without owning it on a link (127.0.0.2):
+      // loopback's all-zero address, which names nothing.
+      const auto link = rtnl::ReadLink(*socket, route.OutputIndex());
+      return link ? link->hardwareAddress : std::vector<Byte>{};
+    }
+    case Reach::kOnLink:
+      break;
+    case Reach::kNone:
+    case Reach::kBroadcast:
+    case Reach::kGateway:
+      // No route, several listeners, or off the links: no single neighbour answers.
+      return {};
   }
-  // Broadcast, multicast, unreachable and off-link addresses have no neighbour to answer.
-  if (route->type != RTN_UNICAST || route->viaGateway) return {};
 
-  const auto link = rtnl::ReadLink(*socket, route->outputIndex);
+  const auto link = rtnl::ReadLink(*socket, route.OutputIndex());
   if (!link || link->hardwareAddress.empty() || (link->flags & (IFF_NOARP | IFF_LOOPBACK)) != 0) {
     return {};
   }
-  return rtnl::ResolveNeighbour(route->outputIndex, address, waitBound);
+  return rtnl::ResolveNeighbour(route.OutputIndex(), address, waitBound);
 }
 
 }  // namespace hostseal::hostinfo_platform

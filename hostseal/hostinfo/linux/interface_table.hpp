@@ -19,12 +19,17 @@ struct LinkInfo {
   std::vector<Byte> hardwareAddress;  // empty when the link has none
 };
 
-std::optional<LinkInfo> ReadLink(RouteNetlinkSocket& socket, int index);
-
 struct InterfaceAddress {
   int index = 0;
   Ipv4Address address{};
 };
+
+// The link that one RTM_NEWLINK message describes, when it is the link index.
+std::optional<LinkInfo> ReadLinkInfo(const NetlinkMessage& message, int index);
+// The IPv4 address that one RTM_NEWADDR message describes.
+std::optional<InterfaceAddress> ReadInterfaceAddress(const NetlinkMessage& message);
+
+std::optional<LinkInfo> ReadLink(RouteNetlinkSocket& socket, int index);
 
 // Every IPv4 address of every link, in the kernel's order (a link's primary address first).
 std::vector<InterfaceAddress> ListIpv4Addresses(RouteNetlinkSocket& socket);

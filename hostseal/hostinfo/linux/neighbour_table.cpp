@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "hostseal/hostinfo/linux/unique_fd.hpp"
@@ -15,9 +16,15 @@ namespace {
 
 constexpr std::uint16_t kDiscardPort = 9;
 
-// The entry that a neighbour message describes, when it is the address on the link.
-std::optional<NeighbourEntry> ReadEntry(const NetlinkMessage& message, int index,
-                                        const Ipv4Address& address) {
+std::vector<Byte> UsableAddress(const std::optional<NeighbourEntry>& entry) {
+  if (!entry || !IsCompleteNeighbourState(entry->state)) return {};
+  return entry->hardwareAddress;
+}
+
+}  // namespace
+
+std::optional<NeighbourEntry> ReadNeighbourEntry(const NetlinkMessage& message, int index,
+                                                 const Ipv4Address& address) {
   if (message.type != RTM_NEWNEIGH) return std::nullopt;
   const auto header = ReadHeader<ndmsg>(message.payload);
   if (!header || header->ndm_family != AF_INET || header->ndm_ifindex != index) {
@@ -33,13 +40,6 @@ std::optional<NeighbourEntry> ReadEntry(const NetlinkMessage& message, int index
   }
   return entry;
 }
-
-std::vector<Byte> UsableAddress(const std::optional<NeighbourEntry>& entry) {
-  if (!entry || !IsCompleteNeighbourState(entry->state)) return {};
-  return entry->hardwareAddress;
-}
-
-}  // namespace
 
 bool IsCompleteNeighbourState(std::uint16_t state) {
   constexpr std::uint16_t kComplete =
@@ -57,21 +57,37 @@ std::optional<NeighbourEntry> FindNeighbour(RouteNetlinkSocket& socket, int inde
 
   std::optional<NeighbourEntry> found;
   const bool answered = socket.Exchange(request, [&](const NetlinkMessage& message) {
-    if (!found) found = ReadEntry(message, index, address);
+    if (!found) found = ReadNeighbourEntry(message, index, address);
   });
   return answered ? found : std::nullopt;
 }
 
-bool StartResolution(const Ipv4Address& address) {
+bool StartResolution(int index, const Ipv4Address& address) {
+  if (index <= 0) return false;
   UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
   if (!fd.Valid()) return false;
   sockaddr_in target{};
   target.sin_family = AF_INET;
   target.sin_port = htons(kDiscardPort);
   std::memcpy(&target.sin_addr, address.data(), address.size());
-  const ssize_t sent = ::sendto(fd.Get(), nullptr, 0, MSG_DONTWAIT,
-                                reinterpret_cast<const sockaddr*>(&target), sizeof(target));
-  return sent == 0;
+
+  // The link is named with the datagram (IP_PKTINFO) and MSG_DONTROUTE keeps it off every
+  // gateway, so policy rules that route the address elsewhere cannot send it another way.
+  in_pktinfo link{};
+  link.ipi_ifindex = index;
+  alignas(cmsghdr) std::array<unsigned char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
+  msghdr header{};
+  header.msg_name = &target;
+  header.msg_namelen = sizeof(target);
+  header.msg_control = control.data();
+  header.msg_controllen = control.size();
+  cmsghdr* const item = CMSG_FIRSTHDR(&header);
+  item->cmsg_level = IPPROTO_IP;
+  item->cmsg_type = IP_PKTINFO;
+  item->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+  std::memcpy(CMSG_DATA(item), &link, sizeof(link));
+
+  return ::sendmsg(fd.Get(), &header, MSG_DONTWAIT | MSG_DONTROUTE) == 0;
 }
 
 std::vector<Byte> ResolveNeighbour(int index, const Ipv4Address& address,
@@ -87,13 +103,13 @@ std::vector<Byte> ResolveNeighbour(int index, const Ipv4Address& address,
   auto entry = FindNeighbour(*queries, index, address);
   if (auto known = UsableAddress(entry); !known.empty()) return known;
   if (!notifications || waitBound.count() <= 0) return {};
-  if (!StartResolution(address)) return {};
+  if (!StartResolution(index, address)) return {};
 
   for (;;) {
     std::vector<Byte> answer;
     bool failed = false;
     const auto wait = notifications->Receive(deadline, [&](const NetlinkMessage& message) {
-      const auto update = ReadEntry(message, index, address);
+      const auto update = ReadNeighbourEntry(message, index, address);
       if (!update) return;
       if (IsCompleteNeighbourState(update->state)) {
         answer = update->hardwareAddress;

@@ -22,14 +22,19 @@ struct NeighbourEntry {
   std::vector<Byte> hardwareAddress;
 };
 
+// The entry that one neighbour message describes, when it is the address on the link index.
+std::optional<NeighbourEntry> ReadNeighbourEntry(const NetlinkMessage& message, int index,
+                                                 const Ipv4Address& address);
+
 // The table's entry for the address on the link, if there is one (in any state).
 std::optional<NeighbourEntry> FindNeighbour(RouteNetlinkSocket& socket, int index,
                                             const Ipv4Address& address);
 
-// Makes the kernel resolve the address the way any outgoing packet would: one empty UDP
-// datagram to the discard port, queued by the kernel until the neighbour answers. False when
-// the datagram could not be handed to the kernel.
-bool StartResolution(const Ipv4Address& address);
+// Makes the kernel resolve the address on the link index the way any outgoing packet would:
+// one empty UDP datagram to the discard port, sent out of that link straight to the address
+// (never to a gateway), queued by the kernel until the neighbour answers. False when the
+// datagram could not be handed to the kernel.
+bool StartResolution(int index, const Ipv4Address& address);
 
 // The hardware address of the neighbour on the link: at once when the table has a complete
 // entry, otherwise after starting the resolution and waiting at most waitBound for the entry to

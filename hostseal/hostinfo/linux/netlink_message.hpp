@@ -71,8 +71,12 @@ class AttributeView {
   // A text up to its terminating zero byte.
   std::optional<std::string> FindString(std::uint16_t type) const;
 
+  using Attribute = std::pair<std::uint16_t, std::span<const std::byte>>;
+  // Every attribute in the order of the message, type bits as sent.
+  const std::vector<Attribute>& Entries() const { return m_Attributes; }
+
  private:
-  std::vector<std::pair<std::uint16_t, std::span<const std::byte>>> m_Attributes;
+  std::vector<Attribute> m_Attributes;
 };
 
 }  // namespace hostseal::rtnl
