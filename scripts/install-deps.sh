@@ -21,6 +21,9 @@ packages=(
   libbenchmark-dev hyperfine time
   # fuzzing and sanitizer runtimes
   clang libclang-rt-14-dev
+  # packaging: dpkg-shlibdeps for the .deb's dependencies; the tests of what is installed
+  # beside the programs: desktop-file-validate, bash-completion, man to render the pages
+  dpkg-dev desktop-file-utils bash-completion man-db
 )
 
 missing=()

@@ -18,3 +18,9 @@ cmake -S "$source_dir/tests/package/consumer" -B "$work/subdir" -G Ninja \
   -DHOSTSEAL_SOURCE_DIR="$source_dir" >/dev/null
 cmake --build "$work/subdir" --target consumer >/dev/null
 "$work/subdir/consumer"
+
+# The pkg-config file of the installed package builds the same consumer.
+PKG_CONFIG_PATH=$(dirname "$(find "$work/prefix" -name hostseal.pc)") \
+  c++ "$source_dir/tests/package/consumer/consumer.cpp" -o "$work/pkgconfig-consumer" \
+  $(PKG_CONFIG_PATH=$(dirname "$(find "$work/prefix" -name hostseal.pc)") pkg-config --cflags --libs hostseal)
+"$work/pkgconfig-consumer"
