@@ -5,6 +5,7 @@
 # dpkg); the system's own package database is never touched.
 # Usage: deb_test.sh BUILD_DIR
 set -euo pipefail
+[[ -n ${DEB_TEST_TRACE:-} ]] && set -x
 build_dir=$(cd "$1" && pwd)
 if [[ $(id -u) -ne 0 ]]; then
   echo "deb_test: skipped, dpkg needs root"
@@ -20,10 +21,10 @@ deb=$(find "$work/out" -maxdepth 1 -name 'hostseal_*.deb')
 # dpkg-shlibdeps found the shared libraries the programs link, and each is installed here.
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libstdc++6 libqt6widgets6; do
-  grep -q "$library" <<<"$depends" || { echo "deb_test: Depends lacks $library: $depends"; exit 1; }
+  [[ $depends == *"$library "* ]] || { echo "deb_test: Depends lacks $library: $depends"; exit 1; }
 done
 for package in $(sed 's/([^)]*)//g; s/[,|]/ /g' <<<"$depends"); do
-  dpkg-query -W -f='${Status}' "$package" | grep -q "install ok installed" ||
+  [[ $(dpkg-query -W -f='${Status}' "$package") == "install ok installed" ]] ||
     { echo "deb_test: dependency $package is not installed here"; exit 1; }
 done
 
@@ -32,8 +33,10 @@ mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
 dpkg --root="$root" --force-depends --force-script-chrootless -i "$deb" >"$work/dpkg.log" 2>&1 ||
   { cat "$work/dpkg.log"; exit 1; }
-"$root/usr/bin/hostseal" --version | grep -q '^hostseal '
-echo abc | "$root/usr/bin/hostseal" utf8 | grep -q '^EF BB BF 61 62 63$'
+version=$("$root/usr/bin/hostseal" --version)
+[[ $version == "hostseal "* ]] || { echo "deb_test: --version: $version"; exit 1; }
+bytes=$("$root/usr/bin/hostseal" utf8 abc)
+[[ $bytes == "EF BB BF 61 62 63" ]] || { echo "deb_test: utf8 abc: $bytes"; exit 1; }
 warnings=$(MANPATH="$root/usr/share/man" MANWIDTH=80 man --warnings hostseal 2>&1 >/dev/null)
 [[ -z $warnings ]] || { echo "deb_test: man hostseal: $warnings"; exit 1; }
 MANPATH="$root/usr/share/man" man -w hostseal-gui >/dev/null
@@ -42,6 +45,6 @@ desktop-file-validate "$root/usr/share/applications/hostseal-gui.desktop"
 [[ -f $root/usr/share/bash-completion/completions/hostseal ]]
 
 dpkg --root="$root" --force-script-chrootless -r hostseal >/dev/null
-left=$(find "$root/usr" -type f 2>/dev/null | head -5)
+left=$(find "$root" -path "$root/var" -prune -o -type f -print 2>/dev/null || true)
 [[ -z $left ]] || { echo "deb_test: files left after removal: $left"; exit 1; }
 echo "deb_test: $(basename "$deb") installed, ran and was removed"

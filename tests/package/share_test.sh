@@ -22,6 +22,6 @@ complete_line() {
 }
 [[ $(complete_line hostseal encr | sort | tr '\n' ' ') == "encrypt encrypt-file " ]] ||
   { echo "share_test: commands: $(complete_line hostseal encr)"; exit 1; }
-complete_line hostseal encrypt-file --key- | grep -qx -- --key-file ||
+[[ $(complete_line hostseal encrypt-file --key-) == --key-file ]] ||
   { echo "share_test: key options: $(complete_line hostseal encrypt-file --key-)"; exit 1; }
 echo "share_test: manual pages, desktop entry and completion are sound"
