@@ -50,8 +50,7 @@ bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {
 CLI::App* AddCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
                      const std::string& description, const std::string& example) {
   CLI::App* command = app.add_subcommand(name, description);
-  command->footer((example.find('\n') == std::string::npos ? "Example:\n  " : "Examples:\n  ") +
-                  example);
+  command->footer("Example:\n  " + example);
   line.commands.emplace_back(command, id);
   return command;
 }
