@@ -75,15 +75,24 @@ TEST_F(CliKey, EverySourceKeysTheFileAsTheCommandLineValueDoes) {
   const std::string phrase256 = PhraseKey(kPhrase, 32);
   const std::vector<Case> all = {
       {"key file", {"--key-file", SecretFile("k1", kKey + "\n")}, {}, {}, kKeyBytes},
-      {"key file, CR LF, more lines", {"--key-file", SecretFile("k2", kKey + "\r\nzz\n")}, {}, {},
+      {"key file, CR LF, more lines",
+       {"--key-file", SecretFile("k2", kKey + "\r\nzz\n")},
+       {},
+       {},
        kKeyBytes},
       {"key file without a line feed", {"--key-file", SecretFile("k3", kKey)}, {}, {}, kKeyBytes},
       {"key on standard input", {"--key-file", "-"}, {}, kKey + "\n", kKeyBytes},
       {"HOSTSEAL_KEY", {}, {"HOSTSEAL_KEY=" + kKey}, {}, kKeyBytes},
-      {"pass-phrase file", {"--passphrase-file", SecretFile("p1", kPhrase + "\n"), "--bits", "256"},
-       {}, {}, phrase256},
-      {"pass phrase on standard input", {"--passphrase-file", "-", "--bits", "256"}, {},
-       kPhrase + "\r\n", phrase256},
+      {"pass-phrase file",
+       {"--passphrase-file", SecretFile("p1", kPhrase + "\n"), "--bits", "256"},
+       {},
+       {},
+       phrase256},
+      {"pass phrase on standard input",
+       {"--passphrase-file", "-", "--bits", "256"},
+       {},
+       kPhrase + "\r\n",
+       phrase256},
       {"HOSTSEAL_PASSPHRASE", {"--bits", "256"}, {"HOSTSEAL_PASSPHRASE=" + kPhrase}, {}, phrase256},
       {"an option beats the environment",
        {"--key-file", SecretFile("k4", kKey)},
@@ -105,9 +114,11 @@ TEST_F(CliKey, EverySourceKeysTheFileAsTheCommandLineValueDoes) {
 
 TEST_F(CliKey, OneSourceAtATime) {
   const std::string keyFile = SecretFile("k", kKey);
-  const std::vector<std::vector<std::string>> sources = {
-      {"--key-file", keyFile}, {"--passphrase-file", keyFile}, {"--ask-passphrase"},
-      {"--key", kKey},         {"--passphrase", "p"}};
+  const std::vector<std::vector<std::string>> sources = {{"--key-file", keyFile},
+                                                         {"--passphrase-file", keyFile},
+                                                         {"--ask-passphrase"},
+                                                         {"--key", kKey},
+                                                         {"--passphrase", "p"}};
   const std::vector<std::string> names = {"--key-file", "--passphrase-file", "--ask-passphrase",
                                           "--key", "--passphrase"};
   for (std::size_t a = 0; a < sources.size(); ++a) {
@@ -121,11 +132,13 @@ TEST_F(CliKey, OneSourceAtATime) {
   }
   for (const auto& [options, env, message] :
        std::vector<std::tuple<std::vector<std::string>, std::vector<std::string>, std::string>>{
-           {{}, {"HOSTSEAL_KEY=" + kKey, "HOSTSEAL_PASSPHRASE=p"},
+           {{},
+            {"HOSTSEAL_KEY=" + kKey, "HOSTSEAL_PASSPHRASE=p"},
             "HOSTSEAL_KEY and HOSTSEAL_PASSPHRASE are both set; unset one, or name the key with an "
             "option"},
            {{"--key-file", keyFile, "--bits", "256"}, {}, "--key-file excludes --bits"},
-           {{"--bits", "256"}, {"HOSTSEAL_KEY=" + kKey},
+           {{"--bits", "256"},
+            {"HOSTSEAL_KEY=" + kKey},
             "--bits goes with a pass phrase, and HOSTSEAL_KEY holds a key"},
        }) {
     SCOPED_TRACE(message);
@@ -142,10 +155,10 @@ TEST_F(CliKey, KeyFilesThatCannotBeUsedAreRaisedErrors) {
     std::string path, stdinText, expected;
     int number;  // the error's conventional number is not shown; the exit status is 3
   };
-  for (const auto& [path, input, expected] : std::vector<std::tuple<std::string, std::string,
-                                                                    std::string>>{
-           {Path("missing"), "", "Cannot read the key file \"" + Path("missing") +
-                                     "\" (No such file or directory)"},
+  for (const auto& [path, input, expected] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {Path("missing"), "",
+            "Cannot read the key file \"" + Path("missing") + "\" (No such file or directory)"},
            {Path("dir"), "", "Cannot read the key file \"" + Path("dir") + "\" (Is a directory)"},
            {SecretFile("empty", ""), "", "The key file \"" + Path("empty") + "\" is empty"},
            {SecretFile("blank", "\n" + kKey), "",
@@ -157,8 +170,9 @@ TEST_F(CliKey, KeyFilesThatCannotBeUsedAreRaisedErrors) {
             "The key file \"" + Path("escU+001B[2J") + "\" is empty"},
        }) {
     SCOPED_TRACE(path);
-    ExpectResult(Run("encrypt-file", Path("plain"), Path("cipher"), {"--key-file", path}, {}, input),
-                 3, "", "hostseal: " + expected + "\n");
+    ExpectResult(
+        Run("encrypt-file", Path("plain"), Path("cipher"), {"--key-file", path}, {}, input), 3, "",
+        "hostseal: " + expected + "\n");
     EXPECT_FALSE(fs::exists(Path("cipher")));
   }
   // A pass-phrase file says which file it is.
@@ -181,14 +195,15 @@ TEST_F(CliKey, KeyFilesOthersCanReadAreWarnedAbout) {
            {fs::perms::owner_read | fs::perms::group_read, true},
            {fs::perms::owner_read | fs::perms::others_read, true}}) {
     fs::permissions(file, mode);
-    const ProcessResult r = Run("encrypt-file", Path("plain"), Path("cipher"), {"--key-file", file});
+    const ProcessResult r =
+        Run("encrypt-file", Path("plain"), Path("cipher"), {"--key-file", file});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(kKeyBytes, kData));
     if (warned) {
-      EXPECT_EQ(r.err.rfind("hostseal: warning: other users can read the key file \"" + file +
-                                "\" (mode 0",
-                            0),
-                0u)
+      EXPECT_EQ(
+          r.err.rfind(
+              "hostseal: warning: other users can read the key file \"" + file + "\" (mode 0", 0),
+          0u)
           << r.err;
       EXPECT_NE(r.err.find("chmod 600"), std::string::npos) << r.err;
     } else {
@@ -219,9 +234,9 @@ TEST_F(CliKey, NoMessageRepeatsAKeyOrAPassPhrase) {
   // The issue's own example, word for word but the value.
   ExpectResult(Cli({"--key", kKey, "encrypt-file", "a", "b"}), 2, "",
                "hostseal: The following arguments were not expected: (hidden) --key\n" + kHint);
-  ExpectResult(Cli({"encrypt", "--passphrase=x", "t"}), 2, "",
-               "hostseal: The following argument was not expected: --passphrase=(hidden)\n" +
-                   kHint);
+  ExpectResult(
+      Cli({"encrypt", "--passphrase=x", "t"}), 2, "",
+      "hostseal: The following argument was not expected: --passphrase=(hidden)\n" + kHint);
   // Other text a message repeats shows its control characters as codes.
   ExpectResult(Cli({"frob\x1b]0;x\x07"}), 2, "",
                "hostseal: unknown command \"frobU+001B]0;xU+0007\"\n" + kHint);
@@ -238,11 +253,15 @@ TEST_F(CliKey, PassPhrasesThatDoNotMakeTheKeyTheySeemToAreNoted) {
     std::string codePage, note;
   };
   for (const Case& c : std::vector<Case>{
-           {{"--passphrase", ""}, "65001",
+           {{"--passphrase", ""},
+            "65001",
             "hostseal: note: the pass phrase is empty; the key is all zero bytes\n"},
            {{"--passphrase", std::string(16, 'x')}, "65001", ""},
-           {{"--passphrase", std::string(17, 'x')}, "65001", "hostseal: note: only the first 16" + tail},
-           {{"--passphrase", std::string(25, 'x'), "--bits", "192"}, "65001",
+           {{"--passphrase", std::string(17, 'x')},
+            "65001",
+            "hostseal: note: only the first 16" + tail},
+           {{"--passphrase", std::string(25, 'x'), "--bits", "192"},
+            "65001",
             "hostseal: note: only the first 24" + tail},
            {{"--passphrase", std::string(32, 'x'), "--bits", "256"}, "65001", ""},
            // Six Chinese characters: 18 bytes in UTF-8, 12 in GBK.
@@ -283,8 +302,8 @@ TEST_F(CliKey, EnvironmentSettingsAreCheckedAndNamed) {
   const std::string expected = Cli({"encrypt", "a"}).out;
   const bool aes = __builtin_cpu_supports("aes") != 0;
   const bool vaes = aes && __builtin_cpu_supports("vaes") != 0 && __builtin_cpu_supports("avx2");
-  for (const auto& [value, available] :
-       std::vector<std::pair<std::string, bool>>{{"portable", true}, {"aes-ni", aes}, {"vaes", vaes}}) {
+  for (const auto& [value, available] : std::vector<std::pair<std::string, bool>>{
+           {"portable", true}, {"aes-ni", aes}, {"vaes", vaes}}) {
     SCOPED_TRACE(value);
     const ProcessResult r = withEnv({"encrypt", "a"}, {"HOSTSEAL_CPU=" + value});
     if (available) {
@@ -313,9 +332,9 @@ class CliPrompt : public CliKey {
 };
 
 TEST_F(CliPrompt, AsksTwiceWhenEncryptingOnceWhenDecryptingWithoutEcho) {
-  ProcessResult r = Prompt("encrypt-file", Path("plain"), Path("cipher"),
-                                         {{"Pass phrase: ", kPhrase + "\n"},
-                                          {"Pass phrase again: ", kPhrase + "\n"}});
+  ProcessResult r =
+      Prompt("encrypt-file", Path("plain"), Path("cipher"),
+             {{"Pass phrase: ", kPhrase + "\n"}, {"Pass phrase again: ", kPhrase + "\n"}});
   const std::string kNote = "hostseal: note: only the first 16 bytes of the pass phrase are used\n";
   ExpectResult(r, 0, "", kNote);
   EXPECT_EQ(r.terminal, "Pass phrase: \r\nPass phrase again: \r\n");  // no echo but the line feed
@@ -331,9 +350,8 @@ TEST_F(CliPrompt, AsksTwiceWhenEncryptingOnceWhenDecryptingWithoutEcho) {
 
 TEST_F(CliPrompt, FailuresAndSignalsLeaveTheTerminalAsItWas) {
   // Two different answers.
-  ProcessResult r = Prompt(
-      "encrypt-file", Path("plain"), Path("cipher"),
-      {{"Pass phrase: ", "one\n"}, {"Pass phrase again: ", "two\n"}});
+  ProcessResult r = Prompt("encrypt-file", Path("plain"), Path("cipher"),
+                           {{"Pass phrase: ", "one\n"}, {"Pass phrase again: ", "two\n"}});
   ExpectResult(r, 2, "",
                "hostseal: --ask-passphrase: the two pass phrases differ; nothing was encrypted\n");
   EXPECT_TRUE(r.terminalEchoes);
@@ -346,8 +364,7 @@ TEST_F(CliPrompt, FailuresAndSignalsLeaveTheTerminalAsItWas) {
   EXPECT_TRUE(r.terminalEchoes);
 
   // Ended by a signal while the user types: half a line typed, then SIGTERM; and Ctrl-C.
-  r = Prompt("encrypt-file", Path("plain"), Path("cipher"),
-                           {{"Pass phrase: ", "half", SIGTERM}});
+  r = Prompt("encrypt-file", Path("plain"), Path("cipher"), {{"Pass phrase: ", "half", SIGTERM}});
   EXPECT_EQ(r.status, 128 + SIGTERM);
   EXPECT_TRUE(r.terminalEchoes);
   r = Prompt("decrypt-file", Path("plain"), Path("back"), {{"Pass phrase: ", "\x03"}});

@@ -43,9 +43,9 @@ struct RunControl {
 
 struct ProcessResult {
   std::string out, err;
-  int status = -1;  // the exit status, or 128 + the signal that ended the program
-  std::string terminal;          // what the controlling terminal showed
-  bool terminalEchoes = false;   // the terminal's echo setting once the program had ended
+  int status = -1;              // the exit status, or 128 + the signal that ended the program
+  std::string terminal;         // what the controlling terminal showed
+  bool terminalEchoes = false;  // the terminal's echo setting once the program had ended
 };
 
 ProcessResult RunProcess(const ProcessRun& run, const RunControl& control = {});
