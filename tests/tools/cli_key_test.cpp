@@ -94,6 +94,8 @@ TEST_F(CliKey, EverySourceKeysTheFileAsTheCommandLineValueDoes) {
        kPhrase + "\r\n",
        phrase256},
       {"HOSTSEAL_PASSPHRASE", {"--bits", "256"}, {"HOSTSEAL_PASSPHRASE=" + kPhrase}, {}, phrase256},
+      {"a pass phrase that looks like an option", {"--passphrase", "--key"}, {}, {},
+       PhraseKey("--key", 16)},
       {"an option beats the environment",
        {"--key-file", SecretFile("k4", kKey)},
        {"HOSTSEAL_KEY=not a key", "HOSTSEAL_PASSPHRASE=x"},
