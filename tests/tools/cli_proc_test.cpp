@@ -22,8 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kKey = "00112233445566778899aabbccddeeff";
-const std::string kPhrase = "a pass phrase that nobody else may read";
+constexpr char kKey[] = "00112233445566778899aabbccddeeff";
+constexpr char kPhrase[] = "a pass phrase that nobody else may read";
 
 constexpr int kToolUser = 65534;
 constexpr int kOtherUser = 65533;
@@ -120,7 +120,7 @@ TEST_F(CliProc, AKeyFromAFifoOrTheEnvironmentIsNotShown) {
   ASSERT_EQ(::chown(Path("key").c_str(), kToolUser, kToolUser), 0);
   RunningTool tool(
       ToolRun({"encrypt-file", "--key-file", Path("key"), Path("plain"), Path("cipher")},
-              {"HOSTSEAL_CODEPAGE=65001", "HOSTSEAL_PASSPHRASE=" + kPhrase}));
+              {"HOSTSEAL_CODEPAGE=65001", std::string("HOSTSEAL_PASSPHRASE=") + kPhrase}));
   // Opening the FIFO for writing returns once the tool has opened it to read the key.
   const int fifo = ::open(Path("key").c_str(), O_WRONLY | O_CLOEXEC);
   ASSERT_GE(fifo, 0);
@@ -130,14 +130,15 @@ TEST_F(CliProc, AKeyFromAFifoOrTheEnvironmentIsNotShown) {
   EXPECT_EQ(environ.find(kPhrase), std::string::npos);
   EXPECT_NE(environ.find("HOSTSEAL_CODEPAGE=65001"), std::string::npos);
 
-  const std::string line = kKey + "\n";
+  const std::string key = kKey;
+  const std::string line = key + "\n";
   EXPECT_EQ(::write(fifo, line.data(), line.size()), static_cast<ssize_t>(line.size()));
   ::close(fifo);
   const ProcessResult r = tool.Finish();
   ExpectResult(r, 0, "", "");
   std::string keyBytes;
-  for (std::size_t i = 0; i < kKey.size(); i += 2) {
-    keyBytes += static_cast<char>(std::stoi(kKey.substr(i, 2), nullptr, 16));
+  for (std::size_t i = 0; i < key.size(); i += 2) {
+    keyBytes += static_cast<char>(std::stoi(key.substr(i, 2), nullptr, 16));
   }
   EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(keyBytes, "plain text"));
 }

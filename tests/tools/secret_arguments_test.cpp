@@ -21,6 +21,8 @@ void Check(const std::vector<std::string>& arguments, const Expected& expected) 
   SCOPED_TRACE(::testing::PrintToString(arguments));
   std::vector<std::vector<char>> storage;
   std::vector<char*> argv;
+  storage.reserve(arguments.size() + 1);
+  argv.reserve(arguments.size() + 2);
   storage.emplace_back(std::vector<char>{'h', 's', '\0'});
   for (const std::string& a : arguments) storage.emplace_back(a.begin(), a.end() + 1);
   for (auto& s : storage) argv.push_back(s.data());
