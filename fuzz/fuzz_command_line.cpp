@@ -171,6 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (std::any_of(arguments.begin(), arguments.end(), Skipped)) return -1;
   const bool checkSecrets = SecretsCanBeChecked(arguments);
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
 
