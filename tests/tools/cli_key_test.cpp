@@ -158,6 +158,12 @@ TEST_F(CliKey, OneSourceAtATime) {
     ExpectResult(Run("encrypt-file", Path("plain"), Path("cipher"), options, env), 2, "",
                  Usage(message));
   }
+  // Standard input cannot hold both the file and its key.
+  for (const std::string option : {"--key-file", "--passphrase-file"}) {
+    ExpectResult(Run("encrypt-file", "-", Path("cipher"), {option, "-"}, {}, kKey + "\n"), 2, "",
+                 Usage(option + " -: standard input already holds the file IN; give the key "
+                                "another way"));
+  }
   EXPECT_FALSE(fs::exists(Path("cipher")));
 }
 

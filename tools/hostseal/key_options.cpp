@@ -1,6 +1,7 @@
 #include "tools/hostseal/key_options.hpp"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "tools/hostseal/key_sources.hpp"
@@ -84,7 +85,15 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
       ->excludes(sources[3]);
 }
 
-KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting) {
+KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting,
+                    bool inputIsStandardInput) {
+  for (const auto& [option, path] : {std::pair{"--key-file", &options.keyFile},
+                                     std::pair{"--passphrase-file", &options.passPhraseFile}}) {
+    if (inputIsStandardInput && *path == "-") {
+      throw UsageError(std::string(option) +
+                       " -: standard input already holds the file IN; give the key another way");
+    }
+  }
   // The variables are taken, wiped and removed even when an option names the key.
   const std::optional<SecretText> keyVariable = TakeSecretVariable(kKeyVariable);
   const std::optional<SecretText> passPhraseVariable = TakeSecretVariable(kPassPhraseVariable);

@@ -33,9 +33,12 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options);
 
 // The key the options, or else the environment, choose: reads a file, standard input, the
 // variables (which are wiped and removed) or the terminal. encrypting: a prompt asks twice.
+// inputIsStandardInput: the command reads its file from standard input ("-"), so a key file
+// "-" cannot be read from there too (a usage error).
 // Raises a UsageError for conflicting sources or --bits without a pass phrase, a RaisedError
 // when a file cannot be used. Shows a note on standard error when a pass phrase is empty or
 // longer than the key.
-KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting);
+KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting,
+                    bool inputIsStandardInput);
 
 }  // namespace hostseal::cli

@@ -37,11 +37,11 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
     case CommandId::kDecrypt:
       return RunDecrypt(line.text, sink);
     case CommandId::kEncryptFile:
-      return RunEncryptFile(line.inputFile, line.outputFile, ChooseKey(line.key, secrets, true),
-                            sink);
+      return RunEncryptFile(line.inputFile, line.outputFile,
+                            ChooseKey(line.key, secrets, true, line.inputFile == "-"), sink);
     case CommandId::kDecryptFile:
-      return RunDecryptFile(line.inputFile, line.outputFile, ChooseKey(line.key, secrets, false),
-                            sink);
+      return RunDecryptFile(line.inputFile, line.outputFile,
+                            ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
     case CommandId::kHostIp:
       return RunHostIp(line.name);
     case CommandId::kMac:
