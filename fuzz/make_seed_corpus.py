@@ -140,6 +140,24 @@ def command_line_seeds():
         "two_commands": ["encrypt", "a", "decrypt", "b"],
         "command_help": ["decrypt", "--help"],
         "no_command": [],
+        "encrypt_file_key_file": ["encrypt-file", "--key-file", "key", "plain", "out"],
+        "decrypt_file_phrase_file": ["decrypt-file", "--passphrase-file", "phrase", "--bits",
+                                     "192", "cipher", "back"],
+        "encrypt_file_key_stdin": ["encrypt-file", "--key-file", "-", "plain", "out"],
+        "encrypt_file_secret_phrase": ["encrypt-file", "--passphrase", "SECRET-long pass phrase",
+                                       "plain", "out"],
+        "secret_before_command": ["--key", "SECRET-00112233445566778899AABBCCDDEEFF",
+                                  "encrypt-file", "a", "b"],
+        "secret_equals_extra": ["encrypt", "--passphrase=SECRET-x", "t"],
+        "secret_conflict": ["decrypt-file", "--key", "SECRET-0011", "--passphrase", "SECRET-p",
+                            "cipher", "back"],
+        "bad_key_file": ["encrypt-file", "--key-file", "phrase", "plain", "out"],
+        "missing_key_file": ["decrypt-file", "--key-file", "none", "cipher", "back"],
+        "host_ip": ["host-ip", "example"],
+        "host_ip_none": ["host-ip", "abc"],
+        "mac": ["mac", "10.7.101.1"],
+        "cpu": ["cpu"],
+        "identity": ["identity"],
     }
     for name, args in lines.items():
         write("fuzz_command_line", name, b"\0".join(a.encode("utf-8") for a in args))
@@ -227,6 +245,19 @@ def host_text_seeds():
     write("fuzz_host_text", "mac_zero_head", bytes([0]) + bytes.fromhex("000000001234"))
 
 
+def hex_key_seeds():
+    """ParseHexKey: UTF-16LE text."""
+    def utf16(text):
+        return text.encode("utf-16-le")
+    write("fuzz_hex_key", "key128", utf16("000102030405060708090a0b0c0d0e0f"))
+    write("fuzz_hex_key", "key192_upper", utf16("00112233445566778899AABBCCDDEEFF0011223344556677"))
+    write("fuzz_hex_key", "key256", utf16("ab" * 32))
+    write("fuzz_hex_key", "odd_length", utf16("f" * 31))
+    write("fuzz_hex_key", "bad_digit", utf16("0" * 20 + "g" + "0" * 11))
+    write("fuzz_hex_key", "control", utf16("0" * 31 + "\x1b"))
+    write("fuzz_hex_key", "cjk", utf16("\u4e2d" + "0" * 31))
+
+
 if __name__ == "__main__":
     decrypt_seeds()
     array_seeds()
@@ -236,3 +267,4 @@ if __name__ == "__main__":
     command_line_seeds()
     netlink_seeds()
     host_text_seeds()
+    hex_key_seeds()

@@ -76,10 +76,14 @@ bool Resolve(std::string_view name, const BlockBackend*& backend) {
   return false;
 }
 
+bool IsPathName(std::string_view name) {
+  return name == "portable" || name == "aes-ni" || name == "vaes";
+}
+
 const BlockBackend* Detect() {
   const char* forced = std::getenv("HOSTSEAL_CPU");
   const BlockBackend* backend = nullptr;
-  if (forced != nullptr && Resolve(forced, backend)) return backend;
+  if (forced != nullptr && IsPathName(forced) && Resolve(forced, backend)) return backend;
   for (std::string_view best : {"vaes", "aes-ni"}) {
     if (Resolve(best, backend)) return backend;
   }
@@ -100,6 +104,26 @@ const BlockBackend* Active() {
 std::string_view ActiveName() {
   const BlockBackend* backend = Active();
   return backend != nullptr ? backend->name : "portable";
+}
+
+PathRequest RequestedPath() {
+  const char* forced = std::getenv("HOSTSEAL_CPU");
+  PathRequest request;
+  if (forced == nullptr || *forced == '\0') return request;
+  request.value = forced;
+  const BlockBackend* backend = nullptr;
+  if (!IsPathName(request.value)) {
+    request.kind = PathRequest::Kind::kUnknown;
+  } else if (Resolve(request.value, backend)) {
+    request.kind = PathRequest::Kind::kAvailable;
+  } else {
+    request.kind = PathRequest::Kind::kUnavailable;
+  }
+  return request;
+}
+
+std::string_view PathNames() {
+  return "portable, aes-ni, vaes";
 }
 
 bool Select(std::string_view name) {

@@ -6,7 +6,9 @@
 // the AES instructions take it; the decryption keys are already those of the equivalent inverse
 // cipher. The table code inside cRijndael is the portable path and the reference; a hardware
 // back-end is chosen once, at the first use, from the processor's features, unless
-// HOSTSEAL_CPU=portable asks for the tables.
+// HOSTSEAL_CPU asks for another path: "portable" (the tables), "aes-ni" or "vaes". A request the
+// processor cannot meet, or a value that names no path, leaves the choice to the features;
+// RequestedPath tells a caller which of these it was, so that it can say so.
 //
 // Timing: the hardware back-ends neither branch on nor index memory by key or data (checked
 // under valgrind's memcheck, tests/cipher/ctgrind_test.cpp). The table path and the key
@@ -17,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "hostseal/common/byte_array.hpp"
@@ -38,6 +41,22 @@ const BlockBackend* Active();
 
 // The name of the path in use: "vaes", "aes-ni" or "portable".
 std::string_view ActiveName();
+
+// What HOSTSEAL_CPU asks for, read now.
+struct PathRequest {
+  enum class Kind {
+    kNone,         // unset or empty: the processor's features choose
+    kAvailable,    // a path this processor runs; it is chosen
+    kUnavailable,  // a path this processor lacks the instructions for
+    kUnknown,      // a value that names no path
+  };
+  Kind kind = Kind::kNone;
+  std::string value;  // the variable's value, as set
+};
+PathRequest RequestedPath();
+
+// The names HOSTSEAL_CPU accepts, for messages: "portable, aes-ni, vaes".
+std::string_view PathNames();
 
 // Makes the named path the one in use ("vaes", "aes-ni", "portable"); false, and nothing
 // changed, when this processor cannot run it. For tests and benchmarks.

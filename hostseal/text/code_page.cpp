@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/visible_text.hpp"
 #include "hostseal/text/code_page_converter.hpp"
 #include "hostseal/text/code_page_table.hpp"
 
@@ -73,9 +74,11 @@ std::int32_t DetectAnsiCodePage() {
   if (variable != nullptr && *variable != '\0') {
     const std::string_view value(variable);
     std::int32_t number = 0;
+    // Decimal digits only: no sign, space or "0x", as the number is written everywhere else.
+    const bool digits = value.find_first_not_of("0123456789") == std::string_view::npos;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (error != std::errc{} || end != value.data() + value.size()) {
-      RaiseUnknown("HOSTSEAL_CODEPAGE \"" + std::string(value) + "\" is not a code-page number");
+    if (!digits || error != std::errc{} || end != value.data() + value.size()) {
+      RaiseUnknown("HOSTSEAL_CODEPAGE \"" + VisibleText(value) + "\" is not a code-page number");
     }
     if (FindCodePage(number) == nullptr) {
       RaiseUnknown("unknown code page " + std::to_string(number) + " in HOSTSEAL_CODEPAGE");
@@ -89,7 +92,7 @@ std::int32_t DetectAnsiCodePage() {
   const char* charset = nl_langinfo_l(CODESET, locale.get());
   const std::int32_t number = CodePageOfCharset(charset != nullptr ? charset : "");
   if (number == 0) {
-    RaiseUnknown("the locale's character set \"" + std::string(charset != nullptr ? charset : "") +
+    RaiseUnknown("the locale's character set \"" + VisibleText(charset != nullptr ? charset : "") +
                  "\" has no known code page; set HOSTSEAL_CODEPAGE");
   }
   return number;

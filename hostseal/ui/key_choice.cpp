@@ -8,6 +8,8 @@
 
 #include "hostseal/cipher/pass_phrase.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/secure_wipe.hpp"
+#include "hostseal/text/code_page.hpp"
 
 namespace hostseal {
 
@@ -30,7 +32,12 @@ std::string DescribeCharacter(char16_t c) {
   return code;
 }
 
-// 32, 48 or 64 hexadecimal digits, upper or lower case, nothing else.
+}  // namespace
+
+KeyChoice::~KeyChoice() {
+  SecureWipe(text.data(), text.capacity() * sizeof(char16_t));
+}
+
 ByteArray ParseHexKey(const std::u16string& digits) {
   for (std::size_t i = 0; i < digits.size(); ++i) {
     if (!HexDigitValue(digits[i])) {
@@ -52,12 +59,11 @@ ByteArray ParseHexKey(const std::u16string& digits) {
   return ByteArray(std::move(key));
 }
 
-}  // namespace
-
 void ApplyKey(cRijndael& cipher, const KeyChoice& choice) {
   switch (choice.kind) {
     case KeyChoice::Kind::kHexKey: {
-      const ByteArray key = ParseHexKey(choice.text);
+      ByteArray key = ParseHexKey(choice.text);
+      const SecretBytesGuard keyGuard(key.Bytes());
       cipher.SetCipherKey(key, static_cast<std::int32_t>(key.Size() * 8));
       return;
     }
@@ -69,6 +75,16 @@ void ApplyKey(cRijndael& cipher, const KeyChoice& choice) {
       cipher.SetCipherKeyString(std::u16string(kBuiltInPassPhrase), 128);
       return;
   }
+}
+
+std::string PassPhraseNote(const KeyChoice& choice) {
+  if (choice.kind != KeyChoice::Kind::kPassPhrase) return {};
+  if (choice.text.empty()) return "the pass phrase is empty; the key is all zero bytes";
+  std::vector<Byte> bytes = TextToAnsiBytes(choice.text);
+  const SecretBytesGuard bytesGuard(bytes);
+  const auto keyBytes = static_cast<std::size_t>(choice.bits / 8);
+  if (bytes.size() <= keyBytes) return {};
+  return "only the first " + std::to_string(keyBytes) + " bytes of the pass phrase are used";
 }
 
 }  // namespace hostseal

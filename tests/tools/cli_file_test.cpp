@@ -20,14 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The cipher file of data: zero padding, the length mod 16 in the last byte, whole blocks.
-std::string ExpectedCipherFile(const std::string& key, std::string data) {
-  const std::size_t length = data.size();
-  data.resize(length / 16 * 16 + 16, '\0');
-  data.back() = static_cast<char>(length % 16);
-  return AesEcb(key, data);
-}
-
 std::string Bytes(std::size_t n, unsigned seed) {
   std::string out(n, '\0');
   for (auto& c : out) c = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 16);
@@ -89,12 +81,17 @@ TEST_F(CliFile, CipherFilesMatchOpenSslAndDecryptBack) {
       WriteFile(Path("plain"), data);
       std::vector<std::string> args = {"encrypt-file", Path("plain"), Path("cipher")};
       args.insert(args.end(), c.options.begin(), c.options.end());
-      ExpectResult(Cli(args), 0, "");
+      // A pass phrase longer than the key is noted, and works.
+      const std::string note =
+          c.options.size() > 1 && c.options[1] == phrase40
+              ? "hostseal: note: only the first 32 bytes of the pass phrase are used\n"
+              : "";
+      ExpectResult(Cli(args), 0, note);
       EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(c.key, data));
       args[0] = "decrypt-file";
       args[1] = Path("cipher");
       args[2] = Path("back");
-      ExpectResult(Cli(args), 0, "");
+      ExpectResult(Cli(args), 0, note);
       EXPECT_EQ(ReadFile(Path("back")), data);
     }
   }

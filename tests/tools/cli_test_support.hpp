@@ -61,6 +61,14 @@ inline std::string AesEcb(const std::string& key, const std::string& data, bool 
   return out;
 }
 
+// The cipher file of data: zero padding, the length mod 16 in the last byte, whole blocks.
+inline std::string ExpectedCipherFile(const std::string& key, std::string data) {
+  const std::size_t length = data.size();
+  data.resize(length / 16 * 16 + 16, '\0');
+  data.back() = static_cast<char>(length % 16);
+  return AesEcb(key, data);
+}
+
 // Upper- or lower-case hex digits, a separator before every group of `group` bytes.
 inline std::string Hex(const std::string& bytes, const std::string& separator = "",
                        std::size_t group = 1, bool lowerCase = false) {

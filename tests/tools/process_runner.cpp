@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -69,7 +71,7 @@ OutputEnds OpenOutput(const OutputTarget& target) {
 
 }  // namespace
 
-ProcessResult RunProcess(const ProcessRun& run) {
+ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
   // A program that exits without reading all its input must not end the test with SIGPIPE.
   struct sigaction ignore {};
   ignore.sa_handler = SIG_IGN;
@@ -79,6 +81,18 @@ ProcessResult RunProcess(const ProcessRun& run) {
   Check(::pipe2(inFds, O_CLOEXEC) == 0, "pipe2");
   Fd inChild(inFds[0]), inParent(inFds[1]);
   OutputEnds out = OpenOutput(run.out), err = OpenOutput(run.err);
+  Fd terminal, terminalSlave;
+  std::string terminalName;
+  if (control.controllingTerminal) {
+    terminal = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    Check(terminal.Get() >= 0 && ::grantpt(terminal.Get()) == 0 && ::unlockpt(terminal.Get()) == 0,
+          "posix_openpt");
+    terminalName = ::ptsname(terminal.Get());
+    // Held open here for the whole run, so that the master neither reports a hang-up before
+    // the program has opened its end nor forgets the settings once it has closed it.
+    terminalSlave = Fd(::open(terminalName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    Check(terminalSlave.Get() >= 0, "open pty");
+  }
 
   std::vector<char*> argv, env;
   for (const auto& a : run.argv) argv.push_back(const_cast<char*>(a.c_str()));
@@ -90,6 +104,11 @@ ProcessResult RunProcess(const ProcessRun& run) {
   Check(pid >= 0, "fork");
   if (pid == 0) {
     ::sigaction(SIGPIPE, &before, nullptr);
+    if (control.controllingTerminal) {
+      // A new session whose first terminal opened becomes its controlling terminal.
+      const int fd = ::setsid() < 0 ? -1 : ::open(terminalName.c_str(), O_RDWR | O_CLOEXEC);
+      if (fd < 0 || ::ioctl(fd, TIOCSCTTY, 0) != 0) ::_exit(125);
+    }
     if (::dup2(inChild.Get(), 0) < 0 || ::dup2(out.child.Get(), 1) < 0 ||
         ::dup2(err.child.Get(), 2) < 0) {
       ::_exit(126);
@@ -100,15 +119,20 @@ ProcessResult RunProcess(const ProcessRun& run) {
   inChild.Reset();
   out.child.Reset();
   err.child.Reset();
+  if (control.started) control.started(pid);
 
   ProcessResult result;
+  std::size_t turn = 0, heard = 0;
   std::size_t written = 0;
   if (run.input.empty()) inParent.Reset();
   for (;;) {
-    pollfd fds[3] = {
-        {inParent.Get(), POLLOUT, 0}, {out.parent.Get(), POLLIN, 0}, {err.parent.Get(), POLLIN, 0}};
+    // The program's end shows in its standard streams; the terminal stays open on this side.
+    pollfd fds[4] = {{inParent.Get(), POLLOUT, 0},
+                     {out.parent.Get(), POLLIN, 0},
+                     {err.parent.Get(), POLLIN, 0},
+                     {terminal.Get(), POLLIN, 0}};
     if (fds[0].fd < 0 && fds[1].fd < 0 && fds[2].fd < 0) break;
-    if (::poll(fds, 3, -1) < 0) {
+    if (::poll(fds, 4, -1) < 0) {
       Check(errno == EINTR, "poll");
       continue;
     }
@@ -129,9 +153,37 @@ ProcessResult RunProcess(const ProcessRun& run) {
         (i == 1 ? out.parent : err.parent).Reset();
       }
     }
+    if (fds[3].revents != 0) {
+      char buffer[4096];
+      const ssize_t n = ::read(terminal.Get(), buffer, sizeof buffer);
+      if (n > 0) result.terminal.append(buffer, static_cast<std::size_t>(n));
+      while (turn < control.conversation.size()) {
+        const TerminalTurn& next = control.conversation[turn];
+        const std::size_t at = result.terminal.find(next.expect, heard);
+        if (at == std::string::npos) break;
+        heard = at + next.expect.size();
+        const ssize_t sent = ::write(terminal.Get(), next.send.data(), next.send.size());
+        Check(sent == static_cast<ssize_t>(next.send.size()), "write to the terminal");
+        if (next.signal != 0) ::kill(pid, next.signal);
+        ++turn;
+      }
+    }
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) Check(errno == EINTR, "waitpid");
+  if (control.controllingTerminal) {
+    // What the program wrote last, then the settings it left behind.
+    pollfd rest{terminal.Get(), POLLIN, 0};
+    while (::poll(&rest, 1, 0) > 0 && (rest.revents & POLLIN) != 0) {
+      char buffer[4096];
+      const ssize_t n = ::read(terminal.Get(), buffer, sizeof buffer);
+      if (n <= 0) break;
+      result.terminal.append(buffer, static_cast<std::size_t>(n));
+    }
+    termios settings{};
+    Check(::tcgetattr(terminalSlave.Get(), &settings) == 0, "tcgetattr");
+    result.terminalEchoes = (settings.c_lflag & ECHO) != 0;
+  }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
 }

@@ -15,10 +15,37 @@ constexpr char kToolFooter[] =
     "Exit status: 0 success, 1 the operation reported a failure, 2 usage error,\n"
     "3 error (its description on standard error).\n"
     "\n"
+    "Keys and pass phrases: every user of the machine can read the command line, so give\n"
+    "them with --key-file, --passphrase-file, --ask-passphrase or the environment variables\n"
+    "HOSTSEAL_KEY and HOSTSEAL_PASSPHRASE rather than --key and --passphrase.\n"
+    "Environment: HOSTSEAL_CODEPAGE (as --codepage), HOSTSEAL_CPU (the AES path: portable,\n"
+    "aes-ni or vaes; by default the best this processor has).\n"
+    "\n"
     "Examples:\n"
     "  hostseal encrypt 'hello world'\n"
     "  hostseal --codepage 936 ansi 中文\n"
-    "  hostseal encrypt-file --key 000102030405060708090A0B0C0D0E0F notes.txt notes.aes";
+    "  hostseal encrypt-file --key-file notes.key notes.txt notes.aes\n"
+    "  hostseal encrypt-file --ask-passphrase --bits 256 notes.txt notes.aes";
+
+// The key options' footer of the file commands: the sources and their order.
+constexpr char kKeyFooter[] =
+    "\n\nThe key: one of --key-file, --passphrase-file, --ask-passphrase, --key, --passphrase;\n"
+    "without any, HOSTSEAL_KEY (hex digits) or HOSTSEAL_PASSPHRASE (not both); without those,\n"
+    "the built-in pass phrase at 128 bits. A file's first line is read; - is standard input.\n"
+    "Values of --key and --passphrase can be read by every user of the machine.";
+
+// A code page as the option takes it: decimal digits, nothing else.
+bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {
+  const std::string& text = values.front();
+  if (text.empty()) {
+    throw CLI::ValidationError("--codepage",
+                               "the value is empty; give a code-page number such as 936, 1252 "
+                               "or 65001");
+  }
+  if (text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  codePage = std::stoi(text);
+  return true;
+}
 
 CLI::App* AddCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
                      const std::string& description, const std::string& example) {
@@ -42,6 +69,7 @@ void AddFileCommand(CLI::App& app, CommandLine& line, CommandId id, const std::s
                     const std::string& description, const std::string& inputHelp,
                     const std::string& outputHelp, const std::string& example) {
   CLI::App* command = AddCommand(app, line, id, name, description, example);
+  command->footer(command->get_footer() + kKeyFooter);
   command->add_option("IN", line.inputFile, inputHelp)->required();
   command->add_option("OUT", line.outputFile, outputHelp)->required();
   AddKeyOptions(*command, line.key);
@@ -65,11 +93,15 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
                        std::string("hostseal ") + HOSTSEAL_VERSION +
                            " (AES: " + std::string(cRijndael::Provider()) + ")",
                        "Show the version and exit");
-  app.add_option_function<int>(
-         "--codepage", [&line](const int& value) { line.codePage = value; },
-         "The ANSI code page (936, 1252, 65001, ...); default: the locale's character set")
-      ->envname("HOSTSEAL_CODEPAGE")
-      ->type_name("N");
+  // HOSTSEAL_CODEPAGE is read after parsing, so that its errors name the variable.
+  app.add_option(
+         "--codepage",
+         [&line](const CLI::results_t& values) { return ParseCodePage(values, line.codePage); },
+         "The ANSI code page as decimal digits (936, 1252, 65001, ...); default: "
+         "HOSTSEAL_CODEPAGE, else the locale's character set")
+      ->type_name("N")
+      ->type_size(1)
+      ->expected(1);
 
   CLI::App* encrypt = AddCommand(app, line, CommandId::kEncrypt, "encrypt",
                                  "Encrypt text under the built-in pass phrase; prints hex text",
@@ -86,12 +118,16 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
                  "Encrypt the file IN into the cipher file OUT (by default under the built-in "
                  "pass phrase at 128 bits)",
                  "The plain file to read", "The cipher file to write",
-                 "hostseal encrypt-file --passphrase 'long phrase' --bits 256 notes.txt notes.aes");
+                 "hostseal encrypt-file --passphrase-file phrase.txt --bits 256 notes.txt "
+                 "notes.aes\n"
+                 "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes");
   AddFileCommand(app, line, CommandId::kDecryptFile, "decrypt-file",
                  "Decrypt the cipher file IN into the plain file OUT, under the key that "
                  "encrypted it",
                  "The cipher file to read", "The plain file to write",
-                 "hostseal decrypt-file --passphrase 'long phrase' --bits 256 notes.aes notes.txt");
+                 "hostseal decrypt-file --ask-passphrase --bits 256 notes.aes notes.txt\n"
+                 "  pass show notes | hostseal decrypt-file --passphrase-file - notes.aes "
+                 "notes.txt");
 
   CLI::App* hostIp =
       AddCommand(app, line, CommandId::kHostIp, "host-ip",

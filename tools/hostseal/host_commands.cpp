@@ -6,6 +6,7 @@
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/visible_text.hpp"
 #include "hostseal/hostinfo/cpu.hpp"
 #include "hostseal/hostinfo/dns.hpp"
 #include "hostseal/hostinfo/mac.hpp"
@@ -19,7 +20,7 @@ namespace hostseal::cli {
 int RunHostIp(const std::string& name) {
   const std::u16string address = DNS::GetHostIP(FromUtf8(name));
   if (address.empty()) {
-    WriteDiagnostic("no IPv4 address found for " + name);
+    WriteDiagnostic("no IPv4 address found for " + VisibleText(name));
     return kExitFailure;
   }
   WriteLine(address);
@@ -29,7 +30,7 @@ int RunHostIp(const std::string& name) {
 int RunMac(const std::string& address) {
   std::u16string mac;
   if (!MAC::GetMacAddress(FromUtf8(address), mac)) {
-    WriteDiagnostic("no MAC address found for " + address);
+    WriteDiagnostic("no MAC address found for " + VisibleText(address));
     return kExitFailure;
   }
   WriteLine(mac);

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "hostseal/common/visible_text.hpp"
+
 namespace hostseal::cli {
 
 bool IsDottedDecimalIPv4(std::string_view text) {
@@ -28,7 +30,8 @@ CLI::Validator DottedDecimalIPv4() {
       [](std::string& text) {
         return IsDottedDecimalIPv4(text)
                    ? std::string()
-                   : "\"" + text + "\" is not a dotted-decimal IPv4 address such as 192.168.1.20";
+                   : "\"" + VisibleText(text) +
+                         "\" is not a dotted-decimal IPv4 address such as 192.168.1.20";
       },
       "IPV4");
 }

@@ -1,37 +1,133 @@
 #include "tools/hostseal/key_options.hpp"
 
-#include "hostseal/common/utf8.hpp"
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "tools/hostseal/key_sources.hpp"
+#include "tools/hostseal/pass_phrase_prompt.hpp"
+#include "tools/hostseal/standard_streams.hpp"
+#include "tools/hostseal/usage_error.hpp"
 
 namespace hostseal::cli {
 
-void AddKeyOptions(CLI::App& command, KeyOptions& options) {
-  CLI::Option* key = command.add_option_function<std::string>(
-      "--key", [&options](const std::string& value) { options.hexKey = value; },
-      "The key as 32, 48 or 64 hexadecimal digits (128, 192 or 256 bits)");
-  key->type_name("HEX");
-  CLI::Option* passPhrase = command.add_option_function<std::string>(
-      "--passphrase", [&options](const std::string& value) { options.passPhrase = value; },
-      "A pass phrase; its bytes in the code page, cut or filled up with zero bytes, make the key");
-  passPhrase->type_name("TEXT");
-  CLI::Option* bits =
-      command.add_option("--bits", options.bits, "Key length for --passphrase: 128, 192 or 256")
-          ->type_name("N")
-          ->check(CLI::IsMember({128, 192, 256}))
-          ->needs(passPhrase);
-  (void)bits;
-  key->excludes(passPhrase);
+namespace {
+
+constexpr char kKeyVariable[] = "HOSTSEAL_KEY";
+constexpr char kPassPhraseVariable[] = "HOSTSEAL_PASSPHRASE";
+
+KeyChoice Choice(KeyChoice::Kind kind, const SecretText& text, int bits) {
+  KeyChoice choice;
+  choice.kind = kind;
+  AssignDecoded(choice.text, text.View());
+  choice.bits = bits;
+  return choice;
 }
 
-KeyChoice ToKeyChoice(const KeyOptions& options) {
+const SecretText& SecretValue(const SecretArguments& secrets, std::string_view option) {
+  const SecretText* value = secrets.Value(option);
+  if (value == nullptr) throw std::logic_error("no value was taken for the option");
+  return *value;
+}
+
+}  // namespace
+
+void AddKeyOptions(CLI::App& command, KeyOptions& options) {
+  std::vector<CLI::Option*> sources;
+  sources.push_back(
+      command
+          .add_option_function<std::string>(
+              "--key-file", [&options](const std::string& path) { options.keyFile = path; },
+              "Read the key, 32, 48 or 64 hexadecimal digits, from the first line of FILE; "
+              "- reads standard input")
+          ->type_name("FILE"));
+  sources.push_back(command
+                        .add_option_function<std::string>(
+                            "--passphrase-file",
+                            [&options](const std::string& path) { options.passPhraseFile = path; },
+                            "Read the pass phrase from the first line of FILE; - reads standard "
+                            "input")
+                        ->type_name("FILE"));
+  sources.push_back(command
+                        .add_flag_function(
+                            "--ask-passphrase",
+                            [&options](std::int64_t) { options.askPassPhrase = true; },
+                            "Ask for the pass phrase on the terminal, without echo (twice when "
+                            "encrypting)")
+                        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast));
+  sources.push_back(command
+                        .add_option_function<std::string>(
+                            "--key", [&options](const std::string&) { options.hexKey = true; },
+                            "The key as hex digits on the command line, where every user of the "
+                            "machine can read it: prefer --key-file or HOSTSEAL_KEY")
+                        ->type_name("HEX"));
+  sources.push_back(command
+                        .add_option_function<std::string>(
+                            "--passphrase",
+                            [&options](const std::string&) { options.passPhrase = true; },
+                            "The pass phrase on the command line, where every user of the "
+                            "machine can read it: prefer --passphrase-file, --ask-passphrase or "
+                            "HOSTSEAL_PASSPHRASE")
+                        ->type_name("TEXT"));
+  for (CLI::Option* a : sources) {
+    for (CLI::Option* b : sources) {
+      if (a != b) a->excludes(b);
+    }
+  }
+  command
+      .add_option_function<int>(
+          "--bits", [&options](const int& bits) { options.bits = bits; },
+          "Key length for a pass phrase: 128 (default), 192 or 256. The pass phrase's bytes in "
+          "the code page, cut or filled up with zero bytes, make the key")
+      ->type_name("N")
+      ->check(CLI::IsMember({128, 192, 256}))
+      ->excludes(sources[0])
+      ->excludes(sources[3]);
+}
+
+KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting,
+                    bool inputIsStandardInput) {
+  for (const auto& [option, path] : {std::pair{"--key-file", &options.keyFile},
+                                     std::pair{"--passphrase-file", &options.passPhraseFile}}) {
+    if (inputIsStandardInput && *path == "-") {
+      throw UsageError(std::string(option) +
+                       " -: standard input already holds the file IN; give the key another way");
+    }
+  }
+  // The variables are taken, wiped and removed even when an option names the key.
+  const std::optional<SecretText> keyVariable = TakeSecretVariable(kKeyVariable);
+  const std::optional<SecretText> passPhraseVariable = TakeSecretVariable(kPassPhraseVariable);
+  const int bits = options.bits.value_or(128);
+
   KeyChoice choice;
   if (options.hexKey) {
-    choice.kind = KeyChoice::Kind::kHexKey;
-    choice.text = FromUtf8(*options.hexKey);
+    choice = Choice(KeyChoice::Kind::kHexKey, SecretValue(secrets, "--key"), bits);
+  } else if (options.keyFile) {
+    choice = Choice(KeyChoice::Kind::kHexKey, ReadFirstLine(*options.keyFile, "key file"), bits);
   } else if (options.passPhrase) {
-    choice.kind = KeyChoice::Kind::kPassPhrase;
-    choice.text = FromUtf8(*options.passPhrase);
-    choice.bits = options.bits;
+    choice = Choice(KeyChoice::Kind::kPassPhrase, SecretValue(secrets, "--passphrase"), bits);
+  } else if (options.passPhraseFile) {
+    choice = Choice(KeyChoice::Kind::kPassPhrase,
+                    ReadFirstLine(*options.passPhraseFile, "pass-phrase file"), bits);
+  } else if (options.askPassPhrase) {
+    choice = Choice(KeyChoice::Kind::kPassPhrase, AskPassPhrase(encrypting), bits);
+  } else if (keyVariable && passPhraseVariable) {
+    throw UsageError(std::string(kKeyVariable) + " and " + kPassPhraseVariable +
+                     " are both set; unset one, or name the key with an option");
+  } else if (keyVariable) {
+    if (options.bits) {
+      throw UsageError(std::string("--bits goes with a pass phrase, and ") + kKeyVariable +
+                       " holds a key");
+    }
+    choice = Choice(KeyChoice::Kind::kHexKey, *keyVariable, bits);
+  } else if (passPhraseVariable) {
+    choice = Choice(KeyChoice::Kind::kPassPhrase, *passPhraseVariable, bits);
+  } else if (options.bits) {
+    throw UsageError("--bits requires --passphrase");
   }
+
+  const std::string note = PassPhraseNote(choice);
+  if (!note.empty()) WriteDiagnostic("note: " + note);
   return choice;
 }
 

@@ -4,33 +4,44 @@
 #include <exception>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/text/code_page.hpp"
+#include "hostseal/common/visible_text.hpp"
 #include "tools/hostseal/command_line.hpp"
 #include "tools/hostseal/command_message_sink.hpp"
+#include "tools/hostseal/core_dump_guard.hpp"
+#include "tools/hostseal/environment_settings.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/file_commands.hpp"
 #include "tools/hostseal/host_commands.hpp"
+#include "tools/hostseal/key_options.hpp"
+#include "tools/hostseal/secret_arguments.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 #include "tools/hostseal/text_commands.hpp"
+#include "tools/hostseal/usage_error.hpp"
 
 namespace hostseal::cli {
 namespace {
 
-int RunParsedCommand(const CommandLine& line, CommandMessageSink& sink) {
+constexpr char kHelpHint[] = "run 'hostseal --help' for the commands and options";
+
+int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
+                     CommandMessageSink& sink) {
   switch (line.Parsed()) {
     case CommandId::kEncrypt:
       return RunEncrypt(line.text, sink);
     case CommandId::kDecrypt:
       return RunDecrypt(line.text, sink);
     case CommandId::kEncryptFile:
-      return RunEncryptFile(line.inputFile, line.outputFile, ToKeyChoice(line.key), sink);
+      return RunEncryptFile(line.inputFile, line.outputFile,
+                            ChooseKey(line.key, secrets, true, line.inputFile == "-"), sink);
     case CommandId::kDecryptFile:
-      return RunDecryptFile(line.inputFile, line.outputFile, ToKeyChoice(line.key), sink);
+      return RunDecryptFile(line.inputFile, line.outputFile,
+                            ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
     case CommandId::kHostIp:
       return RunHostIp(line.name);
     case CommandId::kMac:
@@ -59,14 +70,17 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
     }
     return kExitSuccess;
   }
+  // Parse errors repeat arguments; keys and pass phrases never reach the parser ("(hidden)"
+  // stands in their place), and control characters are shown as their codes.
   const std::vector<std::string> unknown = app.remaining();
   if (app.get_subcommands().empty() && !unknown.empty()) {
     const bool option = unknown.front().rfind('-', 0) == 0;
-    WriteDiagnostic((option ? "unknown option \"" : "unknown command \"") + unknown.front() + "\"");
+    WriteDiagnostic((option ? "unknown option \"" : "unknown command \"") +
+                    VisibleText(unknown.front()) + "\"");
   } else {
-    WriteDiagnostic(error.what());
+    WriteDiagnostic(VisibleText(std::string_view(error.what())));
   }
-  WriteDiagnostic("run 'hostseal --help' for the commands and options");
+  WriteDiagnostic(kHelpHint);
   return kExitUsage;
 }
 
@@ -82,25 +96,34 @@ class DefaultSinkScope {
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
+  // First, before any key is read: no core dump, no other process looking in.
+  const CoreDumpGuard coreDumps;
   // The code page follows the locale's character set unless --codepage says otherwise.
   std::setlocale(LC_CTYPE, "");
   CommandMessageSink sink;
   const DefaultSinkScope sinkScope(sink);
 
+  const SecretArguments secrets(argc, argv);
   CLI::App app("", "hostseal");
   CommandLine line;
   DefineCommandLine(app, line);
   try {
-    app.parse(argc, argv);
+    const std::vector<std::string>& arguments = secrets.ParserArguments();
+    app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
   } catch (const CLI::ParseError& error) {
     return ReportParseError(app, error);
   }
 
   try {
-    if (line.codePage) SetAnsiCodePage(*line.codePage);
-    const int status = RunParsedCommand(line, sink);
+    ApplyCodePageSetting(line.codePage);
+    CheckCpuSetting();
+    const int status = RunParsedCommand(line, secrets, sink);
     FlushStandardOutput();
     return status;
+  } catch (const UsageError& error) {
+    WriteDiagnostic(error.what());
+    if (error.WithHelpHint()) WriteDiagnostic(kHelpHint);
+    return kExitUsage;
   } catch (const RaisedError& error) {
     WriteDiagnostic(error.Description());
     return kExitRaised;
