@@ -12,8 +12,8 @@
 #include "hostseal/cipher/chunk_runner.hpp"
 #include "hostseal/cipher/file_chunk_plan.hpp"
 #include "hostseal/cipher/rijndael.hpp"
-#include "hostseal/fs/byte_stream.hpp"
 #include "hostseal/fs/file_name.hpp"
+#include "hostseal/fs/file_streams.hpp"
 #include "hostseal/fs/input_file.hpp"
 #include "hostseal/fs/replacing_file.hpp"
 
@@ -23,36 +23,6 @@ namespace {
 
 constexpr auto kBlock = static_cast<std::size_t>(cRijndael::kBlockSize);
 constexpr auto kChunk = static_cast<std::size_t>(kFileChunkSize);
-
-// An input file read from its start as a stream.
-class FileSource final : public ByteSource {
- public:
-  explicit FileSource(const InputFile& file) : m_File(file) {}
-  std::size_t ReadSome(Byte* buffer, std::size_t n) override {
-    const std::size_t got = m_File.ReadUpTo(buffer, n, m_Offset);
-    m_Offset += got;
-    return got;
-  }
-  std::uint64_t Offset() const noexcept { return m_Offset; }
-
- private:
-  const InputFile& m_File;
-  std::uint64_t m_Offset = 0;
-};
-
-// An output file written from its start as a stream.
-class FileSink final : public ByteSink {
- public:
-  explicit FileSink(const ReplacingFile& file) : m_File(file) {}
-  void Write(const Byte* data, std::size_t n) override {
-    m_File.WriteAt(data, n, m_Offset);
-    m_Offset += n;
-  }
-
- private:
-  const ReplacingFile& m_File;
-  std::uint64_t m_Offset = 0;
-};
 
 }  // namespace
 

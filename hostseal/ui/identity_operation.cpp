@@ -22,15 +22,11 @@ bool IsLoopback(const std::u16string& address) {
   return address.rfind(u"127.", 0) == 0;
 }
 
-// Logs one answer: green with its text, or red with the reason it is missing.
-bool Report(RichTextBox& box, const std::u16string& head, const std::u16string& value,
-            const std::u16string& whyMissing) {
-  if (value.empty()) {
-    AddStatusLine(box, head, whyMissing, kFailure);
-    return false;
-  }
-  AddStatusLine(box, head, value, kSuccess);
-  return true;
+IdentityItem Item(std::string key, std::u16string head, const std::u16string& value,
+                  const std::u16string& whyMissing) {
+  IdentityItem item{std::move(key), std::move(head), !value.empty(), value, value};
+  if (!item.ok) item.shown = whyMissing;
+  return item;
 }
 
 }  // namespace
@@ -50,43 +46,45 @@ bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher) {
   return ReportHostIdentity(StatusTxt, cipher, HostQueries{});
 }
 
-bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher, const HostQueries& queries) {
-  bool complete = true;
+std::vector<IdentityItem> GatherHostIdentity(cRijndael& cipher, const HostQueries& queries) {
+  std::vector<IdentityItem> items;
 
   const std::u16string name = queries.hostName();
-  complete &= Report(StatusTxt, u"Host name: ", name, u"cannot be read");
+  items.push_back(Item("host_name", u"Host name: ", name, u"cannot be read"));
 
   std::u16string address = name.empty() ? std::u16string() : queries.hostIP(name);
-  complete &=
-      Report(StatusTxt, u"IP address: ", address,
-             name.empty() ? u"no host name to resolve" : u"\"" + name + u"\" does not resolve");
+  items.push_back(
+      Item("ip_address", u"IP address: ", address,
+           name.empty() ? u"no host name to resolve" : u"\"" + name + u"\" does not resolve"));
 
   std::u16string mac;
   if (address.empty()) {
-    complete &= Report(StatusTxt, u"MAC address: ", mac, u"no address to look up");
+    items.push_back(Item("mac_address", u"MAC address: ", mac, u"no address to look up"));
   } else if (IsLoopback(address)) {
     // The name stands for this machine only on loopback; the interface of the default route
     // is what the network knows it by.
     const std::optional<InterfaceIdentity> route = queries.defaultRoute();
     if (!route) {
-      complete &= Report(StatusTxt, u"Default route: ", u"",
-                         u"none, so no interface identifies " + address + u" on the network");
+      items.push_back(Item("default_route", u"Default route: ", u"",
+                           u"none, so no interface identifies " + address + u" on the network"));
     } else {
-      AddStatusLine(StatusTxt, u"Default route: ", u"interface " + route->name, kSuccess);
-      complete &=
-          Report(StatusTxt, u"Interface address: ", route->address, u"none on " + route->name);
+      IdentityItem interface = Item("default_route", u"Default route: ", route->name, u"none");
+      interface.shown = u"interface " + route->name;
+      items.push_back(std::move(interface));
+      items.push_back(Item("interface_address", u"Interface address: ", route->address,
+                           u"none on " + route->name));
       if (!route->address.empty()) address = route->address;
       mac = route->mac;
-      complete &= Report(StatusTxt, u"MAC address: ", mac, u"none on " + route->name);
+      items.push_back(Item("mac_address", u"MAC address: ", mac, u"none on " + route->name));
     }
   } else {
     std::u16string found;
     if (queries.macAddress(address, found)) mac = found;
-    complete &= Report(StatusTxt, u"MAC address: ", mac, u"no reply for " + address);
+    items.push_back(Item("mac_address", u"MAC address: ", mac, u"no reply for " + address));
   }
 
   const std::u16string cpu = queries.cpu();
-  complete &= Report(StatusTxt, u"CPU: ", cpu, u"no processor identifier");
+  items.push_back(Item("cpu", u"CPU: ", cpu, u"no processor identifier"));
 
   std::u16string sealed;
   std::u16string whyNot = u"the encryption gave no text";
@@ -95,7 +93,16 @@ bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher, const HostQue
   } catch (const RaisedError& error) {
     whyNot = FromUtf8(error.Description());
   }
-  complete &= Report(StatusTxt, u"Encrypted identity: ", sealed, whyNot);
+  items.push_back(Item("encrypted_identity", u"Encrypted identity: ", sealed, whyNot));
+  return items;
+}
+
+bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher, const HostQueries& queries) {
+  bool complete = true;
+  for (const IdentityItem& item : GatherHostIdentity(cipher, queries)) {
+    AddStatusLine(StatusTxt, item.head, item.shown, item.ok ? kSuccess : kFailure);
+    complete &= item.ok;
+  }
   return complete;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/hostinfo/cpu.hpp"
@@ -40,6 +41,19 @@ struct HostQueries {
 // field after its label ("host=NAME ip=ADDRESS mac=MAC cpu=IDS").
 std::u16string ComposeIdentityLine(const std::u16string& name, const std::u16string& address,
                                    const std::u16string& mac, const std::u16string& cpu);
+
+// One item of the identity: its key for machines ("host_name"), its head in the status log
+// ("Host name: "), and either its value or why it is missing.
+struct IdentityItem {
+  std::string key;
+  std::u16string head;
+  bool ok = false;
+  std::u16string value;  // the answer itself ("eth0"), when ok
+  std::u16string shown;  // the text of its status line: the answer, or why it is missing
+};
+
+// Every query and the encrypted identity, in the order of the status lines.
+std::vector<IdentityItem> GatherHostIdentity(cRijndael& cipher, const HostQueries& queries);
 
 // Reports through AddStatusLine on the box; true when every query succeeded. A RaisedError of
 // the encryption becomes a red line; errors of the box reach the caller.

@@ -154,9 +154,13 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
                               "hostseal --codepage 936 ansi 中   (prints D6 D0)");
   AddTextArgument(*ansi, line, "TEXT", "The text");
 
-  AddCommand(app, line, CommandId::kIdentity, "identity",
-             "Report this host's identity as coloured status lines, and its encrypted form",
-             "NO_COLOR=1 hostseal identity");
+  CLI::App* identity =
+      AddCommand(app, line, CommandId::kIdentity, "identity",
+                 "Report this host's identity as coloured status lines, and its encrypted form",
+                 "hostseal identity --json");
+  identity->add_flag("--json", line.json,
+                     "Print one JSON object instead: for each item \"ok\" and its \"value\" or "
+                     "the \"error\" that says why it is missing, and \"complete\"");
 }
 
 }  // namespace hostseal::cli

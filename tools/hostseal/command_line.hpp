@@ -33,7 +33,8 @@ struct CommandLine {
   std::string inputFile;
   std::string outputFile;
   KeyOptions key;
-  std::string name;  // host-ip NAME, mac IP
+  std::string name;   // host-ip NAME, mac IP
+  bool json = false;  // identity --json
 
   std::vector<std::pair<CLI::App*, CommandId>> commands;
 

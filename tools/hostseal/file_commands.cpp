@@ -8,8 +8,11 @@
 #include <system_error>
 
 #include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/fs/descriptor_stream.hpp"
+#include "hostseal/fs/file_streams.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/progress_bar.hpp"
+#include "tools/hostseal/usage_error.hpp"
 
 namespace hostseal::cli {
 
@@ -38,11 +41,67 @@ class BeforeShowHook {
   CommandMessageSink& m_Sink;
 };
 
-int RunFileCommand(Direction direction, const std::filesystem::path& input,
-                   const std::filesystem::path& output, const KeyChoice& key,
-                   CommandMessageSink& sink) {
+constexpr char kStandardStream[] = "-";
+
+// Cipher bytes are no text: they are neither shown on a terminal nor typed at one.
+void RefuseTerminals(Direction direction, const std::string& input, const std::string& output) {
+  if (direction == Direction::kEncrypt && output == kStandardStream && ::isatty(STDOUT_FILENO)) {
+    throw UsageError("refusing to write cipher bytes to a terminal; redirect standard output");
+  }
+  if (direction == Direction::kDecrypt && input == kStandardStream && ::isatty(STDIN_FILENO)) {
+    throw UsageError("refusing to read cipher bytes from a terminal; redirect standard input");
+  }
+}
+
+// Either end is standard input or output: the framing runs as a stream, in bounded memory.
+// An output file is put in place as the file commands do: only when complete, and after a
+// wrong key only where no file was before.
+int RunStreamCommand(Direction direction, const std::string& input, const std::string& output,
+                     const cRijndael& cipher) {
+  std::optional<InputFile> inputFile;
+  std::optional<FileSource> fileSource;
+  DescriptorSource standardInput(STDIN_FILENO, "standard input");
+  ByteSource* source = &standardInput;
+  if (input != kStandardStream) {
+    inputFile.emplace(input);
+    source = &fileSource.emplace(*inputFile);
+  }
+  std::optional<ReplacingFile> outputFile;
+  std::optional<FileSink> fileSink;
+  DescriptorSink standardOutput(STDOUT_FILENO, "standard output");
+  ByteSink* destination = &standardOutput;
+  if (output != kStandardStream) {
+    // Standard input has no permission bits to pass on: a new file is made as a shell
+    // redirection makes it, narrowed by the umask.
+    const auto permissions =
+        inputFile ? inputFile->Permissions()
+                  : std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                        std::filesystem::perms::group_read | std::filesystem::perms::group_write |
+                        std::filesystem::perms::others_read | std::filesystem::perms::others_write;
+    outputFile.emplace(output, permissions);
+    destination = &fileSink.emplace(*outputFile);
+  }
+
+  const std::int32_t status = direction == Direction::kEncrypt
+                                  ? cipher.StreamEncrypt(*source, *destination, {})
+                                  : cipher.StreamDecrypt(*destination, *source, {});
+  if (inputFile) inputFile->RequireUnchanged();
+  if (outputFile && (status == 0 || (status == 2 && !outputFile->TargetExisted()))) {
+    outputFile->Commit();
+  }
+  return status == 0 ? kExitSuccess : kExitFailure;
+}
+
+int RunFileCommand(Direction direction, const std::string& inputName, const std::string& outputName,
+                   const KeyChoice& key, CommandMessageSink& sink) {
+  RefuseTerminals(direction, inputName, outputName);
   cRijndael cipher(sink);
   ApplyKey(cipher, key);
+  if (inputName == kStandardStream || outputName == kStandardStream) {
+    return RunStreamCommand(direction, inputName, outputName, cipher);
+  }
+  const std::filesystem::path input(inputName);
+  const std::filesystem::path output(outputName);
 
   std::optional<ProgressBar> bar;
   std::optional<BeforeShowHook> hook;

@@ -1,5 +1,5 @@
 // The file commands: encrypt-file and decrypt-file under the chosen key, with a progress bar
-// on standard error for large files when it is a terminal.
+// on standard error for large files when it is a terminal, and pipes on either end.
 #pragma once
 
 #include <string>
@@ -9,7 +9,8 @@
 
 namespace hostseal::cli {
 
-// File names are taken byte for byte, so names that are not UTF-8 work too.
+// File names are taken byte for byte, so names that are not UTF-8 work too. "-" names standard
+// input or output, read and written as a stream; cipher bytes are refused on a terminal.
 int RunEncryptFile(const std::string& plainFile, const std::string& cipherFile,
                    const KeyChoice& key, CommandMessageSink& sink);
 int RunDecryptFile(const std::string& cipherFile, const std::string& plainFile,

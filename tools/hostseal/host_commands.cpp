@@ -13,6 +13,7 @@
 #include "hostseal/ui/identity_operation.hpp"
 #include "hostseal/ui/terminal_box.hpp"
 #include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/json_text.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 
 namespace hostseal::cli {
@@ -47,10 +48,25 @@ int RunCpu() {
   return kExitSuccess;
 }
 
-int RunIdentity(CommandMessageSink& sink) {
-  TerminalBox box(std::cout, TerminalBox::ColoursWanted(STDOUT_FILENO));
+int RunIdentity(CommandMessageSink& sink, bool json) {
   cRijndael cipher(sink);
-  return ReportHostIdentity(box, cipher) ? kExitSuccess : kExitFailure;
+  if (!json) {
+    TerminalBox box(std::cout, TerminalBox::ColoursWanted(STDOUT_FILENO));
+    return ReportHostIdentity(box, cipher) ? kExitSuccess : kExitFailure;
+  }
+  // {"host_name":{"ok":true,"value":"vm"},...,"complete":true}
+  bool complete = true;
+  std::string out = "{";
+  for (const IdentityItem& item : GatherHostIdentity(cipher, HostQueries{})) {
+    out += JsonString(item.key) + ":{\"ok\":" + (item.ok ? "true" : "false") + ",";
+    out += (item.ok ? "\"value\":" : "\"error\":") +
+           JsonString(ToUtf8(item.ok ? item.value : item.shown));
+    out += "},";
+    complete &= item.ok;
+  }
+  out += std::string("\"complete\":") + (complete ? "true" : "false") + "}";
+  WriteLine(FromUtf8(out));
+  return complete ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace hostseal::cli

@@ -1,7 +1,12 @@
 // hostseal: the command-line tool. Parses the command line, sets the code page, runs one
 // command and turns its outcome into the exit status.
+#include <csignal>
+
 #include "tools/hostseal/run_command_line.hpp"
 
 int main(int argc, char** argv) {
+  // A reader that goes away (`hostseal decrypt-file x.aes - | head`) is a write error with a
+  // message and exit status 3, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
   return hostseal::cli::RunCommandLine(argc, argv);
 }

@@ -53,7 +53,7 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
     case CommandId::kAnsi:
       return RunAnsi(line.text);
     case CommandId::kIdentity:
-      return RunIdentity(sink);
+      return RunIdentity(sink, line.json);
   }
   return kExitUsage;
 }
