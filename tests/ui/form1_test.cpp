@@ -1,10 +1,13 @@
-// Form1 on Qt's offscreen platform: its status frame, and each operation's status lines after
-// a click, with a recording message sink, injected host queries and file names.
+// Form1 on Qt's offscreen platform: its status frame at the first, the smallest and a large
+// size, and each operation's status lines after a click, with a recording message sink,
+// injected host queries and file names; file jobs cancelled from inside their progress.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QImage>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,8 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -64,11 +69,15 @@ class Form1Test : public ::testing::Test {
     return queries;
   }
 
-  // The dialogs hand out the names that the test queued, then "" (cancelled).
+  // The dialogs hand out the names that the test queued, then "" (cancelled). The save
+  // dialog, the last step before a job, posts m_DuringJob to run inside the job's progress.
   Form1::FileDialogs Dialogs() {
     Form1::FileDialogs dialogs;
     dialogs.openFile = [this](QWidget*, const QString&) { return Next(m_OpenNames); };
-    dialogs.saveFile = [this](QWidget*, const QString&) { return Next(m_SaveNames); };
+    dialogs.saveFile = [this](QWidget*, const QString&) {
+      if (m_DuringJob) QMetaObject::invokeMethod(&m_Form, m_DuringJob, Qt::QueuedConnection);
+      return Next(m_SaveNames);
+    };
     return dialogs;
   }
 
@@ -107,9 +116,22 @@ class Form1Test : public ::testing::Test {
   void SetInput(const QString& text) { Find<QLineEdit>("InputTxt")->setText(text); }
   QString Result() { return Find<QLineEdit>("ResultTxt")->text(); }
 
+  int PixelsX(int twips) { return qRound(twips * m_Form.logicalDpiX() / 1440.0); }
+  int PixelsY(int twips) { return qRound(twips * m_Form.logicalDpiY() / 1440.0); }
+  // The log's rectangle in its frame at the saved place and size, in pixels.
+  QRect SavedLogGeometry() { return {PixelsX(120), PixelsY(240), PixelsX(5415), PixelsY(3735)}; }
+
+  // A plain file of two chunks, whose job makes a progress report before its end.
+  QString TwoChunkFile(const QTemporaryDir& dir) {
+    const QString plain = dir.filePath(QStringLiteral("plain.bin"));
+    WriteFile(plain, std::string(4'000'017, 'p'));
+    return plain;
+  }
+
   RecordingSink m_Sink;
   std::vector<QString> m_OpenNames;
   std::vector<QString> m_SaveNames;
+  std::function<void()> m_DuringJob;
   Form1 m_Form;
 };
 
@@ -118,10 +140,7 @@ TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixels) {
   auto* log = Find<QTextEdit>("StatusTxt");
   EXPECT_EQ(frame->title(), QStringLiteral("状态栏"));
   EXPECT_EQ(log->parentWidget(), frame);
-  const double dpiX = log->logicalDpiX();
-  const double dpiY = log->logicalDpiY();
-  EXPECT_EQ(log->geometry(), QRect(qRound(120 * dpiX / 1440), qRound(240 * dpiY / 1440),
-                                   qRound(5415 * dpiX / 1440), qRound(3735 * dpiY / 1440)));
+  EXPECT_EQ(log->geometry(), SavedLogGeometry());
   EXPECT_TRUE(frame->geometry().contains(log->geometry().translated(frame->pos())));
   EXPECT_TRUE(log->isReadOnly());
   EXPECT_EQ(log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -129,6 +148,68 @@ TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixels) {
   EXPECT_EQ(log->font().pointSize(), 12);
   EXPECT_EQ(log->font().weight(), QFont::Normal);
   EXPECT_EQ(m_Form.windowTitle(), QStringLiteral("hostseal"));
+}
+
+// WCAG 2 contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](int v) {
+      const double s = v / 255.0;
+      return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(Form1Test, GreenAndRedLinesReadWellOnTheLogsBackground) {
+  auto* log = Find<QTextEdit>("StatusTxt");
+  const QColor base = log->palette().color(QPalette::Base);
+  for (const OleColor line : {kGreen, kRed}) {
+    EXPECT_GE(Contrast(QtRichTextBox::ToQColor(line), base), 4.5) << std::hex << line;
+  }
+  EXPECT_GE(Contrast(log->palette().color(QPalette::Text), base), 4.5);
+  // The box is painted in that colour: the corner of the empty log shows it.
+  const QImage image = log->viewport()->grab().toImage();
+  EXPECT_EQ(image.pixelColor(image.width() - 2, image.height() - 2).rgb(), base.rgb());
+}
+
+TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
+  auto* frame = Find<QGroupBox>("StatusFrame");
+  auto* log = Find<QTextEdit>("StatusTxt");
+  const QSize first = m_Form.size();
+  const QRect saved = SavedLogGeometry();
+  const QMargins margins(PixelsX(120), PixelsY(240), PixelsX(120), PixelsY(120));
+
+  const auto expectTidy = [&](const char* at) {
+    // The log keeps its margins in the frame, and no control overlaps the frame or leaves
+    // the window.
+    EXPECT_EQ(log->geometry(), frame->rect().marginsRemoved(margins)) << at;
+    for (auto* control : m_Form.findChildren<QWidget*>()) {
+      if (control->parentWidget() != &m_Form || control == frame) continue;
+      EXPECT_FALSE(control->geometry().intersects(frame->geometry())) << at;
+      EXPECT_TRUE(m_Form.rect().contains(control->geometry())) << at;
+    }
+  };
+
+  m_Form.resize(1, 1);  // the smallest size the window takes
+  EXPECT_EQ(m_Form.size(), m_Form.minimumSize());
+  EXPECT_EQ(m_Form.height(), first.height());
+  EXPECT_EQ(log->geometry(), saved);
+  expectTidy("smallest");
+
+  m_Form.resize(1000, 650);
+  ASSERT_EQ(m_Form.size(), QSize(1000, 650));
+  // The frame reaches the window's bottom edge, and the log has most of the new width.
+  EXPECT_EQ(m_Form.height() - frame->geometry().bottom() - 1,
+            m_Form.layout()->contentsMargins().bottom());
+  EXPECT_GT(log->width(), saved.width() + (1000 - first.width()) / 2);
+  expectTidy("1000x650");
+
+  m_Form.resize(first);  // and back
+  EXPECT_EQ(log->geometry(), saved);
 }
 
 TEST_F(Form1Test, IdentityReportsTheInjectedAnswers) {
@@ -243,11 +324,88 @@ TEST_F(Form1Test, AFileErrorBecomesARedLineAndTheWindowWorksOn) {
   EXPECT_TRUE(m_Form.isEnabled());
 }
 
+TEST_F(Form1Test, ABadKeyIsReportedBeforeAnyFileIsAskedFor) {
+  auto* kind = Find<QComboBox>("KeyKindCbo");
+  kind->setCurrentIndex(kind->findData(static_cast<int>(KeyChoice::Kind::kHexKey)));
+  Find<QLineEdit>("KeyTxt")->setText(QStringLiteral("00112233 not hex"));
+  m_OpenNames = {QStringLiteral("/nonexistent/in")};
+  m_SaveNames = {QStringLiteral("/nonexistent/out")};
+  Click("EncryptFileCmd");
+  const std::vector<ShownLine> lines = Lines();
+  ASSERT_EQ(lines.size(), 1U);
+  EXPECT_EQ(lines[0].color, kRed);
+  EXPECT_EQ(lines[0].text.rfind(u"Encrypt file: ", 0), 0U);
+  EXPECT_EQ(m_OpenNames.size(), 1U);  // no dialog was shown
+  EXPECT_EQ(m_SaveNames.size(), 1U);
+}
+
+TEST_F(Form1Test, CancelStopsAFileJobTheBarStartsAtZeroAndNothingElseRunsMeanwhile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString plain = TwoChunkFile(dir);
+  const QString sealed = dir.filePath(QStringLiteral("sealed.bin"));
+  m_OpenNames = {plain};
+  m_SaveNames = {sealed};
+  Click("EncryptFileCmd");  // a whole job: the bar ends full
+  ASSERT_EQ(Lines().size(), 1U);
+  if (Lines()[0].color == kRed)
+    GTEST_SKIP() << "the file layer failed: " << ToUtf8(Lines()[0].text);
+  auto* bar = Find<QProgressBar>("FilePrg");
+  ASSERT_EQ(bar->value(), bar->maximum());
+  WriteFile(sealed, "former content");
+
+  std::vector<int> shown;
+  QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { shown.push_back(value); });
+  bool othersDisabled = false;
+  m_DuringJob = [&] {
+    othersDisabled = !Find<QPushButton>("EncryptFileCmd")->isEnabled() &&
+                     !Find<QPushButton>("IdentityCmd")->isEnabled() &&
+                     !Find<QComboBox>("KeyKindCbo")->isEnabled();
+    m_Form.ReportIdentity();  // refused while the job runs: no line
+    Click("CancelCmd");
+  };
+  m_OpenNames = {plain};
+  m_SaveNames = {sealed};
+  Click("EncryptFileCmd");
+
+  const std::u16string files = plain.toStdU16String() + u" -> " + sealed.toStdU16String();
+  EXPECT_EQ(Lines(),
+            (std::vector<ShownLine>{
+                {u"Encrypt file: " + files, kGreen},
+                {u"Encrypt file: " + files + u": cancelled; the target is as it was", kRed},
+            }));
+  EXPECT_EQ(ReadFile(sealed), "former content");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"plain.bin", "sealed.bin"}));
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), 0);
+  EXPECT_LT(shown.back(), bar->maximum());
+  EXPECT_TRUE(othersDisabled);
+  EXPECT_FALSE(Find<QPushButton>("CancelCmd")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("EncryptFileCmd")->isEnabled());
+  EXPECT_TRUE(m_Sink.messages.empty());
+}
+
+TEST_F(Form1Test, ClosingTheWindowDuringAJobCancelsItAndThenCloses) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString target = dir.filePath(QStringLiteral("new.bin"));
+  m_OpenNames = {TwoChunkFile(dir)};
+  m_SaveNames = {target};
+  m_DuringJob = [&] { EXPECT_FALSE(m_Form.close()); };
+  Click("EncryptFileCmd");
+  ASSERT_EQ(Lines().size(), 1U);
+  EXPECT_NE(Lines()[0].text.find(u": cancelled"), std::u16string::npos);
+  EXPECT_FALSE(QFile::exists(target));
+  EXPECT_FALSE(m_Form.isVisible());
+}
+
 TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAnImageOfTheWindow) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   m_Form.RunDemonstration();
-  EXPECT_GE(Lines().size(), 7U);  // five identity lines, then the text round trip
+  const std::vector<ShownLine> lines = Lines();
+  ASSERT_GE(lines.size(), 8U);  // five identity lines, a red one, then the text round trip
+  EXPECT_EQ(lines[5], (ShownLine{u"Encrypt text: no text to encrypt", kRed}));
   const QString file = dir.filePath(QStringLiteral("shot.png"));
   ASSERT_TRUE(m_Form.SaveScreenshot(file));
   const QImage image(file);
