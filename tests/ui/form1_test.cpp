@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -54,13 +55,17 @@ void WriteFile(const QString& path, const std::string& bytes) {
 
 class Form1Test : public ::testing::Test {
  protected:
-  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) { m_Form.show(); }
+  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) {
+    m_Form.show();
+    m_DuringJobTimer.setSingleShot(true);
+    QObject::connect(&m_DuringJobTimer, &QTimer::timeout, [this] { m_DuringJob(); });
+  }
 
   HostQueries Queries() {
     HostQueries queries;
     queries.hostName = [] { return std::u16string(u"box1"); };
     queries.hostIP = [](const std::u16string&) { return std::u16string(u"10.0.0.5"); };
-    queries.macAddress = [](std::u16string, std::u16string& sMac) {
+    queries.macAddress = [](const std::u16string&, std::u16string& sMac) {
       sMac = u"00-C-29-A-B-1";
       return true;
     };
@@ -70,12 +75,12 @@ class Form1Test : public ::testing::Test {
   }
 
   // The dialogs hand out the names that the test queued, then "" (cancelled). The save
-  // dialog, the last step before a job, posts m_DuringJob to run inside the job's progress.
+  // dialog, the last step before a job, has m_DuringJob run inside the job's progress.
   Form1::FileDialogs Dialogs() {
     Form1::FileDialogs dialogs;
     dialogs.openFile = [this](QWidget*, const QString&) { return Next(m_OpenNames); };
     dialogs.saveFile = [this](QWidget*, const QString&) {
-      if (m_DuringJob) QMetaObject::invokeMethod(&m_Form, m_DuringJob, Qt::QueuedConnection);
+      if (m_DuringJob) m_DuringJobTimer.start();
       return Next(m_SaveNames);
     };
     return dialogs;
@@ -124,8 +129,9 @@ class Form1Test : public ::testing::Test {
   RecordingSink m_Sink;
   std::vector<QString> m_OpenNames;
   std::vector<QString> m_SaveNames;
-  std::function<void()> m_DuringJob;
   Form1 m_Form;
+  std::function<void()> m_DuringJob;
+  QTimer m_DuringJobTimer;  // fires at the job's first progress report
 };
 
 TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixels) {
