@@ -318,9 +318,9 @@ void Form1::ReportSuccess(const std::u16string& head, const std::u16string& what
 }
 
 void Form1::ReportIdentity() {
+  if (m_JobRunning) return;
   // The operation reports its own lines, failures included; only the box's errors and the
   // unexpected come back here.
-  if (m_JobRunning) return;
   const std::u16string head = u"Host identity: ";
   try {
     ReportHostIdentity(*m_StatusBox, Rijndael(), m_Queries);
