@@ -21,6 +21,22 @@ const char* const kQtOptionsWithValue[] = {"platform",      "platformpluginpath"
 const char* const kQtFlags[] = {"reverse", "widgetcount", "sync",
                                 "nograb",  "dograb",      "testability"};
 
+// Qt reads "-platform NAME" but passes over "-platform=NAME": the first such argument, or "".
+QString QtOptionWithEquals(const QStringList& arguments) {
+  for (const QString& argument : arguments.mid(1)) {
+    if (argument == QStringLiteral("--")) break;
+    for (const char* name : kQtOptionsWithValue) {
+      const QString option = QString::fromLatin1(name) + QLatin1Char('=');
+      if (option == QStringLiteral("qmljsdebugger=")) continue;  // Qt's one option with '='
+      if (argument.startsWith(QLatin1Char('-') + option) ||
+          argument.startsWith(QStringLiteral("--") + option)) {
+        return argument;
+      }
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 GuiCommandLine ParseGuiCommandLine(const QStringList& arguments) {
@@ -56,6 +72,10 @@ GuiCommandLine ParseGuiCommandLine(const QStringList& arguments) {
   if (!parser.parse(arguments)) {
     line.action = GuiCommandLine::Action::kUsageError;
     line.text = parser.errorText();
+  } else if (const QString option = QtOptionWithEquals(arguments); !option.isEmpty()) {
+    line.action = GuiCommandLine::Action::kUsageError;
+    line.text = QStringLiteral("Qt takes the value of '%1' as the next argument, without '='")
+                    .arg(option.section(QLatin1Char('='), 0, 0));
   } else if (parser.isSet(help)) {
     line.action = GuiCommandLine::Action::kHelp;
     line.text = parser.helpText();
