@@ -1,10 +1,13 @@
-// Form1 on Qt's offscreen platform: its status frame, and each operation's status lines after
-// a click, with a recording message sink, injected host queries and file names.
+// Form1 on Qt's offscreen platform: its status frame at the first, the smallest and a large
+// size, and each operation's status lines after a click, with a recording message sink,
+// injected host queries and file names; file jobs cancelled from inside their progress.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QImage>
+#include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,8 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -49,13 +55,17 @@ void WriteFile(const QString& path, const std::string& bytes) {
 
 class Form1Test : public ::testing::Test {
  protected:
-  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) { m_Form.show(); }
+  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) {
+    m_Form.show();
+    m_DuringJobTimer.setSingleShot(true);
+    QObject::connect(&m_DuringJobTimer, &QTimer::timeout, [this] { m_DuringJob(); });
+  }
 
   HostQueries Queries() {
     HostQueries queries;
     queries.hostName = [] { return std::u16string(u"box1"); };
     queries.hostIP = [](const std::u16string&) { return std::u16string(u"10.0.0.5"); };
-    queries.macAddress = [](std::u16string, std::u16string& sMac) {
+    queries.macAddress = [](const std::u16string&, std::u16string& sMac) {
       sMac = u"00-C-29-A-B-1";
       return true;
     };
@@ -64,11 +74,15 @@ class Form1Test : public ::testing::Test {
     return queries;
   }
 
-  // The dialogs hand out the names that the test queued, then "" (cancelled).
+  // The dialogs hand out the names that the test queued, then "" (cancelled). The save
+  // dialog, the last step before a job, has m_DuringJob run inside the job's progress.
   Form1::FileDialogs Dialogs() {
     Form1::FileDialogs dialogs;
     dialogs.openFile = [this](QWidget*, const QString&) { return Next(m_OpenNames); };
-    dialogs.saveFile = [this](QWidget*, const QString&) { return Next(m_SaveNames); };
+    dialogs.saveFile = [this](QWidget*, const QString&) {
+      if (m_DuringJob) m_DuringJobTimer.start();
+      return Next(m_SaveNames);
+    };
     return dialogs;
   }
 
@@ -107,10 +121,17 @@ class Form1Test : public ::testing::Test {
   void SetInput(const QString& text) { Find<QLineEdit>("InputTxt")->setText(text); }
   QString Result() { return Find<QLineEdit>("ResultTxt")->text(); }
 
+  int PixelsX(int twips) { return qRound(twips * m_Form.logicalDpiX() / 1440.0); }
+  int PixelsY(int twips) { return qRound(twips * m_Form.logicalDpiY() / 1440.0); }
+  // The log's rectangle in its frame at the saved place and size, in pixels.
+  QRect SavedLogGeometry() { return {PixelsX(120), PixelsY(240), PixelsX(5415), PixelsY(3735)}; }
+
   RecordingSink m_Sink;
   std::vector<QString> m_OpenNames;
   std::vector<QString> m_SaveNames;
   Form1 m_Form;
+  std::function<void()> m_DuringJob;
+  QTimer m_DuringJobTimer;  // fires at the job's first progress report
 };
 
 TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixels) {
@@ -118,10 +139,7 @@ TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixels) {
   auto* log = Find<QTextEdit>("StatusTxt");
   EXPECT_EQ(frame->title(), QStringLiteral("状态栏"));
   EXPECT_EQ(log->parentWidget(), frame);
-  const double dpiX = log->logicalDpiX();
-  const double dpiY = log->logicalDpiY();
-  EXPECT_EQ(log->geometry(), QRect(qRound(120 * dpiX / 1440), qRound(240 * dpiY / 1440),
-                                   qRound(5415 * dpiX / 1440), qRound(3735 * dpiY / 1440)));
+  EXPECT_EQ(log->geometry(), SavedLogGeometry());
   EXPECT_TRUE(frame->geometry().contains(log->geometry().translated(frame->pos())));
   EXPECT_TRUE(log->isReadOnly());
   EXPECT_EQ(log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -129,6 +147,60 @@ TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixels) {
   EXPECT_EQ(log->font().pointSize(), 12);
   EXPECT_EQ(log->font().weight(), QFont::Normal);
   EXPECT_EQ(m_Form.windowTitle(), QStringLiteral("hostseal"));
+}
+
+// WCAG 2 contrast ratio of two colours.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(Form1Test, GreenAndRedLinesReadWellOnTheLogsBackground) {
+  auto* log = Find<QTextEdit>("StatusTxt");
+  const QColor base = log->palette().color(QPalette::Base);
+  for (const OleColor line : {kGreen, kRed}) {
+    EXPECT_GE(Contrast(QtRichTextBox::ToQColor(line), base), 4.5) << std::hex << line;
+  }
+  EXPECT_GE(Contrast(log->palette().color(QPalette::Text), base), 4.5);
+  // The box is painted in that colour: the corner of the empty log shows it.
+  const QImage image = log->viewport()->grab().toImage();
+  EXPECT_EQ(image.pixelColor(image.width() - 2, image.height() - 2).rgb(), base.rgb());
+}
+
+TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
+  auto* frame = Find<QGroupBox>("StatusFrame");
+  auto* log = Find<QTextEdit>("StatusTxt");
+  const QSize first = m_Form.size();
+  const QRect saved = SavedLogGeometry();
+  const QMargins margins(PixelsX(120), PixelsY(240), PixelsX(120), PixelsY(120));
+
+  // The log keeps its margins in the frame, which stays clear of the operations.
+  const auto expectTidy = [&](const char* at) {
+    EXPECT_EQ(log->geometry(), frame->rect().marginsRemoved(margins)) << at;
+    EXPECT_LT(frame->geometry().right(),
+              Find<QPushButton>("EncryptCmd")->mapTo(&m_Form, QPoint()).x())
+        << at;
+  };
+
+  m_Form.resize(1, 1);  // the smallest size the window takes
+  EXPECT_EQ(m_Form.size(), m_Form.minimumSize());
+  EXPECT_EQ(m_Form.height(), first.height());
+  EXPECT_EQ(log->geometry(), saved);
+  expectTidy("smallest");
+
+  m_Form.resize(1000, 650);
+  // The frame reaches the window's bottom edge, and the log has most of the new width.
+  EXPECT_EQ(m_Form.height() - frame->geometry().bottom() - 1,
+            m_Form.layout()->contentsMargins().bottom());
+  EXPECT_GT(log->width(), saved.width() + (1000 - first.width()) / 2);
+  expectTidy("1000x650");
 }
 
 TEST_F(Form1Test, IdentityReportsTheInjectedAnswers) {
@@ -243,11 +315,68 @@ TEST_F(Form1Test, AFileErrorBecomesARedLineAndTheWindowWorksOn) {
   EXPECT_TRUE(m_Form.isEnabled());
 }
 
+TEST_F(Form1Test, ABadKeyIsReportedBeforeAnyFileIsAskedFor) {
+  auto* kind = Find<QComboBox>("KeyKindCbo");
+  kind->setCurrentIndex(kind->findData(static_cast<int>(KeyChoice::Kind::kHexKey)));
+  Find<QLineEdit>("KeyTxt")->setText(QStringLiteral("00112233 not hex"));
+  m_OpenNames = {QStringLiteral("/nonexistent/in")};
+  m_SaveNames = {QStringLiteral("/nonexistent/out")};
+  Click("EncryptFileCmd");
+  ASSERT_EQ(Lines().size(), 1U);
+  EXPECT_EQ(Lines()[0].color, kRed);
+  EXPECT_EQ(m_OpenNames.size(), 1U);  // no dialog was shown
+}
+
+TEST_F(Form1Test, CancelOrCloseStopsAFileJobAndNothingElseRunsMeanwhile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString plain = dir.filePath(QStringLiteral("plain.bin"));
+  WriteFile(plain, std::string(4'000'017, 'p'));  // two chunks: a report comes before the end
+  const QString sealed = dir.filePath(QStringLiteral("sealed.bin"));
+  WriteFile(sealed, "former content");
+  auto* bar = Find<QProgressBar>("FilePrg");
+  bar->setValue(bar->maximum());  // as a finished job leaves it
+  std::vector<int> shown;
+  QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { shown.push_back(value); });
+  bool othersDisabled = false;
+  m_DuringJob = [&] {
+    othersDisabled = !Find<QPushButton>("DecryptFileCmd")->isEnabled() &&
+                     !Find<QPushButton>("IdentityCmd")->isEnabled();
+    m_Form.ReportIdentity();  // refused while the job runs: no line
+    Click("CancelCmd");
+  };
+  m_OpenNames = {plain};
+  m_SaveNames = {sealed};
+  Click("EncryptFileCmd");
+  const std::u16string files = plain.toStdU16String() + u" -> " + sealed.toStdU16String();
+  EXPECT_EQ(Lines(),
+            (std::vector<ShownLine>{
+                {u"Encrypt file: " + files + u": cancelled; the target is as it was", kRed}}));
+  EXPECT_EQ(ReadFile(sealed), "former content");
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), 0);
+  EXPECT_LT(shown.back(), bar->maximum());
+  EXPECT_TRUE(othersDisabled);
+  EXPECT_FALSE(Find<QPushButton>("CancelCmd")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>("EncryptFileCmd")->isEnabled());
+
+  // Closing the window cancels the job too, and the window closes once it has stopped.
+  m_DuringJob = [&] { EXPECT_FALSE(m_Form.close()); };
+  m_OpenNames = {plain};
+  m_SaveNames = {dir.filePath(QStringLiteral("new.bin"))};
+  Click("EncryptFileCmd");
+  EXPECT_EQ(Lines().size(), 2U);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"plain.bin", "sealed.bin"}));
+  EXPECT_FALSE(m_Form.isVisible());
+}
+
 TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAnImageOfTheWindow) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   m_Form.RunDemonstration();
-  EXPECT_GE(Lines().size(), 7U);  // five identity lines, then the text round trip
+  const std::vector<ShownLine> lines = Lines();
+  ASSERT_GE(lines.size(), 8U);  // five identity lines, a red one, then the text round trip
+  EXPECT_EQ(lines[5], (ShownLine{u"Encrypt text: no text to encrypt", kRed}));
   const QString file = dir.filePath(QStringLiteral("shot.png"));
   ASSERT_TRUE(m_Form.SaveScreenshot(file));
   const QImage image(file);

@@ -1,12 +1,15 @@
 // hostseal-gui: the window Form1. With --screenshot FILE it runs a short scripted
-// demonstration, writes the window to FILE as a PNG image and exits.
+// demonstration, writes the window to FILE as a PNG image and exits. --help, --version and
+// errors on the command line are answered before any connection to a display.
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QByteArray>
+#include <QStringList>
 #include <cstdio>
 
 #include "hostseal/common/message_sink.hpp"
 #include "hostseal/ui/qt/form1.hpp"
 #include "hostseal/ui/qt/qt_message_sink.hpp"
+#include "tools/hostseal-gui/gui_command_line.hpp"
 
 namespace {
 
@@ -23,26 +26,43 @@ class DefaultSinkScope {
   hostseal::MessageSink* m_Previous;
 };
 
+// Writes all of text to stream; false when it cannot (a closed pipe, a full disk).
+bool WriteAll(std::FILE* stream, const QString& text) {
+  const QByteArray bytes = text.toLocal8Bit();
+  return std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream) ==
+             static_cast<std::size_t>(bytes.size()) &&
+         std::fflush(stream) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  using hostseal::gui::GuiCommandLine;
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+  const GuiCommandLine line = hostseal::gui::ParseGuiCommandLine(arguments);
+  switch (line.action) {
+    case GuiCommandLine::Action::kHelp:
+    case GuiCommandLine::Action::kVersion:
+      if (!WriteAll(stdout, line.text)) {
+        std::fprintf(stderr, "hostseal-gui: cannot write to standard output\n");
+        return 1;
+      }
+      return 0;
+    case GuiCommandLine::Action::kUsageError:
+      std::fprintf(stderr, "hostseal-gui: %s\nrun 'hostseal-gui --help' for the options\n",
+                   qPrintable(line.text));
+      return 2;
+    case GuiCommandLine::Action::kWindow:
+    case GuiCommandLine::Action::kScreenshot:
+      break;
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("hostseal"));
   QApplication::setApplicationVersion(QStringLiteral(HOSTSEAL_VERSION));
 
-  QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("hostseal's window: host identity, text and file encryption"));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption screenshot(
-      QStringLiteral("screenshot"),
-      QStringLiteral("Run a short demonstration, write the window to <file> as PNG and exit."),
-      QStringLiteral("file"));
-  parser.addOption(screenshot);
-  parser.process(app);
-
-  if (parser.isSet(screenshot)) {
+  if (line.action == GuiCommandLine::Action::kScreenshot) {
     // Nobody is there to close a message box: messages go to standard error.
     hostseal::StandardErrorSink sink;
     const DefaultSinkScope scope(sink);
@@ -50,9 +70,8 @@ int main(int argc, char** argv) {
     form.show();
     form.RunDemonstration();
     QApplication::processEvents();
-    if (!form.SaveScreenshot(parser.value(screenshot))) {
-      std::fprintf(stderr, "hostseal-gui: cannot write %s\n",
-                   qUtf8Printable(parser.value(screenshot)));
+    if (!form.SaveScreenshot(line.screenshotFile)) {
+      std::fprintf(stderr, "hostseal-gui: cannot write %s\n", qPrintable(line.screenshotFile));
       return 1;
     }
     return 0;

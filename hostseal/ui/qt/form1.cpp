@@ -9,8 +9,13 @@
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QPalette>
 #include <QPixmap>
+#include <QResizeEvent>
+#include <QScopeGuard>
+#include <QSpacerItem>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 
@@ -30,6 +35,12 @@ constexpr int kStatusHeight = 3735;
 
 constexpr int kProgressSteps = 1000;
 
+// The log is dark, as terminals are, so that both its green and its red lines read well: on
+// black, green 0x00FF00 has a contrast of 15.3:1 and red 0x0000FF one of 5.25:1. Lines of
+// other kinds before the first coloured one take the light grey (13.6:1).
+const QColor kLogBackground(0x00, 0x00, 0x00);
+const QColor kLogText(0xD0, 0xD0, 0xD0);
+
 std::u16string ToU16(const QString& text) {
   return text.toStdU16String();
 }
@@ -44,17 +55,31 @@ std::filesystem::path ToPath(const QString& fileName) {
       std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-// Disables the window while a long operation processes events, so that no second operation
-// starts inside the first.
-class BusyWindow {
+// Thrown from a file job's progress report when the user cancelled the job: the cipher then
+// abandons the job, and the target keeps its former content.
+struct FileJobCancelled {};
+
+// The status log's frame. The log keeps its place in the frame and the same margins on the
+// right and at the bottom as on the left, so it grows and shrinks with the frame.
+class StatusFrame final : public QGroupBox {
  public:
-  explicit BusyWindow(QWidget& window) : m_Window(window) { m_Window.setEnabled(false); }
-  ~BusyWindow() { m_Window.setEnabled(true); }
-  BusyWindow(const BusyWindow&) = delete;
-  BusyWindow& operator=(const BusyWindow&) = delete;
+  StatusFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+  void Hold(QWidget& log, const QMargins& margins) {
+    m_Log = &log;
+    m_Margins = margins;
+    m_Log->setGeometry(rect().marginsRemoved(m_Margins));
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QGroupBox::resizeEvent(event);
+    if (m_Log != nullptr) m_Log->setGeometry(rect().marginsRemoved(m_Margins));
+  }
 
  private:
-  QWidget& m_Window;
+  QWidget* m_Log = nullptr;  // a child of the frame
+  QMargins m_Margins;
 };
 
 }  // namespace
@@ -75,9 +100,22 @@ Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs, QWidge
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("hostseal"));
   BuildStatusFrame();
+  QWidget* operations = BuildOperations();
+  auto* statusColumn = new QVBoxLayout;
+  statusColumn->addWidget(m_StatusFrame, 1);
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(m_StatusFrame, 0, Qt::AlignTop);
-  layout->addWidget(BuildOperations(), 1);
+  layout->addLayout(statusColumn, 1);
+  layout->addWidget(operations, 0);
+
+  // At the window's first (and smallest) size the log has its saved size, even where the
+  // operations beside it are taller: a band below the frame takes up the difference. As the
+  // window grows taller the band gives way (see resizeEvent), so that the frame soon reaches
+  // the window's bottom edge.
+  ensurePolished();
+  m_FirstBand = std::max(0, operations->sizeHint().height() - m_StatusFrame->minimumHeight());
+  m_StatusBand = new QSpacerItem(0, m_FirstBand, QSizePolicy::Minimum, QSizePolicy::Fixed);
+  statusColumn->addSpacerItem(m_StatusBand);
+  m_FirstHeight = sizeHint().height();
 }
 
 Form1::~Form1() = default;
@@ -90,14 +128,23 @@ int Form1::TwipsToPixelsY(int twips) const {
   return qRound(twips * logicalDpiY() / 1440.0);
 }
 
+void Form1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // The log gets the window's growth and the band's height as well, until the band is gone.
+  const int band = std::max(0, m_FirstBand - std::max(0, height() - m_FirstHeight));
+  if (band == m_StatusBand->sizeHint().height()) return;
+  m_StatusBand->changeSize(0, band, QSizePolicy::Minimum, QSizePolicy::Fixed);
+  layout()->invalidate();
+  layout()->activate();
+}
+
 void Form1::BuildStatusFrame() {
-  m_StatusFrame = new QGroupBox(QStringLiteral("状态栏"), this);
+  auto* frame = new StatusFrame(QStringLiteral("状态栏"), this);
+  m_StatusFrame = frame;
   m_StatusFrame->setObjectName(QStringLiteral("StatusFrame"));
 
   m_StatusTxt = new QTextEdit(m_StatusFrame);
   m_StatusTxt->setObjectName(QStringLiteral("StatusTxt"));
-  m_StatusTxt->setGeometry(TwipsToPixelsX(kStatusLeft), TwipsToPixelsY(kStatusTop),
-                           TwipsToPixelsX(kStatusWidth), TwipsToPixelsY(kStatusHeight));
   QFont font;
   // 宋体 where it is installed, else a CJK face that Debian ships.
   font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
@@ -114,11 +161,22 @@ void Form1::BuildStatusFrame() {
   m_StatusTxt->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   // Read-only, but the user may still select and copy lines.
   m_StatusTxt->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  QPalette palette = m_StatusTxt->palette();
+  palette.setColor(QPalette::Base, kLogBackground);
+  palette.setColor(QPalette::Text, kLogText);
+  m_StatusTxt->setPalette(palette);
 
-  // The frame is as wide as the log plus its left margin on both sides, and as tall as the log
-  // plus the caption band above it and that margin below it.
-  m_StatusFrame->setFixedSize(TwipsToPixelsX(kStatusLeft + kStatusWidth + kStatusLeft),
-                              TwipsToPixelsY(kStatusTop + kStatusHeight + kStatusLeft));
+  // The log's saved place and size are its first ones: the frame is at least as wide as the
+  // log plus its left margin on both sides, and as tall as the log plus the caption band above
+  // it and that margin below it. Beyond that, the log grows with the frame.
+  const int left = TwipsToPixelsX(kStatusLeft);
+  const int top = TwipsToPixelsY(kStatusTop);
+  const int bottom = TwipsToPixelsY(kStatusLeft);
+  m_StatusFrame->setMinimumSize(left + TwipsToPixelsX(kStatusWidth) + left,
+                                top + TwipsToPixelsY(kStatusHeight) + bottom);
+  m_StatusFrame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  m_StatusFrame->resize(m_StatusFrame->minimumSize());
+  frame->Hold(*m_StatusTxt, QMargins(left, top, left, bottom));
   m_StatusBox = std::make_unique<QtRichTextBox>(*m_StatusTxt);
 }
 
@@ -128,6 +186,7 @@ QWidget* Form1::BuildOperations() {
   column->setContentsMargins(0, 0, 0, 0);
 
   auto* identityBox = new QGroupBox(QStringLiteral("Host identity"), panel);
+  m_IdentityBox = identityBox;
   auto* identityLayout = new QVBoxLayout(identityBox);
   m_IdentityCmd = new QPushButton(QStringLiteral("Identify this host"), identityBox);
   m_IdentityCmd->setObjectName(QStringLiteral("IdentityCmd"));
@@ -135,6 +194,7 @@ QWidget* Form1::BuildOperations() {
   column->addWidget(identityBox);
 
   auto* textBox = new QGroupBox(QStringLiteral("Text"), panel);
+  m_TextBox = textBox;
   auto* textLayout = new QFormLayout(textBox);
   m_InputTxt = new QLineEdit(textBox);
   m_InputTxt->setObjectName(QStringLiteral("InputTxt"));
@@ -187,7 +247,13 @@ QWidget* Form1::BuildOperations() {
   m_FilePrg->setObjectName(QStringLiteral("FilePrg"));
   m_FilePrg->setRange(0, kProgressSteps);
   m_FilePrg->setValue(0);
-  fileLayout->addRow(QStringLiteral("Progress"), m_FilePrg);
+  m_CancelCmd = new QPushButton(QStringLiteral("Cancel"), fileBox);
+  m_CancelCmd->setObjectName(QStringLiteral("CancelCmd"));
+  m_CancelCmd->setEnabled(false);  // only while a file job runs
+  auto* progressRow = new QHBoxLayout;
+  progressRow->addWidget(m_FilePrg, 1);
+  progressRow->addWidget(m_CancelCmd);
+  fileLayout->addRow(QStringLiteral("Progress"), progressRow);
   column->addWidget(fileBox);
   column->addStretch(1);
 
@@ -197,6 +263,7 @@ QWidget* Form1::BuildOperations() {
   connect(m_UseResultCmd, &QPushButton::clicked, this, &Form1::UseResultAsInput);
   connect(m_EncryptFileCmd, &QPushButton::clicked, this, &Form1::EncryptFile);
   connect(m_DecryptFileCmd, &QPushButton::clicked, this, &Form1::DecryptFile);
+  connect(m_CancelCmd, &QPushButton::clicked, this, &Form1::CancelFileJob);
   connect(m_KeyKindCbo, &QComboBox::currentIndexChanged, this, &Form1::UpdateKeyInputs);
   UpdateKeyInputs();
   return panel;
@@ -209,6 +276,22 @@ void Form1::UpdateKeyInputs() {
   m_KeyBitsCbo->setEnabled(kind == KeyChoice::Kind::kPassPhrase);
   m_KeyTxt->setEchoMode(kind == KeyChoice::Kind::kPassPhrase ? QLineEdit::Password
                                                              : QLineEdit::Normal);
+}
+
+// While a file job runs only Cancel and the log take input: the job's key and cipher are the
+// window's, and no other operation may change them under it.
+void Form1::SetOperationsEnabled(bool enabled) {
+  for (QWidget* widget : std::initializer_list<QWidget*>{m_IdentityBox, m_TextBox, m_KeyKindCbo,
+                                                         m_EncryptFileCmd, m_DecryptFileCmd}) {
+    widget->setEnabled(enabled);
+  }
+  if (enabled) {
+    UpdateKeyInputs();
+  } else {
+    m_KeyTxt->setEnabled(false);
+    m_KeyBitsCbo->setEnabled(false);
+  }
+  m_CancelCmd->setEnabled(!enabled);
 }
 
 KeyChoice Form1::CurrentKeyChoice() const {
@@ -235,6 +318,7 @@ void Form1::ReportSuccess(const std::u16string& head, const std::u16string& what
 }
 
 void Form1::ReportIdentity() {
+  if (m_JobRunning) return;
   // The operation reports its own lines, failures included; only the box's errors and the
   // unexpected come back here.
   const std::u16string head = u"Host identity: ";
@@ -248,6 +332,7 @@ void Form1::ReportIdentity() {
 }
 
 void Form1::EncryptText() {
+  if (m_JobRunning) return;
   const std::u16string head = u"Encrypt text: ";
   const std::u16string input = ToU16(m_InputTxt->text());
   m_ResultTxt->clear();
@@ -271,6 +356,7 @@ void Form1::EncryptText() {
 }
 
 void Form1::DecryptText() {
+  if (m_JobRunning) return;
   const std::u16string head = u"Decrypt text: ";
   const std::u16string input = ToU16(m_InputTxt->text());
   m_ResultTxt->clear();
@@ -293,6 +379,7 @@ void Form1::DecryptText() {
 }
 
 void Form1::UseResultAsInput() {
+  if (m_JobRunning) return;
   m_InputTxt->setText(m_ResultTxt->text());
 }
 
@@ -304,8 +391,36 @@ void Form1::DecryptFile() {
   RunFileOperation(false);
 }
 
+void Form1::CancelFileJob() {
+  if (m_JobRunning) m_CancelRequested = true;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (m_JobRunning) {
+    m_CancelRequested = true;
+    m_CloseAfterJob = true;
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
 void Form1::RunFileOperation(bool encrypt) {
+  if (m_JobRunning) return;
   const std::u16string head = encrypt ? u"Encrypt file: " : u"Decrypt file: ";
+  m_FilePrg->setValue(0);
+
+  // A key that cannot be used is reported before the user picks any file.
+  try {
+    ApplyKey(Rijndael(), CurrentKeyChoice());
+  } catch (const RaisedError& error) {
+    ReportFailure(head, FromUtf8(error.Description()));
+    return;
+  } catch (const std::exception& error) {
+    ReportFailure(head, FromUtf8(error.what()));
+    return;
+  }
+
   const QString input =
       m_Dialogs.openFile(this, encrypt ? QStringLiteral("Plain file to encrypt")
                                        : QStringLiteral("Cipher-text file to decrypt"));
@@ -314,22 +429,44 @@ void Form1::RunFileOperation(bool encrypt) {
       m_Dialogs.saveFile(this, encrypt ? QStringLiteral("Cipher-text file to write")
                                        : QStringLiteral("Plain file to write"));
   if (output.isEmpty()) return;
+
+  // The job runs on this thread, where the cipher's message boxes belong; its progress reports
+  // serve the window's events, so that it repaints and Cancel can be clicked.
+  {
+    m_JobRunning = true;
+    m_CancelRequested = false;
+    SetOperationsEnabled(false);
+    const auto jobEnded = qScopeGuard([this] {
+      m_JobRunning = false;
+      SetOperationsEnabled(true);
+    });
+    RunFileJob(encrypt, input, output);
+  }
+  if (m_CloseAfterJob) {
+    m_CloseAfterJob = false;
+    close();
+  }
+}
+
+void Form1::RunFileJob(bool encrypt, const QString& input, const QString& output) {
+  const std::u16string head = encrypt ? u"Encrypt file: " : u"Decrypt file: ";
   const std::u16string files = ToU16(input) + u" -> " + ToU16(output);
+  const cRijndael::FileProgress progress = [this](std::uint64_t done, std::uint64_t total) {
+    const std::uint64_t step = total == 0 ? kProgressSteps : done * kProgressSteps / total;
+    m_FilePrg->setValue(static_cast<int>(std::min<std::uint64_t>(step, kProgressSteps)));
+    QCoreApplication::processEvents();
+    // The report with done == total comes once the target is in place: too late to cancel.
+    if (m_CancelRequested && done < total) throw FileJobCancelled{};
+  };
 
   std::int32_t status = 0;
   try {
-    cRijndael& cipher = Rijndael();
-    ApplyKey(cipher, CurrentKeyChoice());
-    m_FilePrg->setValue(0);
-    const BusyWindow busy(*this);
-    // Called once per chunk: show how far the work is and let the window repaint.
-    const cRijndael::FileProgress progress = [this](std::uint64_t done, std::uint64_t total) {
-      const std::uint64_t step = total == 0 ? kProgressSteps : done * kProgressSteps / total;
-      m_FilePrg->setValue(static_cast<int>(std::min<std::uint64_t>(step, kProgressSteps)));
-      QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
+    const cRijndael& cipher = Rijndael();
     status = encrypt ? cipher.FileEncrypt(ToPath(input), ToPath(output), progress)
                      : cipher.FileDecrypt(ToPath(output), ToPath(input), progress);
+  } catch (const FileJobCancelled&) {
+    ReportFailure(head, files + u": cancelled; the target is as it was");
+    return;
   } catch (const RaisedError& error) {
     ReportFailure(head, FromUtf8(error.Description()));
     return;
@@ -357,6 +494,8 @@ void Form1::RunFileOperation(bool encrypt) {
 
 void Form1::RunDemonstration() {
   m_IdentityCmd->click();
+  m_InputTxt->clear();
+  m_EncryptCmd->click();  // a red line: there is no text to encrypt
   m_InputTxt->setText(QStringLiteral("主机标识 hostseal"));
   m_EncryptCmd->click();
   m_UseResultCmd->click();

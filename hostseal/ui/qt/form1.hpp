@@ -1,16 +1,20 @@
 // Form1: hostseal's window. The status log StatusTxt in its frame, and beside it the
 // window's operations — host identity, text encryption, file encryption — each of which
-// reports its result as a green or red status line.
+// reports its result as a green or red status line. The log grows with the window; a file job
+// can be cancelled, and no other operation starts while one runs.
 //
 // The window only gathers input and shows results; the work is done by the library and by
 // the toolkit-free operations that the command line shares (ReportHostIdentity, ApplyKey).
 #pragma once
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QSpacerItem>
 #include <QString>
 #include <QTextEdit>
 #include <QWidget>
@@ -49,19 +53,29 @@ class Form1 final : public QWidget {
   void UseResultAsInput();
   void EncryptFile();
   void DecryptFile();
+  // Asks the running file job to stop at its next chunk; its target keeps its former content.
+  void CancelFileJob();
 
-  // A short scripted tour: host identity, then a text encrypted and decrypted again.
+  // A short scripted tour: host identity, an encryption without text (a red line), then a
+  // text encrypted and decrypted again.
   void RunDemonstration();
   // Writes the window as a PNG image; false when the file cannot be written.
   bool SaveScreenshot(const QString& fileName);
+
+ protected:
+  // Closing the window while a file job runs cancels the job, and the window closes after it.
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void BuildStatusFrame();
   QWidget* BuildOperations();
   void UpdateKeyInputs();
+  void SetOperationsEnabled(bool enabled);
   KeyChoice CurrentKeyChoice() const;
   cRijndael& Rijndael();
   void RunFileOperation(bool encrypt);
+  void RunFileJob(bool encrypt, const QString& input, const QString& output);
   void ReportFailure(const std::u16string& head, const std::u16string& why);
   void ReportSuccess(const std::u16string& head, const std::u16string& what);
   int TwipsToPixelsX(int twips) const;
@@ -74,6 +88,8 @@ class Form1 final : public QWidget {
 
   // Owned by the window through Qt's parent and child relation.
   QGroupBox* m_StatusFrame = nullptr;
+  QGroupBox* m_IdentityBox = nullptr;
+  QGroupBox* m_TextBox = nullptr;
   QTextEdit* m_StatusTxt = nullptr;  // the control StatusTxt
   QPushButton* m_IdentityCmd = nullptr;
   QLineEdit* m_InputTxt = nullptr;
@@ -87,8 +103,16 @@ class Form1 final : public QWidget {
   QPushButton* m_EncryptFileCmd = nullptr;
   QPushButton* m_DecryptFileCmd = nullptr;
   QProgressBar* m_FilePrg = nullptr;
+  QPushButton* m_CancelCmd = nullptr;
 
   std::unique_ptr<QtRichTextBox> m_StatusBox;
+  QSpacerItem* m_StatusBand = nullptr;  // below the frame; owned by the layout
+  int m_FirstBand = 0;                  // the band's height at the window's first size
+  int m_FirstHeight = 0;                // the window's first height
+
+  bool m_JobRunning = false;       // a file job is running; events are served from its progress
+  bool m_CancelRequested = false;  // the running job stops at its next progress report
+  bool m_CloseAfterJob = false;    // the window was closed while the job ran
 };
 
 }  // namespace hostseal

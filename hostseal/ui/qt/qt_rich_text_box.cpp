@@ -15,12 +15,20 @@ void QtRichTextBox::SetFocus() {
 }
 
 std::u16string QtRichTextBox::Text() const {
+  // The document's raw text, where U+2029 separates the lines, copied a line at a time: the
+  // log asks for its text with every line it adds.
+  const QString raw = m_Edit.document()->toRawText();
+  const auto* chars = reinterpret_cast<const char16_t*>(raw.utf16());
   std::u16string text;
-  const QTextDocument& document = *m_Edit.document();
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block != document.begin()) text += u"\r\n";
-    text += block.text().toStdU16String();
+  text.reserve(static_cast<std::size_t>(raw.size() + m_Edit.document()->blockCount()));
+  qsizetype from = 0;
+  for (qsizetype at = raw.indexOf(QChar::ParagraphSeparator); at >= 0;
+       at = raw.indexOf(QChar::ParagraphSeparator, from)) {
+    text.append(chars + from, static_cast<std::size_t>(at - from));
+    text += u"\r\n";
+    from = at + 1;
   }
+  text.append(chars + from, static_cast<std::size_t>(raw.size() - from));
   return text;
 }
 
@@ -28,8 +36,11 @@ std::u16string QtRichTextBox::Text() const {
 // two characters counts as the start of the next line.
 int QtRichTextBox::ToDocumentPosition(std::int32_t position) const {
   const QTextDocument& document = *m_Edit.document();
-  std::int64_t lineStart = 0;  // position of the block's first character in Text()
+  const int end = document.characterCount() - 1;
   const std::int64_t wanted = std::max<std::int64_t>(position, 0);
+  // The end of the box, where every line goes, without a walk over all lines.
+  if (wanted >= std::int64_t{end} + document.blockCount() - 1) return end;
+  std::int64_t lineStart = 0;  // position of the block's first character in Text()
   for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
     const int length = block.length() - 1;  // without its separator
     if (wanted <= lineStart + length) {
@@ -38,7 +49,7 @@ int QtRichTextBox::ToDocumentPosition(std::int32_t position) const {
     lineStart += length + 2;
     if (wanted < lineStart && block.next().isValid()) return block.next().position();
   }
-  return document.characterCount() - 1;  // the end of the box
+  return end;
 }
 
 void QtRichTextBox::SetSelStart(std::int32_t position) {

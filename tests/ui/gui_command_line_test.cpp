@@ -1,0 +1,53 @@
+// hostseal-gui's command line, run with no display in its environment: help, version and
+// usage errors are answered without one, and Qt's own options still reach the window.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/tools/process_runner.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+ProcessResult Gui(const std::vector<std::string>& args) {
+  ProcessRun run;
+  run.argv = {HOSTSEAL_GUI_PATH};
+  run.argv.insert(run.argv.end(), args.begin(), args.end());
+  run.env = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin", "LC_ALL=C.UTF-8"};  // no DISPLAY
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name)) run.env.push_back(std::string(name) + "=" + value);
+  }
+  return RunProcess(run);
+}
+
+TEST(GuiCommandLine, HelpVersionAndUsageErrorsNeedNoDisplay) {
+  const ProcessResult help = Gui({"--help"});
+  EXPECT_EQ(help.status, 0) << help.err;
+  EXPECT_EQ(help.out.rfind("Usage: hostseal-gui", 0), 0U) << help.out;
+  EXPECT_NE(help.out.find("--screenshot <file>"), std::string::npos);
+  const ProcessResult version = Gui({"-v"});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_EQ(version.out, "hostseal-gui " HOSTSEAL_VERSION "\n");
+  for (const char* wrong :
+       {"--bogus", "--screenshot", "stray", "-platform", "-platform=offscreen"}) {
+    const ProcessResult result = Gui({wrong});
+    EXPECT_EQ(result.status, 2) << wrong;
+    EXPECT_EQ(result.err.rfind("hostseal-gui: ", 0), 0U) << result.err;
+  }
+}
+
+TEST(GuiCommandLine, QtsOwnOptionsReachTheWindow) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string file = dir.filePath(QStringLiteral("shot.png")).toStdString();
+  const ProcessResult result = Gui({"-platform", "offscreen", "-reverse", "--screenshot", file});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
+}
+
+}  // namespace
+}  // namespace hostseal::testing
