@@ -24,6 +24,8 @@ packages=(
   # packaging: dpkg-shlibdeps for the .deb's dependencies; the tests of what is installed
   # beside the programs: desktop-file-validate, bash-completion, man to render the pages
   dpkg-dev desktop-file-utils bash-completion man-db
+  # an independent JSON parser for the test of identity --json
+  jq
 )
 
 missing=()

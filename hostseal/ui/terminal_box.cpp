@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "hostseal/common/utf8.hpp"
 
@@ -12,6 +13,7 @@ namespace hostseal {
 namespace {
 
 constexpr char kReset[] = "\x1b[0m";
+constexpr char kFailedMark[] = "[failed] ";
 
 // The SGR parameters that select a colour given as 0x00BBGGRR.
 std::string ColourParameters(OleColor color) {
@@ -28,6 +30,8 @@ TerminalBox::TerminalBox(std::ostream& out, bool colours) : m_Out(out), m_Colour
 bool TerminalBox::ColoursWanted(int fd) {
   const char* noColor = std::getenv("NO_COLOR");
   if (noColor != nullptr && noColor[0] != '\0') return false;
+  const char* term = std::getenv("TERM");
+  if (term != nullptr && std::string_view(term) == "dumb") return false;
   return ::isatty(fd) == 1;
 }
 
@@ -58,6 +62,7 @@ void TerminalBox::SetSelText(const std::u16string& text) {
     WriteSegment(segment);
     segment.clear();
     m_Out << '\n';
+    m_AtLineStart = true;
   }
   WriteSegment(segment);
   m_Out.flush();
@@ -65,6 +70,9 @@ void TerminalBox::SetSelText(const std::u16string& text) {
 
 void TerminalBox::WriteSegment(const std::u16string& segment) {
   if (segment.empty()) return;
+  // Without colour, a red line would read like a green one: it is marked instead.
+  if (!m_Colours && m_AtLineStart && m_SelColor == kRed) m_Out << kFailedMark;
+  m_AtLineStart = false;
   const bool styled = m_Colours && (m_SelColor.has_value() || m_SelBold);
   if (styled) {
     std::string sgr = "\x1b[";

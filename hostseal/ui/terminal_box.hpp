@@ -3,8 +3,10 @@
 // Text is appended to a stream (standard output in the tool) as UTF-8, with "\r\n" line breaks
 // written as "\n". Green and red become the terminal's ANSI colours, any other colour a 24-bit
 // colour, bold the bold attribute; all of them only when colours are switched on, which the
-// tool does when standard output is a terminal and NO_COLOR is unset or empty. A terminal can
-// only append, so text always goes to the end, wherever the selection was put.
+// tool does when standard output is a terminal, NO_COLOR is unset or empty and TERM is not
+// "dumb". Without colours, a line that starts in red is marked "[failed] " on the stream (not
+// in Text()), so that failures still stand out. A terminal can only append, so text always
+// goes to the end, wherever the selection was put.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +22,7 @@ class TerminalBox final : public RichTextBox {
  public:
   TerminalBox(std::ostream& out, bool colours);
 
-  // True when the descriptor is a terminal and NO_COLOR is unset or empty.
+  // True when the descriptor is a terminal, NO_COLOR is unset or empty and TERM is not "dumb".
   static bool ColoursWanted(int fd);
 
   bool Visible() const override { return true; }
@@ -39,6 +41,7 @@ class TerminalBox final : public RichTextBox {
   std::u16string m_Text;               // everything appended so far, as given
   std::optional<OleColor> m_SelColor;  // the colour at the end of the box; none: the default
   bool m_SelBold = false;
+  bool m_AtLineStart = true;  // on the stream
 };
 
 }  // namespace hostseal

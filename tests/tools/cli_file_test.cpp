@@ -216,3 +216,67 @@ TEST_F(CliFile, ProgressBarOnlyForLargeFilesOnATerminal) {
 
 }  // namespace
 }  // namespace hostseal::testing
+
+namespace hostseal::testing {
+namespace {
+
+// "-" on either side gives exactly the bytes of the file commands, through pipes; cipher bytes
+// never meet a terminal; a full or closed standard output is an error, not a silent loss.
+TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
+  char pattern[] = "/tmp/hostseal-pipes-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::string dir = pattern;
+  const std::vector<std::string> env = {"NO_COLOR=1", "HOSTSEAL_CODEPAGE=65001",
+                                        "HOSTSEAL_KEY=000102030405060708090A0B0C0D0E0F"};
+  auto run = [&](std::vector<std::string> args, std::string input = {},
+                 OutputTarget out = {}) {
+    ProcessRun process = CliRun(std::move(args), std::move(input), env);
+    process.out = std::move(out);
+    return RunProcess(process);
+  };
+  for (const std::size_t n : {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{17},
+                              std::size_t{5'000'003}}) {
+    SCOPED_TRACE(n);
+    const std::string plain = Bytes(n, static_cast<unsigned>(n) + 1);
+    WriteFile(dir + "/plain", plain);
+    ASSERT_EQ(run({"encrypt-file", dir + "/plain", dir + "/cipher"}).status, 0);
+    const std::string cipher = ReadFile(dir + "/cipher");
+    ProcessResult r = run({"encrypt-file", "-", "-"}, plain);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == cipher);
+    r = run({"decrypt-file", "-", "-"}, cipher);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == plain);
+    r = run({"decrypt-file", dir + "/cipher", "-"});
+    EXPECT_TRUE(r.out == plain);
+    ASSERT_EQ(run({"encrypt-file", "-", dir + "/piped"}, plain).status, 0);
+    EXPECT_TRUE(ReadFile(dir + "/piped") == cipher);
+  }
+
+  // A cipher stream of a wrong size into an existing file leaves the file alone.
+  WriteFile(dir + "/kept", "former");
+  ExpectResult(run({"decrypt-file", "-", dir + "/kept"}, std::string(20, 'x')), 1, "",
+               "hostseal: File Size Error - ciphertext file not a multiple of block size\n");
+  EXPECT_EQ(ReadFile(dir + "/kept"), "former");
+
+  ProcessResult r = run({"encrypt-file", dir + "/plain", "-"}, {},
+                        {OutputTarget::Kind::kFile, "/dev/full"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "hostseal: Disk full: \"standard output\" (No space left on device)\n");
+  r = run({"encrypt-file", dir + "/plain", "-"}, {}, {OutputTarget::Kind::kTerminal, {}});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("refusing to write cipher bytes to a terminal"), std::string::npos);
+
+  ProcessRun closed;
+  closed.argv = {"/bin/bash", "-c",
+                 "'" + kCli + "' decrypt-file '" + dir + "/cipher' - | head -c 1 >/dev/null; "
+                 "exit ${PIPESTATUS[0]}"};
+  closed.env = CliRun({}, {}, env).env;
+  r = RunProcess(closed);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, "hostseal: Path/File access error: \"standard output\" (Broken pipe)\n");
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace hostseal::testing

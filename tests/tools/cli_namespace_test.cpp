@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -99,17 +101,56 @@ TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
   EXPECT_EQ(coloured.status == 1, coloured.out.find("\x1b[31m") != std::string::npos)
       << coloured.out;
 
-  run.env.push_back("NO_COLOR=1");
-  const ProcessResult plain = InNamespaces(run);
-  EXPECT_EQ(plain.status, coloured.status);
-  EXPECT_FALSE(plain.out.empty());
-  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos) << plain.out;
+  for (const std::string setting : {"NO_COLOR=1", "TERM=dumb"}) {
+    ProcessRun uncoloured = run;
+    uncoloured.env.push_back(setting);
+    const ProcessResult plain = InNamespaces(uncoloured);
+    EXPECT_EQ(plain.status, coloured.status);
+    EXPECT_FALSE(plain.out.empty());
+    EXPECT_EQ(plain.out.find('\x1b'), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.status == 1, plain.out.find("[failed] ") != std::string::npos) << plain.out;
+  }
 
   run = CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"});  // a pipe, NO_COLOR unset
   const ProcessResult piped = InNamespaces(run);
   EXPECT_EQ(piped.status, coloured.status);
   EXPECT_EQ(piped.out.find('\x1b'), std::string::npos) << piped.out;
   EXPECT_EQ(piped.out.find('\r'), std::string::npos) << piped.out;
+}
+
+// identity --json read by jq, a JSON parser of its own: one object with every item of the
+// status lines, in their order, each "ok" with its value or error, and "complete".
+TEST_F(CliNamespace, IdentityAsJsonForScripts) {
+  const ProcessResult lines = InNamespaces(CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
+  const ProcessResult json =
+      InNamespaces(CliRun({"identity", "--json"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
+  ASSERT_NE(json.status, 99) << "namespace setup failed";
+  EXPECT_EQ(json.status, lines.status);
+  const std::string file = m_Dir + "/identity.json";
+  {
+    std::ofstream out(file);
+    out << json.out;
+  }
+  const std::string query =
+      "jq -r '(keys_unsorted | join(\",\")), (.complete | tostring), "
+      "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
+      "join(\",\")), .host_name.value' " +
+      file;
+  FILE* pipe = ::popen(query.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string answer;
+  char buffer[512];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    answer.append(buffer, n);
+  ASSERT_EQ(::pclose(pipe), 0) << json.out;
+  const std::string name = lines.out.substr(11, lines.out.find('\n') - 11);  // "Host name: "
+  const bool loopback = lines.out.find("Default route") != std::string::npos;
+  const std::string keys =
+      loopback ? "host_name,ip_address,default_route,interface_address,mac_address,cpu,"
+                 "encrypted_identity,complete"
+               : "host_name,ip_address,mac_address,cpu,encrypted_identity,complete";
+  EXPECT_EQ(answer,
+            keys + "\n" + (lines.status == 0 ? "true" : "false") + "\nboolean\n" + name + "\n");
 }
 
 }  // namespace

@@ -125,6 +125,9 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
   std::size_t turn = 0, heard = 0;
   std::size_t written = 0;
   if (run.input.empty()) inParent.Reset();
+  // Never blocked on standard input while the program waits for its output to be read.
+  if (inParent.Get() >= 0)
+    ::fcntl(inParent.Get(), F_SETFL, ::fcntl(inParent.Get(), F_GETFL) | O_NONBLOCK);
   for (;;) {
     // The program's end shows in its standard streams; the terminal stays open on this side.
     pollfd fds[4] = {{inParent.Get(), POLLOUT, 0},
@@ -140,7 +143,8 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
       const ssize_t n =
           ::write(inParent.Get(), run.input.data() + written, run.input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
-      if (n <= 0 || written == run.input.size()) inParent.Reset();
+      const bool full = n < 0 && (errno == EAGAIN || errno == EINTR);
+      if ((n <= 0 && !full) || written == run.input.size()) inParent.Reset();
     }
     for (int i = 1; i < 3; ++i) {
       if (fds[i].revents == 0) continue;

@@ -26,7 +26,8 @@ std::string Log(bool colours) {
 }
 
 TEST(TerminalBox, WritesLinesWithColoursOnlyWhenSwitchedOn) {
-  EXPECT_EQ(Log(false), "ab cd\n\nhost: 中\nkind 3\ntwo\nlines");
+  // Without colours the red lines are marked, so that failures still stand out.
+  EXPECT_EQ(Log(false), "ab cd\n\n[failed] host: 中\n[failed] kind 3\ntwo\nlines");
   EXPECT_EQ(Log(true),
             "\x1b[32mab cd\x1b[0m\n"
             "\n"

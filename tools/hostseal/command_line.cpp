@@ -105,26 +105,31 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
 
   CLI::App* encrypt = AddCommand(app, line, CommandId::kEncrypt, "encrypt",
                                  "Encrypt text under the built-in pass phrase; prints hex text",
-                                 "hostseal encrypt 'hello world'");
-  AddTextArgument(*encrypt, line, "TEXT", "The text");
+                                 "hostseal encrypt 'hello world'\n"
+                                 "  hostseal encrypt -- '-a text that begins with a dash'");
+  AddTextArgument(*encrypt, line, "TEXT", "The text (after -- when it begins with -)");
 
   CLI::App* decrypt = AddCommand(app, line, CommandId::kDecrypt, "decrypt",
                                  "Decrypt hex text made by encrypt; prints the text",
                                  "hostseal encrypt secret | hostseal decrypt");
   AddTextArgument(*decrypt, line, "HEX",
-                  "The hex text; characters other than hex digits are skipped");
+                  "The hex text (after -- when it begins with -); characters other than hex "
+                  "digits are skipped");
 
   AddFileCommand(app, line, CommandId::kEncryptFile, "encrypt-file",
                  "Encrypt the file IN into the cipher file OUT (by default under the built-in "
                  "pass phrase at 128 bits)",
-                 "The plain file to read", "The cipher file to write",
+                 "The plain file to read; - for standard input",
+                 "The cipher file to write; - for standard output (not a terminal)",
                  "hostseal encrypt-file --passphrase-file phrase.txt --bits 256 notes.txt "
                  "notes.aes\n"
-                 "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes");
+                 "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes\n"
+                 "  tar c photos | hostseal encrypt-file --key-file photos.key - photos.tar.aes");
   AddFileCommand(app, line, CommandId::kDecryptFile, "decrypt-file",
                  "Decrypt the cipher file IN into the plain file OUT, under the key that "
                  "encrypted it",
-                 "The cipher file to read", "The plain file to write",
+                 "The cipher file to read; - for standard input (not a terminal)",
+                 "The plain file to write; - for standard output",
                  "hostseal decrypt-file --ask-passphrase --bits 256 notes.aes notes.txt\n"
                  "  pass show notes | hostseal decrypt-file --passphrase-file - notes.aes "
                  "notes.txt");
