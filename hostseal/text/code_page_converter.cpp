@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/common/utf8.hpp"
@@ -22,6 +26,8 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::size_t kAsciiBlock = 16;
 // The most that one step of the loops below writes: a block of ASCII.
 constexpr std::size_t kStepRoom = kAsciiBlock;
+// How far ahead of a character not yet in the map the map reads all others it lacks.
+constexpr std::size_t kResolveWindow = 4096;
 
 bool IsHighSurrogate(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -46,7 +52,10 @@ class ChunkedOutput {
   explicit ChunkedOutput(Container& out) : m_Out(out) {}
   ChunkedOutput(const ChunkedOutput&) = delete;
   ChunkedOutput& operator=(const ChunkedOutput&) = delete;
-  ~ChunkedOutput() { SecureWipe(m_Buffer, std::max(m_Touched, m_Used) * sizeof(Unit)); }
+  // CopyAsciiRun may have written a step beyond what was kept.
+  ~ChunkedOutput() {
+    SecureWipe(m_Buffer, std::min(kSize, std::max(m_Touched, m_Used) + kStepRoom) * sizeof(Unit));
+  }
 
   // The free part of the buffer, at least kStepRoom units after a flush.
   Unit* Begin() { return m_Buffer + m_Used; }
@@ -66,17 +75,45 @@ class ChunkedOutput {
   std::size_t m_Touched = 0;
 };
 
-// True when the 16 units from `in` are all ASCII.
-template <typename Unit>
-bool AsciiBlock(const Unit* in) {
-  unsigned any = 0;
-  for (std::size_t k = 0; k < kAsciiBlock; ++k) any |= in[k];
-  return any < 0x80;
+// Copies the 16 units from `in` to `out` as they are, and returns how many of them, from the
+// first on, are ASCII. Whatever follows the ASCII ones in `out` is to be overwritten.
+std::size_t CopyAsciiRun(const Byte* in, char16_t* out) {
+#if defined(__SSE2__)
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i zero = _mm_setzero_si128();
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(x, zero));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(x, zero));
+  const auto nonAscii = static_cast<unsigned>(_mm_movemask_epi8(x));
+  return static_cast<std::size_t>(std::countr_zero(nonAscii | 0x10000U));
+#else
+  std::size_t k = 0;
+  while (k < kAsciiBlock && in[k] < 0x80) {
+    out[k] = in[k];
+    ++k;
+  }
+  return k;
+#endif
 }
 
-template <typename From, typename To>
-void CopyBlock(const From* in, To* out) {
-  for (std::size_t k = 0; k < kAsciiBlock; ++k) out[k] = static_cast<To>(in[k]);
+std::size_t CopyAsciiRun(const char16_t* in, Byte* out) {
+#if defined(__SSE2__)
+  const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 8));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+  const __m128i high = _mm_set1_epi16(static_cast<std::int16_t>(0xFF80));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i asciiA = _mm_cmpeq_epi16(_mm_and_si128(a, high), zero);
+  const __m128i asciiB = _mm_cmpeq_epi16(_mm_and_si128(b, high), zero);
+  const auto ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(asciiA, asciiB)));
+  return static_cast<std::size_t>(std::countr_zero(~ascii));
+#else
+  std::size_t k = 0;
+  while (k < kAsciiBlock && in[k] < 0x80) {
+    out[k] = static_cast<Byte>(in[k]);
+    ++k;
+  }
+  return k;
+#endif
 }
 
 // Text to UTF-8, as ToUtf8 does it: a lone surrogate becomes U+FFFD.
@@ -197,21 +234,27 @@ std::size_t CodePageConverter::OneCharacterToText(std::span<const Byte> bytes, c
   return 1;
 }
 
+// The loops below keep the input and the map in locals: the output is written through
+// character pointers, which the compiler must assume may change any member it would otherwise
+// reload.
+
 void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>& out) const {
   ChunkedOutput<Byte, std::vector<Byte>> sink(out);
   const auto defaultByte = static_cast<Byte>(m_CodePage->defaultCharacter);
+  const CodePageMap* const map = m_Map;
+  const char16_t* const in = text.data();
   const std::size_t n = text.size();
   std::size_t i = 0;
   while (i < n) {
     Byte* o = sink.Begin();
     Byte* const limit = sink.Limit();
     while (i < n && o <= limit) {
-      const char16_t c = text[i];
+      const char16_t c = in[i];
       if (c < 0x80) {
-        if (i + kAsciiBlock <= n && AsciiBlock(text.data() + i)) {
-          CopyBlock(text.data() + i, o);
-          i += kAsciiBlock;
-          o += kAsciiBlock;
+        if (i + kAsciiBlock <= n) {
+          const std::size_t k = CopyAsciiRun(in + i, o);
+          i += k;
+          o += k;
         } else {
           *o++ = static_cast<Byte>(c);
           ++i;
@@ -219,12 +262,29 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
         continue;
       }
       std::size_t written = 0;
-      if (m_Map == nullptr) {
-        i += EncodeUtf8(text.data() + i, n - i, o, written);
-        o += written;
+      if (map == nullptr) {
+        if (c < 0x800) {
+          o[0] = static_cast<Byte>(0xC0 | c >> 6);
+          o[1] = static_cast<Byte>(0x80 | (c & 0x3F));
+          o += 2;
+          ++i;
+        } else if (c < 0xD800 || c > 0xDFFF) {
+          o[0] = static_cast<Byte>(0xE0 | c >> 12);
+          o[1] = static_cast<Byte>(0x80 | ((c >> 6) & 0x3F));
+          o[2] = static_cast<Byte>(0x80 | (c & 0x3F));
+          o += 3;
+          ++i;
+        } else {
+          i += EncodeUtf8(in + i, n - i, o, written);
+          o += written;
+        }
         continue;
       }
-      const std::uint16_t e = m_Map->BytesOf(c);
+      std::uint16_t e = map->BytesOf(c);
+      if (e == CodePageMap::kUnknownBytes) {
+        map->ResolveBytes(text.substr(i, std::min(kResolveWindow, n - i)), m_ToBytes);
+        e = map->BytesOf(c);
+      }
       if (e == CodePageMap::kUnmapped) {
         *o++ = defaultByte;
         ++i;
@@ -248,18 +308,20 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
 
 void CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16string& out) const {
   ChunkedOutput<char16_t, std::u16string> sink(out);
+  const CodePageMap* const map = m_Map;
+  const Byte* const in = bytes.data();
   const std::size_t n = bytes.size();
   std::size_t i = 0;
   while (i < n) {
     char16_t* o = sink.Begin();
     char16_t* const limit = sink.Limit();
     while (i < n && o <= limit) {
-      const Byte b = bytes[i];
+      const Byte b = in[i];
       if (b < 0x80) {
-        if (i + kAsciiBlock <= n && AsciiBlock(bytes.data() + i)) {
-          CopyBlock(bytes.data() + i, o);
-          i += kAsciiBlock;
-          o += kAsciiBlock;
+        if (i + kAsciiBlock <= n) {
+          const std::size_t k = CopyAsciiRun(in + i, o);
+          i += k;
+          o += k;
         } else {
           *o++ = b;
           ++i;
@@ -267,34 +329,53 @@ void CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16string& 
         continue;
       }
       std::size_t written = 0;
-      if (m_Map == nullptr) {
-        i += DecodeUtf8(bytes.data() + i, n - i, o, written);
+      if (map == nullptr) {
+        // Well-formed two- and three-byte sequences outside the special ranges of their
+        // second byte (E0, ED) first; everything else the careful way.
+        if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (in[i + 1] & 0xC0) == 0x80) {
+          *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F));
+          i += 2;
+          continue;
+        }
+        if (b >= 0xE1 && b <= 0xEF && b != 0xED && i + 2 < n && (in[i + 1] & 0xC0) == 0x80 &&
+            (in[i + 2] & 0xC0) == 0x80) {
+          *o++ = static_cast<char16_t>((b & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
+                                       (in[i + 2] & 0x3F));
+          i += 3;
+          continue;
+        }
+        i += DecodeUtf8(in + i, n - i, o, written);
         o += written;
         continue;
       }
-      switch (m_Map->LeadOf(b)) {
+      switch (map->LeadOf(b)) {
         case CodePageMap::Lead::kUnit:
-          *o++ = m_Map->FirstUnit(b);
+          *o++ = map->FirstUnit(b);
           ++i;
           continue;
         case CodePageMap::Lead::kInvalid:
           *o++ = kReplacement;
           ++i;
           continue;
-        case CodePageMap::Lead::kDouble:
+        case CodePageMap::Lead::kDouble: {
           if (i + 1 == n) {  // cut off at the end
             *o++ = kReplacement;
             ++i;
             continue;
           }
-          if (const std::uint16_t u = m_Map->SecondUnit(b, bytes[i + 1]);
-              u != CodePageMap::kPairAskIconv) {
+          std::uint16_t u = map->SecondUnit(b, in[i + 1]);
+          if (u == CodePageMap::kUnknownPair) {
+            map->ResolvePairs(bytes.subspan(i, std::min(kResolveWindow, n - i)), m_ToText);
+            u = map->SecondUnit(b, in[i + 1]);
+          }
+          if (u != CodePageMap::kPairAskIconv) {
             const bool valid = u != CodePageMap::kInvalidPair;
             *o++ = valid ? static_cast<char16_t>(u) : kReplacement;
             i += valid ? 2 : 1;
             continue;
           }
           break;
+        }
         case CodePageMap::Lead::kAskIconv:
           break;
       }

@@ -3,10 +3,10 @@
 #include <bit>
 #include <cerrno>
 #include <map>
-#include <memory>
 #include <mutex>
+#include <vector>
 
-#include "hostseal/text/iconv_descriptor.hpp"
+#include "hostseal/common/secure_wipe.hpp"
 
 namespace hostseal {
 
@@ -15,59 +15,198 @@ namespace {
 constexpr const char* kNativeUtf16 =
     std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
-}  // namespace
+// A vector wiped before it is freed: the characters being looked up may be a pass phrase's.
+template <typename T>
+class WipedVector {
+ public:
+  explicit WipedVector(std::size_t size) : m_Items(size) {}
+  WipedVector(const WipedVector&) = delete;
+  WipedVector& operator=(const WipedVector&) = delete;
+  ~WipedVector() { SecureWipe(m_Items.data(), m_Items.capacity() * sizeof(T)); }
+  std::vector<T>& operator*() { return m_Items; }
+  std::vector<T>* operator->() { return &m_Items; }
 
-CodePageMap::CodePageMap(const CodePageEntry& codePage) : m_Bytes(0x10000, kUnmapped) {
-  const IconvDescriptor toBytes(codePage.iconvName, kNativeUtf16);
-  const IconvDescriptor toText(kNativeUtf16, codePage.iconvName);
+ private:
+  std::vector<T> m_Items;
+};
 
-  for (std::uint32_t u = 0x80; u < 0x10000; ++u) {
-    const auto unit = static_cast<char16_t>(u);
-    if (u >= 0xD800 && u <= 0xDFFF) {
-      m_Bytes[u] = kAskIconv;
+// Converts `in`, entries of `stride` input units each ending in a zero, through `cd` in as few
+// calls as it can, and returns false when it cannot tell the entries' results apart. An entry
+// that iconv refuses is marked in `refused` and skipped. Every entry's result, a run of output
+// units without a zero, is handed to `take` in order (an empty one for a refused entry).
+template <typename In, typename Out, typename Take>
+bool ConvertSeparated(const IconvDescriptor& cd, const std::vector<In>& in, std::size_t stride,
+                      std::vector<Out>& out, Take take) {
+  const std::size_t count = in.size() / stride;
+  std::vector<bool> refused(count, false);
+  std::size_t pos = 0;  // input units taken
+  std::size_t written = 0;
+  cd.Reset();
+  while (pos < in.size()) {
+    // iconv never writes through its input pointer; the cast only meets its signature.
+    char* inPtr = const_cast<char*>(reinterpret_cast<const char*>(in.data() + pos));
+    std::size_t inLeft = (in.size() - pos) * sizeof(In);
+    char* outPtr = reinterpret_cast<char*>(out.data() + written);
+    std::size_t outLeft = (out.size() - written) * sizeof(Out);
+    const std::size_t result = iconv(cd.Get(), &inPtr, &inLeft, &outPtr, &outLeft);
+    const int error = errno;
+    if (inLeft % sizeof(In) != 0 || outLeft % sizeof(Out) != 0) return false;
+    pos = in.size() - inLeft / sizeof(In);
+    written = out.size() - outLeft / sizeof(Out);
+    if (result != static_cast<std::size_t>(-1)) break;
+    if ((error != EILSEQ && error != EINVAL) || pos % stride != 0) return false;
+    refused[pos / stride] = true;
+    pos += stride;
+    cd.Reset();
+  }
+  std::size_t at = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (refused[k]) {
+      take(k, nullptr, 0);
       continue;
     }
-    std::uint8_t out[8];
-    const IconvStep c = toBytes.ConvertFromStart(&unit, sizeof unit, out, sizeof out);
-    if (c.error != 0) continue;  // kUnmapped
-    if (c.outUsed == 1) {
-      m_Bytes[u] = out[0];
-    } else if (c.outUsed == 2 && out[0] != 0 && !(out[0] == 0xFF && out[1] == 0xFF)) {
-      m_Bytes[u] = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
-    } else {
-      m_Bytes[u] = kAskIconv;
-    }
+    std::size_t end = at;
+    while (end < written && out[end] != 0) ++end;
+    if (end == written) return false;  // fewer results than entries
+    take(k, out.data() + at, end - at);
+    at = end + 1;
   }
+  return at == written;
+}
 
-  for (std::uint32_t b = 0; b < 0x100; ++b) {
-    const auto byte = static_cast<std::uint8_t>(b);
+}  // namespace
+
+CodePageMap::CodePageMap(const CodePageEntry& codePage)
+    : m_Bytes(std::make_unique<std::atomic<std::uint16_t>[]>(0x10000)) {
+  for (std::uint32_t u = 0x80; u < 0x10000; ++u) {
+    m_Bytes[u].store(u >= 0xD800 && u <= 0xDFFF ? kAskIconv : kUnknownBytes,
+                     std::memory_order_relaxed);
+  }
+  const IconvDescriptor toText(kNativeUtf16, codePage.iconvName);
+  std::size_t rows = 0;
+  for (std::uint32_t b = 0x80; b < 0x100; ++b) {
+    const auto byte = static_cast<Byte>(b);
     char16_t out[4];
     const IconvStep c = toText.ConvertFromStart(&byte, 1, out, sizeof out);
     if (c.error == 0) {
-      const bool oneUnit = c.outUsed == sizeof(char16_t) && out[0] < kInvalidPair;
+      const bool oneUnit = c.outUsed == sizeof(char16_t) && out[0] < kUnknownPair;
       m_Lead[b] = oneUnit ? Lead::kUnit : Lead::kAskIconv;
       m_FirstUnit[b] = oneUnit ? out[0] : u'\0';
-      continue;
-    }
-    if (c.error != EINVAL) {
+    } else if (c.error == EINVAL) {
+      m_Lead[b] = Lead::kDouble;
+      m_FirstUnit[b] = static_cast<char16_t>(rows++);
+    } else {
       m_Lead[b] = Lead::kInvalid;
-      continue;
-    }
-    m_Lead[b] = Lead::kDouble;
-    m_FirstUnit[b] = static_cast<char16_t>(m_Pairs.size());
-    std::array<std::uint16_t, 256>& row = m_Pairs.emplace_back();
-    for (std::uint32_t s = 0; s < 0x100; ++s) {
-      const std::uint8_t pair[2] = {byte, static_cast<std::uint8_t>(s)};
-      const IconvStep p = toText.ConvertFromStart(pair, 2, out, sizeof out);
-      if (p.error == 0 && p.outUsed == sizeof(char16_t) && out[0] < kInvalidPair) {
-        row[s] = out[0];
-      } else if (p.error == EILSEQ && p.inUsed == 0) {
-        row[s] = kInvalidPair;
-      } else {
-        row[s] = kPairAskIconv;  // longer sequences, two units, or anything unexpected
-      }
     }
   }
+  m_Pairs = std::make_unique<PairRow[]>(rows);
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (auto& entry : m_Pairs[r]) entry.store(kUnknownPair, std::memory_order_relaxed);
+  }
+}
+
+void CodePageMap::ResolveBytesOneByOne(std::span<const char16_t> units,
+                                       const IconvDescriptor& toBytes) const {
+  for (const char16_t unit : units) {
+    Byte out[8];
+    const IconvStep c = toBytes.ConvertFromStart(&unit, sizeof unit, out, sizeof out);
+    std::uint16_t entry = kAskIconv;
+    if (c.error != 0) {
+      entry = kUnmapped;
+    } else if (c.outUsed == 1) {
+      entry = out[0];
+    } else if (c.outUsed == 2 && out[0] != 0 && (out[0] << 8 | out[1]) < kUnknownBytes) {
+      entry = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
+    }
+    SecureWipe(out, sizeof out);
+    m_Bytes[unit].store(entry, std::memory_order_relaxed);
+  }
+}
+
+void CodePageMap::ResolveBytes(std::u16string_view text, const IconvDescriptor& toBytes) const {
+  WipedVector<char16_t> in(0);
+  in->reserve(2 * text.size());
+  for (const char16_t c : text) {
+    if (c >= 0x80 && BytesOf(c) == kUnknownBytes) {
+      in->push_back(c);
+      in->push_back(u'\0');
+    }
+  }
+  if (in->empty()) return;
+  // Four bytes a unit at most, and its zero.
+  WipedVector<Byte> out(in->size() / 2 * 5);
+  const bool separated = ConvertSeparated(
+      toBytes, *in, 2, *out, [&](std::size_t k, const Byte* bytes, std::size_t size) {
+        std::uint16_t entry = kAskIconv;
+        if (bytes == nullptr) {
+          entry = kUnmapped;
+        } else if (size == 1) {
+          entry = bytes[0];
+        } else if (size == 2 && (bytes[0] << 8 | bytes[1]) < kUnknownBytes) {
+          entry = static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
+        }
+        m_Bytes[(*in)[2 * k]].store(entry, std::memory_order_relaxed);
+      });
+  if (!separated) {
+    std::vector<char16_t> units;
+    units.reserve(in->size() / 2);
+    for (std::size_t k = 0; k < in->size(); k += 2) units.push_back((*in)[k]);
+    ResolveBytesOneByOne(units, toBytes);
+    SecureWipe(units.data(), units.size() * sizeof(char16_t));
+  }
+}
+
+void CodePageMap::ResolvePairsOneByOne(std::span<const std::array<Byte, 2>> pairs,
+                                       const IconvDescriptor& toText) const {
+  for (const auto& pair : pairs) {
+    char16_t out[4];
+    const IconvStep p = toText.ConvertFromStart(pair.data(), 2, out, sizeof out);
+    std::uint16_t entry = kPairAskIconv;
+    if (p.error == 0 && p.outUsed == sizeof(char16_t) && out[0] < kUnknownPair) {
+      entry = out[0];
+    } else if (p.error == EILSEQ && p.inUsed == 0) {
+      entry = kInvalidPair;
+    }
+    SecureWipe(out, sizeof out);
+    m_Pairs[m_FirstUnit[pair[0]]][pair[1]].store(entry, std::memory_order_relaxed);
+  }
+}
+
+void CodePageMap::ResolvePairs(std::span<const Byte> bytes, const IconvDescriptor& toText) const {
+  // The pairs the text would look up; a lead whose pair turns out invalid makes the next byte
+  // the start of a character instead, which only means an entry more or less read here.
+  WipedVector<Byte> in(0);
+  in->reserve(bytes.size() / 2 * 3 + 3);
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+    if (bytes[i] < 0x80 || m_Lead[bytes[i]] != Lead::kDouble) continue;
+    if (SecondUnit(bytes[i], bytes[i + 1]) == kUnknownPair) {
+      in->insert(in->end(), {bytes[i], bytes[i + 1], 0});
+    }
+    ++i;
+  }
+  if (in->empty()) return;
+  // Refused pairs are invalid or the start of a longer sequence: asked one by one.
+  std::vector<std::array<Byte, 2>> refused;
+  refused.reserve(in->size() / 3);
+  WipedVector<char16_t> out(in->size());  // at most two units a pair, and its zero
+  const bool separated = ConvertSeparated(
+      toText, *in, 3, *out, [&](std::size_t k, const char16_t* units, std::size_t size) {
+        const Byte lead = (*in)[3 * k];
+        const Byte second = (*in)[3 * k + 1];
+        if (units == nullptr) {
+          refused.push_back({lead, second});
+          return;
+        }
+        const bool oneUnit = size == 1 && units[0] < kUnknownPair;
+        m_Pairs[m_FirstUnit[lead]][second].store(oneUnit ? units[0] : kPairAskIconv,
+                                                 std::memory_order_relaxed);
+      });
+  if (!separated) {
+    refused.clear();
+    for (std::size_t k = 0; k < in->size(); k += 3) refused.push_back({(*in)[k], (*in)[k + 1]});
+  }
+  ResolvePairsOneByOne(refused, toText);
+  SecureWipe(refused.data(), refused.size() * 2);
 }
 
 const CodePageMap& CodePageMap::Of(const CodePageEntry& codePage) {

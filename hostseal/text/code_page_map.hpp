@@ -1,62 +1,92 @@
-// CodePageMap: lookup tables of one code page, read off glibc's iconv converter one character
-// at a time, so that the conversions can translate most characters with one table look-up
+// CodePageMap: lookup tables of one code page, filled from glibc's iconv converter as the
+// characters are met, so that the conversions translate a character with one table look-up
 // instead of one iconv call per run of non-ASCII text.
 //
 // The tables only shorten the way: every entry is what iconv itself gives for that character
 // or byte sequence on its own, and whatever does not fit an entry (sequences of three or four
-// bytes, characters that decode to two 16-bit units, anything decoding to U+FFFE or U+FFFF) is
+// bytes, characters that decode to two 16-bit units, anything decoding to U+FFFD or above) is
 // marked for the converter to hand to iconv. That holds because every code page in
 // code_page_table.cpp is stateless: a character converts the same wherever it stands.
 //
-// A map is built once per code page and process (about 100,000 iconv calls, a few
-// milliseconds) and never changes afterwards, so all threads share it.
+// What a lead byte means is read when the map is made (256 iconv calls). The bytes of a
+// character and the character of a byte pair are read when first needed, many at once: the
+// caller hands over the entries it is about to need, and they go through iconv as one buffer
+// with a U+0000 between any two (no code page here has a zero byte inside a character), so
+// that a text costs about one iconv call per window of unseen characters plus one for each
+// character the code page lacks, once per process.
+//
+// One map per code page and process, shared by all threads: an entry changes only from
+// "unknown" to its one true value, through relaxed atomics.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
-#include <vector>
+#include <memory>
+#include <span>
+#include <string_view>
 
+#include "hostseal/common/byte_array.hpp"
 #include "hostseal/text/code_page_table.hpp"
+#include "hostseal/text/iconv_descriptor.hpp"
 
 namespace hostseal {
 
 class CodePageMap {
  public:
-  // What the converter does with a 16-bit unit from 0x80 up.
-  static constexpr std::uint16_t kUnmapped = 0;       // the code page's default character
-  static constexpr std::uint16_t kAskIconv = 0xFFFF;  // iconv converts it
-  // Otherwise a value below 0x100 is one byte, and a larger value two bytes, high half first.
+  // The bytes of a 16-bit unit from 0x80 up: a value below 0x100 is one byte, a value from
+  // 0x100 up other than these markers two bytes, high half first.
+  static constexpr std::uint16_t kUnmapped = 0;         // the code page's default character
+  static constexpr std::uint16_t kUnknownBytes = 0xFFFE;  // not read yet: ResolveBytes
+  static constexpr std::uint16_t kAskIconv = 0xFFFF;    // iconv converts it
 
-  // What the converter does with a byte from 0x80 up that starts a character.
+  // What a byte from 0x80 up means at the start of a character.
   enum class Lead : std::uint8_t {
     kUnit,      // one byte, one unit: FirstUnit
     kInvalid,   // no character starts with it: U+FFFD
-    kDouble,    // the start of a two-byte character: SecondUnit
+    kDouble,    // the start of a longer character: SecondUnit
     kAskIconv,  // iconv converts the sequence
   };
-  // A second byte after a kDouble lead: the unit, or one of these two.
+  // A second byte after a kDouble lead: the unit of the pair, or one of these markers.
+  static constexpr std::uint16_t kUnknownPair = 0xFFFD;  // not read yet: ResolvePairs
   static constexpr std::uint16_t kInvalidPair = 0xFFFE;  // U+FFFD for the lead alone
-  static constexpr std::uint16_t kPairAskIconv = 0xFFFF;
+  static constexpr std::uint16_t kPairAskIconv = 0xFFFF;  // longer, or not one unit
 
-  // The map of a code page other than UTF-8, built on first use; raises a RaisedError when
+  // The map of a code page other than UTF-8, made on first use; raises a RaisedError when
   // glibc lacks its converter.
   static const CodePageMap& Of(const CodePageEntry& codePage);
 
-  std::uint16_t BytesOf(char16_t unit) const { return m_Bytes[unit]; }
-  Lead LeadOf(std::uint8_t byte) const { return m_Lead[byte]; }
-  char16_t FirstUnit(std::uint8_t byte) const { return m_FirstUnit[byte]; }
-  std::uint16_t SecondUnit(std::uint8_t lead, std::uint8_t second) const {
-    return m_Pairs[m_FirstUnit[lead]][second];
+  std::uint16_t BytesOf(char16_t unit) const {
+    return m_Bytes[unit].load(std::memory_order_relaxed);
   }
+  Lead LeadOf(Byte byte) const { return m_Lead[byte]; }
+  char16_t FirstUnit(Byte byte) const { return m_FirstUnit[byte]; }
+  std::uint16_t SecondUnit(Byte lead, Byte second) const {
+    return m_Pairs[m_FirstUnit[lead]][second].load(std::memory_order_relaxed);
+  }
+
+  // Reads the entries of the kUnknownBytes units in `text` through `toBytes`, a descriptor
+  // from UTF-16 to this code page that belongs to the caller's thread.
+  void ResolveBytes(std::u16string_view text, const IconvDescriptor& toBytes) const;
+
+  // Reads the entries of the kUnknownPair pairs in `bytes`, read as characters from its first
+  // byte on, through `toText`.
+  void ResolvePairs(std::span<const Byte> bytes, const IconvDescriptor& toText) const;
 
   explicit CodePageMap(const CodePageEntry& codePage);
 
  private:
-  std::vector<std::uint16_t> m_Bytes;  // indexed by unit
+  using PairRow = std::array<std::atomic<std::uint16_t>, 256>;
+
+  void ResolveBytesOneByOne(std::span<const char16_t> units, const IconvDescriptor& toBytes) const;
+  void ResolvePairsOneByOne(std::span<const std::array<Byte, 2>> pairs,
+                            const IconvDescriptor& toText) const;
+
+  std::unique_ptr<std::atomic<std::uint16_t>[]> m_Bytes;  // indexed by unit
   std::array<Lead, 256> m_Lead{};
   // The unit of a kUnit byte, or the row in m_Pairs of a kDouble one.
   std::array<char16_t, 256> m_FirstUnit{};
-  std::vector<std::array<std::uint16_t, 256>> m_Pairs;
+  std::unique_ptr<PairRow[]> m_Pairs;
 };
 
 }  // namespace hostseal
