@@ -7,8 +7,8 @@
 # emoji under 65001. Each at 1, 16 and 64 MiB of UTF-8 (a 1 MiB piece repeated), converted
 # both ways: UTF-8 to the code page ("to-bytes", against iconv -f UTF-8 -t CPnnn) and the code
 # page's bytes back to UTF-8 ("to-text", against iconv -f CPnnn -t UTF-8). Both sides are whole
-# processes that read a file and write a file; each figure is the least CPU time (user +
-# system) of several runs. Rates count the input bytes.
+# processes that read a file and write a file; each figure is the least wall time of several
+# runs by hyperfine, the two commands in the same call. Rates count the input bytes.
 #
 # Columns: the rate of each side in MB/s, hostseal's rate as a multiple of iconv's, and
 # "/1MiB": hostseal's time per byte at that size as a multiple of its time per byte at 1 MiB.
@@ -52,16 +52,15 @@ for kind in ('cjk', 'latin', 'mixed'):
     open('%s/%s.1' % (sys.argv[1], kind), 'wb').write(data + b' ' * ((1 << 20) - len(data)))
 EOF
 
-runs_for() { if [ "$1" -ge 64 ]; then echo 3; else echo 5; fi; }
+runs_for() { if [ "$1" -ge 64 ]; then echo 5; elif [ "$1" -ge 16 ]; then echo 10; else echo 30; fi; }
 
-# The least CPU time in seconds (user + system) of $runs runs of a command.
-best_cpu() {
-  local best="" t i
-  for ((i = 0; i < runs; i++)); do
-    t=$( { TIMEFORMAT='%3U %3S'; time "$@" > /dev/null 2>&1; } 2>&1 | awk '{ print $1 + $2 }')
-    best=$(awk -v a="$best" -v b="$t" 'BEGIN { print (a == "" || b < a) ? b : a }')
-  done
-  echo "$best"
+# The least wall time in seconds of each of two commands, run $runs times each by hyperfine.
+best_pair() {
+  hyperfine -N --style none --warmup 1 --runs "$runs" --export-json "$work/times.json" \
+    "$1" "$2" > /dev/null 2>&1
+  python3 -c 'import json, sys
+r = json.load(open(sys.argv[1]))["results"]
+print(min(r[0]["times"]), min(r[1]["times"]))' "$work/times.json"
 }
 
 # The least conversion time that the driver itself reports over $runs runs.
@@ -100,8 +99,7 @@ for spec in 936:cjk 1252:latin 65001:mixed; do
       "${peer[@]}"
       cmp -s "$work/ours.out" "$work/peer.out" || { echo "output differs: $page $direction $mib" >&2; exit 1; }
       size=$(stat -c %s "$in")
-      ours_s=$(best_cpu "${ours[@]}")
-      peer_s=$(best_cpu "${peer[@]}")
+      read -r ours_s peer_s < <(best_pair "${ours[*]}" "${peer[*]}")
       convert_s=$(best_convert "${ours[@]}")
       key=$page.$direction
       per_byte=$(awk -v s="$ours_s" -v n="$size" 'BEGIN { print s / n }')

@@ -193,16 +193,19 @@ std::size_t DecodeUtf8(const Byte* in, std::size_t left, char16_t* o, std::size_
 
 CodePageConverter::CodePageConverter(const CodePageEntry& codePage)
     : m_CodePage(&codePage),
-      m_Map(codePage.number == kUtf8CodePage ? nullptr : &CodePageMap::Of(codePage)),
-      m_ToBytes(codePage.iconvName, kNativeUtf16),
-      m_ToText(kNativeUtf16, codePage.iconvName) {}
+      m_Map(codePage.number == kUtf8CodePage ? nullptr : &CodePageMap::Of(codePage)) {
+  if (m_Map != nullptr) {
+    m_ToBytes.emplace(codePage.iconvName, kNativeUtf16);
+    m_ToText.emplace(kNativeUtf16, codePage.iconvName);
+  }
+}
 
 std::size_t CodePageConverter::OneCharacterToBytes(std::u16string_view text, Byte* out,
                                                    std::size_t& written) const {
   const std::size_t units =
       IsHighSurrogate(text[0]) && text.size() > 1 && IsLowSurrogate(text[1]) ? 2 : 1;
   const IconvStep step =
-      m_ToBytes.ConvertFromStart(text.data(), units * sizeof(char16_t), out, 2 * kMaxBytesPerUnit);
+      m_ToBytes->ConvertFromStart(text.data(), units * sizeof(char16_t), out, 2 * kMaxBytesPerUnit);
   if (step.error == 0) {
     written = step.outUsed;
     return units;
@@ -220,7 +223,7 @@ std::size_t CodePageConverter::OneCharacterToText(std::span<const Byte> bytes, c
   // No character is longer than four bytes, and none gives more units than it has bytes.
   const std::size_t window = std::min<std::size_t>(bytes.size(), 4);
   const IconvStep step =
-      m_ToText.ConvertFromStart(bytes.data(), window, out, window * sizeof(char16_t));
+      m_ToText->ConvertFromStart(bytes.data(), window, out, window * sizeof(char16_t));
   if (step.inUsed > 0) {
     written = step.outUsed / sizeof(char16_t);
     return step.inUsed;
@@ -282,7 +285,7 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
       }
       std::uint16_t e = map->BytesOf(c);
       if (e == CodePageMap::kUnknownBytes) {
-        map->ResolveBytes(text.substr(i, std::min(kResolveWindow, n - i)), m_ToBytes);
+        map->ResolveBytes(text.substr(i, std::min(kResolveWindow, n - i)), *m_ToBytes);
         e = map->BytesOf(c);
       }
       if (e == CodePageMap::kUnmapped) {
@@ -365,7 +368,7 @@ void CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16string& 
           }
           std::uint16_t u = map->SecondUnit(b, in[i + 1]);
           if (u == CodePageMap::kUnknownPair) {
-            map->ResolvePairs(bytes.subspan(i, std::min(kResolveWindow, n - i)), m_ToText);
+            map->ResolvePairs(bytes.subspan(i, std::min(kResolveWindow, n - i)), *m_ToText);
             u = map->SecondUnit(b, in[i + 1]);
           }
           if (u != CodePageMap::kPairAskIconv) {
@@ -394,8 +397,8 @@ void CodePageConverter::AppendBytesThroughIconv(std::u16string_view text,
     out.insert(out.end(), utf8.begin(), utf8.end());
     return;
   }
-  const iconv_t cd = m_ToBytes.Get();
-  m_ToBytes.Reset();
+  const iconv_t cd = m_ToBytes->Get();
+  m_ToBytes->Reset();
   std::size_t written = out.size();
   out.resize(written + kMaxBytesPerUnit * text.size() + 4);
   std::size_t pos = 0;
@@ -413,7 +416,7 @@ void CodePageConverter::AppendBytesThroughIconv(std::u16string_view text,
     if (error != EILSEQ && error != EINVAL) RaiseConversionFailure(*m_CodePage, error);
     out[written++] = static_cast<Byte>(m_CodePage->defaultCharacter);
     ++pos;
-    m_ToBytes.Reset();
+    m_ToBytes->Reset();
   }
   out.resize(written);
 }
@@ -424,8 +427,8 @@ void CodePageConverter::AppendTextThroughIconv(std::span<const Byte> bytes,
     out += FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return;
   }
-  const iconv_t cd = m_ToText.Get();
-  m_ToText.Reset();
+  const iconv_t cd = m_ToText->Get();
+  m_ToText->Reset();
   std::size_t written = out.size();
   out.resize(written + bytes.size() + 2);
   std::size_t pos = 0;
@@ -442,7 +445,7 @@ void CodePageConverter::AppendTextThroughIconv(std::span<const Byte> bytes,
     if (error != EILSEQ && error != EINVAL) RaiseConversionFailure(*m_CodePage, error);
     out[written++] = kReplacement;
     ++pos;
-    m_ToText.Reset();
+    m_ToText->Reset();
   }
   out.resize(written);
 }

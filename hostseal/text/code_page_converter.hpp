@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,8 +60,9 @@ class CodePageConverter {
 
   const CodePageEntry* m_CodePage;
   const CodePageMap* m_Map;  // nullptr for UTF-8
-  IconvDescriptor m_ToBytes;
-  IconvDescriptor m_ToText;
+  // Not opened for UTF-8, which never needs them.
+  std::optional<IconvDescriptor> m_ToBytes;
+  std::optional<IconvDescriptor> m_ToText;
 };
 
 }  // namespace hostseal

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <map>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "hostseal/common/secure_wipe.hpp"
@@ -77,11 +78,8 @@ bool ConvertSeparated(const IconvDescriptor& cd, const std::vector<In>& in, std:
 }  // namespace
 
 CodePageMap::CodePageMap(const CodePageEntry& codePage)
-    : m_Bytes(std::make_unique<std::atomic<std::uint16_t>[]>(0x10000)) {
-  for (std::uint32_t u = 0x80; u < 0x10000; ++u) {
-    m_Bytes[u].store(u >= 0xD800 && u <= 0xDFFF ? kAskIconv : kUnknownBytes,
-                     std::memory_order_relaxed);
-  }
+    : m_Bytes(static_cast<std::uint16_t*>(std::calloc(0x10000, sizeof(std::uint16_t)))) {
+  if (!m_Bytes) throw std::bad_alloc();
   const IconvDescriptor toText(kNativeUtf16, codePage.iconvName);
   std::size_t rows = 0;
   for (std::uint32_t b = 0x80; b < 0x100; ++b) {
@@ -89,7 +87,7 @@ CodePageMap::CodePageMap(const CodePageEntry& codePage)
     char16_t out[4];
     const IconvStep c = toText.ConvertFromStart(&byte, 1, out, sizeof out);
     if (c.error == 0) {
-      const bool oneUnit = c.outUsed == sizeof(char16_t) && out[0] < kUnknownPair;
+      const bool oneUnit = c.outUsed == sizeof(char16_t) && out[0] < kInvalidPair;
       m_Lead[b] = oneUnit ? Lead::kUnit : Lead::kAskIconv;
       m_FirstUnit[b] = oneUnit ? out[0] : u'\0';
     } else if (c.error == EINVAL) {
@@ -99,10 +97,8 @@ CodePageMap::CodePageMap(const CodePageEntry& codePage)
       m_Lead[b] = Lead::kInvalid;
     }
   }
-  m_Pairs = std::make_unique<PairRow[]>(rows);
-  for (std::size_t r = 0; r < rows; ++r) {
-    for (auto& entry : m_Pairs[r]) entry.store(kUnknownPair, std::memory_order_relaxed);
-  }
+  m_Pairs.reset(static_cast<std::uint16_t*>(std::calloc(rows * 256 + 1, sizeof(std::uint16_t))));
+  if (!m_Pairs) throw std::bad_alloc();
 }
 
 void CodePageMap::ResolveBytesOneByOne(std::span<const char16_t> units,
@@ -113,13 +109,13 @@ void CodePageMap::ResolveBytesOneByOne(std::span<const char16_t> units,
     std::uint16_t entry = kAskIconv;
     if (c.error != 0) {
       entry = kUnmapped;
-    } else if (c.outUsed == 1) {
+    } else if (c.outUsed == 1 && out[0] != 0) {
       entry = out[0];
-    } else if (c.outUsed == 2 && out[0] != 0 && (out[0] << 8 | out[1]) < kUnknownBytes) {
+    } else if (c.outUsed == 2 && out[0] != 0 && (out[0] << 8 | out[1]) < kUnmapped) {
       entry = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
     }
     SecureWipe(out, sizeof out);
-    m_Bytes[unit].store(entry, std::memory_order_relaxed);
+    StoreBytes(unit, entry);
   }
 }
 
@@ -127,7 +123,10 @@ void CodePageMap::ResolveBytes(std::u16string_view text, const IconvDescriptor& 
   WipedVector<char16_t> in(0);
   in->reserve(2 * text.size());
   for (const char16_t c : text) {
-    if (c >= 0x80 && BytesOf(c) == kUnknownBytes) {
+    if (c < 0x80 || BytesOf(c) != kUnknownBytes) continue;
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      StoreBytes(c, kAskIconv);  // a surrogate pair goes to iconv as one character
+    } else {
       in->push_back(c);
       in->push_back(u'\0');
     }
@@ -142,10 +141,10 @@ void CodePageMap::ResolveBytes(std::u16string_view text, const IconvDescriptor& 
           entry = kUnmapped;
         } else if (size == 1) {
           entry = bytes[0];
-        } else if (size == 2 && (bytes[0] << 8 | bytes[1]) < kUnknownBytes) {
+        } else if (size == 2 && (bytes[0] << 8 | bytes[1]) < kUnmapped) {
           entry = static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
         }
-        m_Bytes[(*in)[2 * k]].store(entry, std::memory_order_relaxed);
+        StoreBytes((*in)[2 * k], entry);
       });
   if (!separated) {
     std::vector<char16_t> units;
@@ -162,13 +161,13 @@ void CodePageMap::ResolvePairsOneByOne(std::span<const std::array<Byte, 2>> pair
     char16_t out[4];
     const IconvStep p = toText.ConvertFromStart(pair.data(), 2, out, sizeof out);
     std::uint16_t entry = kPairAskIconv;
-    if (p.error == 0 && p.outUsed == sizeof(char16_t) && out[0] < kUnknownPair) {
+    if (p.error == 0 && p.outUsed == sizeof(char16_t) && out[0] != 0 && out[0] < kInvalidPair) {
       entry = out[0];
     } else if (p.error == EILSEQ && p.inUsed == 0) {
       entry = kInvalidPair;
     }
     SecureWipe(out, sizeof out);
-    m_Pairs[m_FirstUnit[pair[0]]][pair[1]].store(entry, std::memory_order_relaxed);
+    StorePair(pair[0], pair[1], entry);
   }
 }
 
@@ -197,9 +196,8 @@ void CodePageMap::ResolvePairs(std::span<const Byte> bytes, const IconvDescripto
           refused.push_back({lead, second});
           return;
         }
-        const bool oneUnit = size == 1 && units[0] < kUnknownPair;
-        m_Pairs[m_FirstUnit[lead]][second].store(oneUnit ? units[0] : kPairAskIconv,
-                                                 std::memory_order_relaxed);
+        const bool oneUnit = size == 1 && units[0] < kInvalidPair;  // never 0 here
+        StorePair(lead, second, oneUnit ? units[0] : kPairAskIconv);
       });
   if (!separated) {
     refused.clear();

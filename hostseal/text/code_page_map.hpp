@@ -16,12 +16,13 @@
 // character the code page lacks, once per process.
 //
 // One map per code page and process, shared by all threads: an entry changes only from
-// "unknown" to its one true value, through relaxed atomics.
+// "unknown" to its one true value, read and written as relaxed atomics.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -36,9 +37,9 @@ class CodePageMap {
  public:
   // The bytes of a 16-bit unit from 0x80 up: a value below 0x100 is one byte, a value from
   // 0x100 up other than these markers two bytes, high half first.
-  static constexpr std::uint16_t kUnmapped = 0;         // the code page's default character
-  static constexpr std::uint16_t kUnknownBytes = 0xFFFE;  // not read yet: ResolveBytes
-  static constexpr std::uint16_t kAskIconv = 0xFFFF;    // iconv converts it
+  static constexpr std::uint16_t kUnknownBytes = 0;   // not read yet: ResolveBytes
+  static constexpr std::uint16_t kUnmapped = 0xFFFE;  // the code page's default character
+  static constexpr std::uint16_t kAskIconv = 0xFFFF;  // iconv converts it
 
   // What a byte from 0x80 up means at the start of a character.
   enum class Lead : std::uint8_t {
@@ -48,21 +49,19 @@ class CodePageMap {
     kAskIconv,  // iconv converts the sequence
   };
   // A second byte after a kDouble lead: the unit of the pair, or one of these markers.
-  static constexpr std::uint16_t kUnknownPair = 0xFFFD;  // not read yet: ResolvePairs
-  static constexpr std::uint16_t kInvalidPair = 0xFFFE;  // U+FFFD for the lead alone
+  static constexpr std::uint16_t kUnknownPair = 0;        // not read yet: ResolvePairs
+  static constexpr std::uint16_t kInvalidPair = 0xFFFE;   // U+FFFD for the lead alone
   static constexpr std::uint16_t kPairAskIconv = 0xFFFF;  // longer, or not one unit
 
   // The map of a code page other than UTF-8, made on first use; raises a RaisedError when
   // glibc lacks its converter.
   static const CodePageMap& Of(const CodePageEntry& codePage);
 
-  std::uint16_t BytesOf(char16_t unit) const {
-    return m_Bytes[unit].load(std::memory_order_relaxed);
-  }
+  std::uint16_t BytesOf(char16_t unit) const { return Load(m_Bytes.get()[unit]); }
   Lead LeadOf(Byte byte) const { return m_Lead[byte]; }
   char16_t FirstUnit(Byte byte) const { return m_FirstUnit[byte]; }
   std::uint16_t SecondUnit(Byte lead, Byte second) const {
-    return m_Pairs[m_FirstUnit[lead]][second].load(std::memory_order_relaxed);
+    return Load(m_Pairs.get()[std::size_t{m_FirstUnit[lead]} * 256 + second]);
   }
 
   // Reads the entries of the kUnknownBytes units in `text` through `toBytes`, a descriptor
@@ -76,17 +75,32 @@ class CodePageMap {
   explicit CodePageMap(const CodePageEntry& codePage);
 
  private:
-  using PairRow = std::array<std::atomic<std::uint16_t>, 256>;
+  struct Free {
+    void operator()(std::uint16_t* p) const { std::free(p); }
+  };
+  // Zeroed memory from calloc: "unknown" everywhere, and no page is touched before it is used.
+  using Entries = std::unique_ptr<std::uint16_t[], Free>;
+
+  static std::uint16_t Load(std::uint16_t& entry) {
+    return std::atomic_ref(entry).load(std::memory_order_relaxed);
+  }
+  static void Store(std::uint16_t& entry, std::uint16_t value) {
+    std::atomic_ref(entry).store(value, std::memory_order_relaxed);
+  }
+  void StoreBytes(char16_t unit, std::uint16_t value) const { Store(m_Bytes.get()[unit], value); }
+  void StorePair(Byte lead, Byte second, std::uint16_t value) const {
+    Store(m_Pairs.get()[std::size_t{m_FirstUnit[lead]} * 256 + second], value);
+  }
 
   void ResolveBytesOneByOne(std::span<const char16_t> units, const IconvDescriptor& toBytes) const;
   void ResolvePairsOneByOne(std::span<const std::array<Byte, 2>> pairs,
                             const IconvDescriptor& toText) const;
 
-  std::unique_ptr<std::atomic<std::uint16_t>[]> m_Bytes;  // indexed by unit
+  Entries m_Bytes;  // indexed by unit
   std::array<Lead, 256> m_Lead{};
   // The unit of a kUnit byte, or the row in m_Pairs of a kDouble one.
   std::array<char16_t, 256> m_FirstUnit{};
-  std::unique_ptr<PairRow[]> m_Pairs;
+  Entries m_Pairs;  // 256 entries a row
 };
 
 }  // namespace hostseal
