@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <clocale>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
@@ -137,6 +138,16 @@ std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t cod
   out.reserve(bytes.size());  // no byte gives more than one unit
   converter.AppendText(bytes, out);
   return out;
+}
+
+std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
+                               std::u16string& out) {
+  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  // Room for the longest result, grown geometrically so that many pieces cost linear time.
+  if (out.capacity() - out.size() < bytes.size()) {
+    out.reserve(std::max(out.size() + bytes.size(), 2 * out.capacity()));
+  }
+  return converter.AppendText(bytes, out, last);
 }
 
 }  // namespace hostseal

@@ -52,4 +52,11 @@ std::u16string AnsiBytesToText(std::span<const Byte> bytes);
 std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage);
 std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage);
 
+// Bytes of a code page that arrive in pieces: appends to `out` the text of the characters of
+// `bytes` that read the same whatever follows them, and returns how many bytes that took; the
+// caller puts the rest in front of the next piece. With `last`, all of `bytes` is taken.
+// Pieces fed through here give exactly the text that CodePageBytesToText gives for the whole.
+std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
+                               std::u16string& out);
+
 }  // namespace hostseal

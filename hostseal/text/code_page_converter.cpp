@@ -309,16 +309,18 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
   }
 }
 
-void CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16string& out) const {
+std::size_t CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16string& out,
+                                          bool last) const {
   ChunkedOutput<char16_t, std::u16string> sink(out);
   const CodePageMap* const map = m_Map;
   const Byte* const in = bytes.data();
   const std::size_t n = bytes.size();
+  const std::size_t stop = last ? n : n - std::min<std::size_t>(n, kMaxBytesPerUnit - 1);
   std::size_t i = 0;
-  while (i < n) {
+  while (i < stop) {
     char16_t* o = sink.Begin();
     char16_t* const limit = sink.Limit();
-    while (i < n && o <= limit) {
+    while (i < stop && o <= limit) {
       const Byte b = in[i];
       if (b < 0x80) {
         if (i + kAsciiBlock <= n) {
@@ -388,6 +390,7 @@ void CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16string& 
     sink.Wrote(o);
     sink.Flush();
   }
+  return i;
 }
 
 void CodePageConverter::AppendBytesThroughIconv(std::u16string_view text,

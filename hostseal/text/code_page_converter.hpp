@@ -42,8 +42,11 @@ class CodePageConverter {
   // that much spare capacity is never moved.
   void AppendBytes(std::u16string_view text, std::vector<Byte>& out) const;
 
-  // Appends the text of `bytes` to `out`: at most one unit per byte.
-  void AppendText(std::span<const Byte> bytes, std::u16string& out) const;
+  // Appends the text of `bytes` to `out`: at most one unit per byte. Unless `last`, the bytes
+  // are a piece of a longer sequence: only the characters that start at least four bytes
+  // before the end are taken (no character is longer, so they read the same whatever follows),
+  // and the count of bytes taken is returned; with `last` all of them.
+  std::size_t AppendText(std::span<const Byte> bytes, std::u16string& out, bool last = true) const;
 
   // The same two conversions through iconv over the whole input (for UTF-8 through ToUtf8 and
   // FromUtf8), without the map: the reference that tests and fuzzing hold the above to.

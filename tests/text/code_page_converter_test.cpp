@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "hostseal/text/code_page.hpp"
 #include "hostseal/text/code_page_table.hpp"
 
 namespace hostseal {
@@ -80,6 +82,31 @@ TEST(CodePageConverter, MapAndIconvAgreeForEveryCodePage) {
       std::u16string backReference;
       converter.AppendTextThroughIconv(fast, backReference);
       ASSERT_EQ(back, backReference);
+    }
+  }
+}
+
+TEST(CodePageConverter, PiecesReadLikeTheWhole) {
+  for (const std::int32_t number : KnownNumbers()) {
+    SCOPED_TRACE(number);
+    std::mt19937 rng(static_cast<unsigned>(number) + 1);
+    for (int round = 0; round < 20; ++round) {
+      std::vector<Byte> bytes = RandomBytes(rng, 200 + rng() % 200);
+      if (round % 2 == 0) bytes = TextToCodePageBytes(RandomText(rng, 300), number);
+      std::u16string pieces;
+      std::vector<Byte> carry;
+      for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t size = std::min<std::size_t>(rng() % 9, bytes.size() - at);
+        carry.insert(carry.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(at + size));
+        at += size;
+        const std::size_t taken = AppendCodePageText(carry, number, false, pieces);
+        ASSERT_LE(taken, carry.size());
+        carry.erase(carry.begin(), carry.begin() + static_cast<std::ptrdiff_t>(taken));
+        ASSERT_LT(carry.size(), CodePageConverter::kMaxBytesPerUnit + 8);
+      }
+      EXPECT_EQ(AppendCodePageText(carry, number, true, pieces), carry.size());
+      ASSERT_EQ(pieces, CodePageBytesToText(bytes, number));
     }
   }
 }
