@@ -140,6 +140,14 @@ std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t cod
   return out;
 }
 
+void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::vector<Byte>& out) {
+  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  const std::size_t most = CodePageConverter::kMaxBytesPerUnit * text.size();
+  if (out.capacity() - out.size() < most)
+    out.reserve(std::max(out.size() + most, 2 * out.capacity()));
+  converter.AppendBytes(text, out);
+}
+
 std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
                                std::u16string& out) {
   const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
