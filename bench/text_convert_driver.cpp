@@ -31,8 +31,9 @@ class MappedFile {
   explicit MappedFile(const char* path) {
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0)
+    if (fd < 0 || fstat(fd, &info) != 0) {
       throw std::runtime_error(std::string("cannot read ") + path);
+    }
     m_Size = static_cast<std::size_t>(info.st_size);
     if (m_Size > 0) m_Data = mmap(nullptr, m_Size, PROT_READ, MAP_PRIVATE, fd, 0);
     close(fd);

@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::int32_t kTextKeyBits = 128;
 constexpr std::size_t kHexGroupSize = 16;  // bytes per group of 32 digits, as Encrypt writes
-constexpr std::size_t kPiece = 64 * 1024;  // bytes per piece; a whole number of groups
+constexpr std::size_t kPiece = std::size_t{64} * 1024;  // bytes per piece; a whole number of groups
 static_assert(kPiece % kHexGroupSize == 0);
 constexpr auto kIntMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 

@@ -143,8 +143,9 @@ std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t cod
 void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::vector<Byte>& out) {
   const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
   const std::size_t most = CodePageConverter::kMaxBytesPerUnit * text.size();
-  if (out.capacity() - out.size() < most)
+  if (out.capacity() - out.size() < most) {
     out.reserve(std::max(out.size() + most, 2 * out.capacity()));
+  }
   converter.AppendBytes(text, out);
 }
 
