@@ -49,15 +49,16 @@ const CodePageEntry& RequireCodePage(std::int32_t codePage) {
   return *entry;
 }
 
-// One converter per thread, kept for the code page used last: iconv descriptors carry state
-// and must not be shared between threads.
+// One converter per thread and code page, kept once made: iconv descriptors carry state and
+// must not be shared between threads, and a stream that alternates between two code pages
+// (UTF-8 in, the ANSI code page out) must not reopen them for every piece. There are at most
+// as many as there are known code pages.
 const CodePageConverter& ConverterFor(const CodePageEntry& codePage) {
-  thread_local std::unique_ptr<CodePageConverter> t_Converter;
-  if (!t_Converter || t_Converter->CodePage() != codePage.number) {
-    t_Converter.reset();
-    t_Converter = std::make_unique<CodePageConverter>(codePage);
+  thread_local std::vector<std::unique_ptr<CodePageConverter>> t_Converters;
+  for (const auto& converter : t_Converters) {
+    if (converter->CodePage() == codePage.number) return *converter;
   }
-  return *t_Converter;
+  return *t_Converters.emplace_back(std::make_unique<CodePageConverter>(codePage));
 }
 
 struct LocaleDeleter {
