@@ -19,6 +19,7 @@ namespace {
 constexpr std::int32_t kTextKeyBits = 128;
 constexpr std::size_t kHexGroupSize = 16;  // bytes per group of 32 digits, as Encrypt writes
 constexpr std::size_t kPiece = std::size_t{64} * 1024;  // bytes per piece; a whole number of groups
+constexpr std::size_t kBlockBytes = 16 * kPiece;        // what TextEncryptStream keeps a block
 static_assert(kPiece % kHexGroupSize == 0);
 constexpr auto kIntMax = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 
@@ -27,38 +28,62 @@ constexpr auto kIntMax = static_cast<std::size_t>(std::numeric_limits<std::int32
 TextEncryptStream::TextEncryptStream(cRijndael& cipher)
     : m_Cipher(cipher), m_CodePage(AnsiCodePage()) {}
 
+void TextEncryptStream::Keep(std::span<const Byte> bytes) {
+  m_PlainSize += bytes.size();
+  while (!bytes.empty()) {
+    if (m_Blocks.empty() || m_Blocks.back().size() == kBlockBytes) {
+      m_Blocks.emplace_back().reserve(kBlockBytes);
+    }
+    std::vector<Byte>& block = m_Blocks.back();
+    const std::size_t size = std::min(bytes.size(), kBlockBytes - block.size());
+    block.insert(block.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    bytes = bytes.subspan(size);
+  }
+}
+
 void TextEncryptStream::Add(std::string_view utf8) {
   m_Pending.insert(m_Pending.end(), utf8.begin(), utf8.end());
   const std::size_t taken = AppendCodePageText(m_Pending, kUtf8CodePage, false, m_Text);
   m_Pending.erase(m_Pending.begin(), m_Pending.begin() + static_cast<std::ptrdiff_t>(taken));
   // Whole characters only, so the text never ends inside a surrogate pair.
-  AppendCodePageBytes(m_Text, m_CodePage, m_Plain);
+  m_Bytes.clear();
+  AppendCodePageBytes(m_Text, m_CodePage, m_Bytes);
   m_Text.clear();
+  Keep(m_Bytes);
 }
 
 void TextEncryptStream::Finish(const Utf8Writer& write) {
   AppendCodePageText(m_Pending, kUtf8CodePage, true, m_Text);
   m_Pending.clear();
-  AppendCodePageBytes(m_Text, m_CodePage, m_Plain);
+  m_Bytes.clear();
+  AppendCodePageBytes(m_Text, m_CodePage, m_Bytes);
+  Keep(m_Bytes);
   m_Text = std::u16string();
-  if ((m_Plain.size() + kHexGroupSize - 1) / kHexGroupSize * kHexGroupSize > kIntMax) {
+  m_Bytes = std::vector<Byte>();
+  if ((m_PlainSize + kHexGroupSize - 1) / kHexGroupSize * kHexGroupSize > kIntMax) {
     throw RaisedError::Overflow();
   }
   m_Cipher.SetCipherKeyString(kBuiltInPassPhrase, kTextKeyBits);
   std::string hex;
-  for (std::size_t at = 0; at < m_Plain.size(); at += kPiece) {
-    const std::size_t size = std::min(kPiece, m_Plain.size() - at);
-    const ByteArray plain(
-        std::vector<Byte>(m_Plain.begin() + static_cast<std::ptrdiff_t>(at),
-                          m_Plain.begin() + static_cast<std::ptrdiff_t>(at + size)));
-    ByteArray cipher;
-    m_Cipher.ArrayEncrypt(plain, cipher, 0);
-    const std::u16string digits = BytesToHexText(cipher.Bytes(), kHexGroupSize);
-    hex.assign(at == 0 ? 0 : 2, ' ');  // the separator before this piece's first group
-    for (const char16_t c : digits) hex.push_back(static_cast<char>(c));  // all ASCII
-    write(hex);
+  bool first = true;
+  for (std::vector<Byte>& block : m_Blocks) {
+    // Every block but the last holds whole pieces, so only the text's last piece is short.
+    for (std::size_t at = 0; at < block.size(); at += kPiece) {
+      const std::size_t size = std::min(kPiece, block.size() - at);
+      const ByteArray plain(
+          std::vector<Byte>(block.begin() + static_cast<std::ptrdiff_t>(at),
+                            block.begin() + static_cast<std::ptrdiff_t>(at + size)));
+      ByteArray cipher;
+      m_Cipher.ArrayEncrypt(plain, cipher, 0);
+      const std::u16string digits = BytesToHexText(cipher.Bytes(), kHexGroupSize);
+      hex.assign(first ? 0 : 2, ' ');  // the separator before this piece's first group
+      for (const char16_t c : digits) hex.push_back(static_cast<char>(c));  // all ASCII
+      write(hex);
+      first = false;
+    }
+    block = std::vector<Byte>();
   }
-  m_Plain = std::vector<Byte>();
+  m_Blocks.clear();
 }
 
 void TextDecryptStream::Finish(const Utf8Writer& write) {

@@ -4,15 +4,16 @@
 // The key, the bytes and the text are exactly those of cRijndael::Encrypt and Decrypt, but no
 // whole copy of the text is held as UTF-16 or as hexadecimal text. The encryptor keeps only
 // the code-page bytes of the text (no more than its UTF-8 for most code pages, at most twice
-// it for GB18030) and writes the hexadecimal text 64 KiB of cipher bytes at a time: ECB turns
-// every 16-byte block on its own, zero padding only touches the last one, and a piece of whole
-// groups ends where the two spaces before the next group go. The decryptor keeps the cipher
-// bytes and then their plain bytes (each about half the hexadecimal text) and writes the text
-// as UTF-8 a piece at a time, up to its first U+0000.
+// it for GB18030), in blocks of 1 MiB, and writes the hexadecimal text 64 KiB of cipher bytes at a
+// time: ECB turns every 16-byte block on its own, zero padding only touches the last one, and a
+// piece of whole groups ends where the two spaces before the next group go. The decryptor keeps the
+// cipher bytes and then their plain bytes (each about half the hexadecimal text) and writes the
+// text as UTF-8 a piece at a time, up to its first U+0000.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,7 +46,13 @@ class TextEncryptStream {
   std::int32_t m_CodePage;
   std::vector<Byte> m_Pending;  // UTF-8 of a character cut off at the end of a piece
   std::u16string m_Text;        // one piece of the text at a time
-  std::vector<Byte> m_Plain;    // the code-page bytes so far
+  std::vector<Byte> m_Bytes;    // its code-page bytes
+  // The code-page bytes so far, in blocks of 1 MiB (the last one filling up): a block
+  // list never copies what it holds, where one growing array would briefly hold it twice.
+  std::vector<std::vector<Byte>> m_Blocks;
+  std::size_t m_PlainSize = 0;
+
+  void Keep(std::span<const Byte> bytes);
 };
 
 class TextDecryptStream {
