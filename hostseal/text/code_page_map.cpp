@@ -111,7 +111,7 @@ void CodePageMap::ResolveBytesOneByOne(std::span<const char16_t> units,
       entry = kUnmapped;
     } else if (c.outUsed == 1 && out[0] != 0) {
       entry = out[0];
-    } else if (c.outUsed == 2 && out[0] != 0 && (out[0] << 8 | out[1]) < kUnmapped) {
+    } else if (c.outUsed == 2 && out[0] != 0 && (out[0] << 8 | out[1]) < kPendingBytes) {
       entry = static_cast<std::uint16_t>(out[0] << 8 | out[1]);
     }
     SecureWipe(out, sizeof out);
@@ -127,6 +127,7 @@ void CodePageMap::ResolveBytes(std::u16string_view text, const IconvDescriptor& 
     if (c >= 0xD800 && c <= 0xDFFF) {
       StoreBytes(c, kAskIconv);  // a surrogate pair goes to iconv as one character
     } else {
+      StoreBytes(c, kPendingBytes);
       in->push_back(c);
       in->push_back(u'\0');
     }
@@ -141,7 +142,7 @@ void CodePageMap::ResolveBytes(std::u16string_view text, const IconvDescriptor& 
           entry = kUnmapped;
         } else if (size == 1) {
           entry = bytes[0];
-        } else if (size == 2 && (bytes[0] << 8 | bytes[1]) < kUnmapped) {
+        } else if (size == 2 && (bytes[0] << 8 | bytes[1]) < kPendingBytes) {
           entry = static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
         }
         StoreBytes((*in)[2 * k], entry);
@@ -161,7 +162,7 @@ void CodePageMap::ResolvePairsOneByOne(std::span<const std::array<Byte, 2>> pair
     char16_t out[4];
     const IconvStep p = toText.ConvertFromStart(pair.data(), 2, out, sizeof out);
     std::uint16_t entry = kPairAskIconv;
-    if (p.error == 0 && p.outUsed == sizeof(char16_t) && out[0] != 0 && out[0] < kInvalidPair) {
+    if (p.error == 0 && p.outUsed == sizeof(char16_t) && out[0] != 0 && out[0] < kPendingPair) {
       entry = out[0];
     } else if (p.error == EILSEQ && p.inUsed == 0) {
       entry = kInvalidPair;
@@ -179,7 +180,10 @@ void CodePageMap::ResolvePairs(std::span<const Byte> bytes, const IconvDescripto
   for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
     if (bytes[i] < 0x80 || m_Lead[bytes[i]] != Lead::kDouble) continue;
     if (SecondUnit(bytes[i], bytes[i + 1]) == kUnknownPair) {
-      in->insert(in->end(), {bytes[i], bytes[i + 1], 0});
+      StorePair(bytes[i], bytes[i + 1], kPendingPair);
+      in->push_back(bytes[i]);
+      in->push_back(bytes[i + 1]);
+      in->push_back(0);
     }
     ++i;
   }
@@ -196,7 +200,7 @@ void CodePageMap::ResolvePairs(std::span<const Byte> bytes, const IconvDescripto
           refused.push_back({lead, second});
           return;
         }
-        const bool oneUnit = size == 1 && units[0] < kInvalidPair;  // never 0 here
+        const bool oneUnit = size == 1 && units[0] < kPendingPair;  // never 0 here
         StorePair(lead, second, oneUnit ? units[0] : kPairAskIconv);
       });
   if (!separated) {

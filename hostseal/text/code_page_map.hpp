@@ -16,7 +16,8 @@
 // character the code page lacks, once per process.
 //
 // One map per code page and process, shared by all threads: an entry changes only from
-// "unknown" to its one true value, read and written as relaxed atomics.
+// "unknown" through "pending" (while one thread reads it; the others meanwhile ask iconv, and
+// no batch holds an entry twice) to its one true value, read and written as relaxed atomics.
 #pragma once
 
 #include <array>
@@ -37,9 +38,10 @@ class CodePageMap {
  public:
   // The bytes of a 16-bit unit from 0x80 up: a value below 0x100 is one byte, a value from
   // 0x100 up other than these markers two bytes, high half first.
-  static constexpr std::uint16_t kUnknownBytes = 0;   // not read yet: ResolveBytes
-  static constexpr std::uint16_t kUnmapped = 0xFFFE;  // the code page's default character
-  static constexpr std::uint16_t kAskIconv = 0xFFFF;  // iconv converts it
+  static constexpr std::uint16_t kUnknownBytes = 0;       // not read yet: ResolveBytes
+  static constexpr std::uint16_t kPendingBytes = 0xFFFD;  // being read: iconv converts it
+  static constexpr std::uint16_t kUnmapped = 0xFFFE;      // the code page's default character
+  static constexpr std::uint16_t kAskIconv = 0xFFFF;      // iconv converts it
 
   // What a byte from 0x80 up means at the start of a character.
   enum class Lead : std::uint8_t {
@@ -50,6 +52,7 @@ class CodePageMap {
   };
   // A second byte after a kDouble lead: the unit of the pair, or one of these markers.
   static constexpr std::uint16_t kUnknownPair = 0;        // not read yet: ResolvePairs
+  static constexpr std::uint16_t kPendingPair = 0xFFFD;   // being read: iconv converts it
   static constexpr std::uint16_t kInvalidPair = 0xFFFE;   // U+FFFD for the lead alone
   static constexpr std::uint16_t kPairAskIconv = 0xFFFF;  // longer, or not one unit
 
