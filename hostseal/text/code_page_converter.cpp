@@ -26,11 +26,6 @@ constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::size_t kAsciiBlock = 16;
 // The most that one step of the loops below writes: a block of ASCII.
 constexpr std::size_t kStepRoom = kAsciiBlock;
-// How far ahead of a character not yet in the map the map reads all others it lacks: at first
-// this far, twice as far each time a conversion meets another, up to the longest window. A
-// text of many different characters so costs a few batches, not one every window.
-constexpr std::size_t kResolveWindow = 4096;
-constexpr std::size_t kLongestResolveWindow = 256 * kResolveWindow;
 
 bool IsHighSurrogate(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -251,7 +246,6 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
   const char16_t* const in = text.data();
   const std::size_t n = text.size();
   std::size_t i = 0;
-  std::size_t window = kResolveWindow;
   while (i < n) {
     Byte* o = sink.Begin();
     Byte* const limit = sink.Limit();
@@ -289,8 +283,7 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
       }
       std::uint16_t e = map->BytesOf(c);
       if (e == CodePageMap::kUnknownBytes) {
-        map->ResolveBytes(text.substr(i, std::min(window, n - i)), *m_ToBytes);
-        window = std::min(2 * window, kLongestResolveWindow);
+        map->ResolveBytes(text.substr(i), *m_ToBytes);
         e = map->BytesOf(c);
       }
       if (e == CodePageMap::kUnmapped) {
@@ -323,7 +316,6 @@ std::size_t CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16s
   const std::size_t n = bytes.size();
   const std::size_t stop = last ? n : n - std::min<std::size_t>(n, kMaxBytesPerUnit - 1);
   std::size_t i = 0;
-  std::size_t window = kResolveWindow;
   while (i < stop) {
     char16_t* o = sink.Begin();
     char16_t* const limit = sink.Limit();
@@ -377,8 +369,7 @@ std::size_t CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16s
           }
           std::uint16_t u = map->SecondUnit(b, in[i + 1]);
           if (u == CodePageMap::kUnknownPair) {
-            map->ResolvePairs(bytes.subspan(i, std::min(window, n - i)), *m_ToText);
-            window = std::min(2 * window, kLongestResolveWindow);
+            map->ResolvePairs(bytes.subspan(i), *m_ToText);
             u = map->SecondUnit(b, in[i + 1]);
           }
           if (u != CodePageMap::kPairAskIconv && u != CodePageMap::kPendingPair &&

@@ -75,6 +75,28 @@ bool ConvertSeparated(const IconvDescriptor& cd, const std::vector<In>& in, std:
   return at == written;
 }
 
+// How far a batch reads ahead: on while the entries not yet read are dense enough (at least
+// kDense in the last kStretch units) that reading ahead costs less than meeting them one at a
+// time later, and never to more than kMost entries.
+class ReadAhead {
+ public:
+  bool GoOn(std::size_t position, std::size_t entries) {
+    if (entries >= kMost) return false;
+    if (position < m_StretchEnd) return true;
+    const bool dense = entries - m_EntriesBefore >= kDense;
+    m_EntriesBefore = entries;
+    m_StretchEnd = position + kStretch;
+    return dense;
+  }
+
+ private:
+  static constexpr std::size_t kStretch = 512;
+  static constexpr std::size_t kDense = 2;
+  static constexpr std::size_t kMost = 16384;
+  std::size_t m_StretchEnd = kStretch;
+  std::size_t m_EntriesBefore = 0;
+};
+
 }  // namespace
 
 CodePageMap::CodePageMap(const CodePageEntry& codePage)
@@ -121,8 +143,10 @@ void CodePageMap::ResolveBytesOneByOne(std::span<const char16_t> units,
 
 void CodePageMap::ResolveBytes(std::u16string_view text, const IconvDescriptor& toBytes) const {
   WipedVector<char16_t> in(0);
-  in->reserve(2 * text.size());
-  for (const char16_t c : text) {
+  in->reserve(1024);
+  ReadAhead readAhead;
+  for (std::size_t i = 0; i < text.size() && readAhead.GoOn(i, in->size() / 2); ++i) {
+    const char16_t c = text[i];
     if (c < 0x80 || BytesOf(c) != kUnknownBytes) continue;
     if (c >= 0xD800 && c <= 0xDFFF) {
       StoreBytes(c, kAskIconv);  // a surrogate pair goes to iconv as one character
@@ -176,8 +200,9 @@ void CodePageMap::ResolvePairs(std::span<const Byte> bytes, const IconvDescripto
   // The pairs the text would look up; a lead whose pair turns out invalid makes the next byte
   // the start of a character instead, which only means an entry more or less read here.
   WipedVector<Byte> in(0);
-  in->reserve(bytes.size() / 2 * 3 + 3);
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+  in->reserve(1536);
+  ReadAhead readAhead;
+  for (std::size_t i = 0; i + 1 < bytes.size() && readAhead.GoOn(i, in->size() / 3); ++i) {
     if (bytes[i] < 0x80 || m_Lead[bytes[i]] != Lead::kDouble) continue;
     if (SecondUnit(bytes[i], bytes[i + 1]) == kUnknownPair) {
       StorePair(bytes[i], bytes[i + 1], kPendingPair);

@@ -8,12 +8,12 @@
 // marked for the converter to hand to iconv. That holds because every code page in
 // code_page_table.cpp is stateless: a character converts the same wherever it stands.
 //
-// What a lead byte means is read when the map is made (256 iconv calls). The bytes of a
+// What a lead byte means is read when the map is made (128 iconv calls). The bytes of a
 // character and the character of a byte pair are read when first needed, many at once: the
-// caller hands over the entries it is about to need, and they go through iconv as one buffer
-// with a U+0000 between any two (no code page here has a zero byte inside a character), so
-// that a text costs about one iconv call per window of unseen characters plus one for each
-// character the code page lacks, once per process.
+// caller hands over the rest of its text, the map reads ahead while unseen characters are
+// dense, and they go through iconv as one buffer with a U+0000 between any two (no code page
+// here has a zero byte inside a character). A text so costs a few iconv calls for all the
+// characters it brings, plus one for each character the code page lacks, once per process.
 //
 // One map per code page and process, shared by all threads: an entry changes only from
 // "unknown" through "pending" (while one thread reads it; the others meanwhile ask iconv, and
@@ -67,12 +67,14 @@ class CodePageMap {
     return Load(m_Pairs.get()[std::size_t{m_FirstUnit[lead]} * 256 + second]);
   }
 
-  // Reads the entries of the kUnknownBytes units in `text` through `toBytes`, a descriptor
-  // from UTF-16 to this code page that belongs to the caller's thread.
+  // Reads the entries of the kUnknownBytes units in `text` (the first of them at least, and
+  // as many after it as are worth one batch) through `toBytes`, a descriptor from UTF-16 to
+  // this code page that belongs to the caller's thread.
   void ResolveBytes(std::u16string_view text, const IconvDescriptor& toBytes) const;
 
   // Reads the entries of the kUnknownPair pairs in `bytes`, read as characters from its first
-  // byte on, through `toText`.
+  // byte on (the first at least, and as many after it as are worth one batch), through
+  // `toText`.
   void ResolvePairs(std::span<const Byte> bytes, const IconvDescriptor& toText) const;
 
   explicit CodePageMap(const CodePageEntry& codePage);
