@@ -19,7 +19,7 @@
 namespace hostseal {
 namespace {
 
-constexpr std::size_t kSmall = 256 * 1024;
+constexpr std::size_t kSmall = std::size_t{256} * 1024;
 constexpr std::size_t kLarge = 16 * kSmall;
 constexpr double kBound = 64;
 
@@ -62,7 +62,9 @@ TEST(ConversionGrowth, CodePagesBothWays) {
                                                                 {65001, u"a\u00E9\u4E2D\U0001F600"},
                                                                 {54936, u"a\u00E9"},
                                                                 {20932, u"a\u3042"}};
-  for (const auto& [page, piece] : cases) {
+  for (const auto& pageAndPiece : cases) {
+    const std::int32_t page = pageAndPiece.first;
+    const std::u16string_view piece = pageAndPiece.second;
     SCOPED_TRACE(page);
     ExpectLinear<std::u16string>(
         [&](std::size_t size) { return Repeat(piece, size); },

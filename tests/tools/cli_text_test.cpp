@@ -52,8 +52,9 @@ TEST(CliText, LongTextsCrossThePiecesUnchanged) {
   // three and four bytes cut at piece boundaries, a CR LF at the very end to drop, and a zero
   // past the first piece, where decrypt ends the text.
   std::string text;
-  for (int i = 0; text.size() < 300000; ++i)
+  for (int i = 0; text.size() < 300000; ++i) {
     text += i % 7 == 0 ? "a\xC3\xA9 " : "中文\xF0\x9F\x98\x80";
+  }
   for (const std::string page : {"65001", "54936"}) {
     SCOPED_TRACE(page);
     const std::string bytes = page == "65001" ? text : Iconv(text, "GB18030");
