@@ -117,6 +117,16 @@ def code_page_seeds():
             else:
                 data = utf16(text)
             write("fuzz_code_page", "%s_%d" % (name, page_index), bytes([page_index]) + data)
+    # 54936 (selector 6): four-byte sequences, valid and cut off; 20932 (7): three-byte ones.
+    write("fuzz_code_page", "gb18030_four_byte",
+          bytes([6]) + "caf\u00e9 \u20ac\U0001f600\u4e2d".encode("gb18030") + b"\x81\x30\x81")
+    write("fuzz_code_page", "gb18030_bad_third", bytes([6]) + b"\x81\x30\x20\x30\x81\x30\x81\x30")
+    write("fuzz_code_page", "eucjp_three_byte",
+          bytes([7]) + "\u3042\u4e9c\uff71".encode("euc-jp") + b"\x8f\xb0\xa1\x8f\xb0")
+    # The single-byte code pages (selectors 8 to 30): every high byte once.
+    for page_index in range(8, 31):
+        write("fuzz_code_page", "single_byte_%d" % page_index,
+              bytes([page_index, 7]) + bytes(range(0x80, 0x100)) + b"a\x00")
     write("fuzz_code_page", "invalid_utf8", bytes([0]) + b"\xc3\x28\xe2\x82\xf0\x9f\x98")
     write("fuzz_code_page", "lone_surrogate", bytes([0]) + b"\x00\xdca\x00")
     write("fuzz_code_page", "dbcs_lead_at_end", bytes([1]) + b"ab\x81")

@@ -160,4 +160,18 @@ std::vector<Byte> HexTextToBytes(std::u16string_view text) {
   return bytes;
 }
 
+void HexDigitReader::Read(std::string_view piece, std::vector<Byte>& out) {
+  for (const char c : piece) {
+    const auto u = static_cast<unsigned char>(c);
+    const int value = u < 0x80 ? kDigitValues[u] : -1;
+    if (value < 0) continue;
+    if (m_High < 0) {
+      m_High = value;
+    } else {
+      out.push_back(static_cast<Byte>(m_High << 4 | value));
+      m_High = -1;
+    }
+  }
+}
+
 }  // namespace hostseal

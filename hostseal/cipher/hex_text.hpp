@@ -30,4 +30,17 @@ std::u16string BytesToHexText(std::span<const Byte> bytes, std::size_t groupSize
 
 std::vector<Byte> HexTextToBytes(std::u16string_view text);
 
+// HexTextToBytes for UTF-8 (or any 8-bit) text that arrives in pieces: the digits are the same
+// 22 ASCII characters, and every byte from 0x80 up belongs to a character that is none, so
+// the bytes read from the UTF-8 of a text are the bytes HexTextToBytes reads from the text.
+// A digit left without a partner at the end of a piece waits for the next.
+class HexDigitReader {
+ public:
+  // Appends the bytes of the piece's digits to `out`.
+  void Read(std::string_view piece, std::vector<Byte>& out);
+
+ private:
+  int m_High = -1;  // the first digit of a pair, while its partner is still to come
+};
+
 }  // namespace hostseal

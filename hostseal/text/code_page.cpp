@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <clocale>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdlib>
@@ -49,23 +50,22 @@ const CodePageEntry& RequireCodePage(std::int32_t codePage) {
   return *entry;
 }
 
-// One converter per thread, kept for the code page used last: iconv descriptors carry state
-// and must not be shared between threads.
+// One converter per thread and code page, kept once made: iconv descriptors carry state and
+// must not be shared between threads, and a stream that alternates between two code pages
+// (UTF-8 in, the ANSI code page out) must not reopen them for every piece. There are at most
+// as many as there are known code pages.
 const CodePageConverter& ConverterFor(const CodePageEntry& codePage) {
-  thread_local std::unique_ptr<CodePageConverter> t_Converter;
-  if (!t_Converter || t_Converter->CodePage() != codePage.number) {
-    t_Converter.reset();
-    t_Converter = std::make_unique<CodePageConverter>(codePage);
+  thread_local std::vector<std::unique_ptr<CodePageConverter>> t_Converters;
+  for (const auto& converter : t_Converters) {
+    if (converter->CodePage() == codePage.number) return *converter;
   }
-  return *t_Converter;
+  return *t_Converters.emplace_back(std::make_unique<CodePageConverter>(codePage));
 }
 
 struct LocaleDeleter {
   void operator()(locale_t locale) const { freelocale(locale); }
 };
 using LocaleHandle = std::unique_ptr<std::remove_pointer_t<locale_t>, LocaleDeleter>;
-
-constexpr std::size_t kAsciiBlock = 16;
 
 }  // namespace
 
@@ -125,70 +125,42 @@ std::u16string AnsiBytesToText(std::span<const Byte> bytes) {
 }
 
 std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage) {
-  const CodePageEntry& entry = RequireCodePage(codePage);
-  const std::size_t n = text.size();
-  // Invariant of the loop: out holds the bytes of text[0, i) in out[0, w) and one byte of room
-  // for each unit still to come, as if the rest were ASCII.
-  std::vector<Byte> out(n);
-  std::size_t w = 0;
-  std::size_t i = 0;
-  while (i < n) {
-    // ASCII: whole blocks first, so that the copy needs no test per unit.
-    while (i + kAsciiBlock <= n) {
-      char16_t any = 0;
-      for (std::size_t k = 0; k < kAsciiBlock; ++k) any |= text[i + k];
-      if (any >= 0x80) break;
-      for (std::size_t k = 0; k < kAsciiBlock; ++k) out[w + k] = static_cast<Byte>(text[i + k]);
-      i += kAsciiBlock;
-      w += kAsciiBlock;
-    }
-    while (i < n && text[i] < 0x80) out[w++] = static_cast<Byte>(text[i++]);
-    if (i == n) break;
-    // A run without ASCII goes through the code page's converter. Surrogate pairs never hold
-    // ASCII, so a run never splits one.
-    std::size_t j = i;
-    while (j < n && text[j] >= 0x80) ++j;
-    out.resize(w);
-    ConverterFor(entry).AppendBytes(text.substr(i, j - i), out);
-    w = out.size();
-    out.resize(w + (n - j));
-    i = j;
-  }
-  out.resize(w);
+  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  std::vector<Byte> out;
+  // Room for the longest result, so that the bytes are never moved and no unwiped copy of a
+  // pass phrase is left behind; the pages beyond what is written are never touched.
+  out.reserve(text.size() <= out.max_size() / CodePageConverter::kMaxBytesPerUnit
+                  ? CodePageConverter::kMaxBytesPerUnit * text.size()
+                  : text.size());
+  converter.AppendBytes(text, out);
   return out;
 }
 
 std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage) {
-  const CodePageEntry& entry = RequireCodePage(codePage);
-  const std::size_t n = bytes.size();
-  std::u16string out(n, u'\0');
-  std::size_t w = 0;
-  std::size_t i = 0;
-  while (i < n) {
-    while (i + kAsciiBlock <= n) {
-      Byte any = 0;
-      for (std::size_t k = 0; k < kAsciiBlock; ++k) any |= bytes[i + k];
-      if (any >= 0x80) break;
-      for (std::size_t k = 0; k < kAsciiBlock; ++k) out[w + k] = bytes[i + k];
-      i += kAsciiBlock;
-      w += kAsciiBlock;
-    }
-    while (i < n && bytes[i] < 0x80) out[w++] = bytes[i++];
-    if (i == n) break;
-    // A byte below 0x80 may still be the second byte of a double-byte character (or the second
-    // or fourth of a GB18030 one), but one that follows another byte below 0x80 always starts
-    // an ASCII character, since no code page here has a lead byte below 0x80. The run for the
-    // converter ends there, so it never cuts a character.
-    std::size_t j = i + 1;
-    while (j < n && !(bytes[j] < 0x80 && bytes[j - 1] < 0x80)) ++j;
-    out.resize(w);
-    ConverterFor(entry).AppendText(bytes.subspan(i, j - i), out);
-    w = out.size();
-    out.resize(w + (n - j));
-    i = j;
-  }
-  out.resize(w);
+  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  std::u16string out;
+  out.reserve(bytes.size());  // no byte gives more than one unit
+  converter.AppendText(bytes, out);
   return out;
+}
+
+void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::vector<Byte>& out) {
+  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  const std::size_t most = CodePageConverter::kMaxBytesPerUnit * text.size();
+  if (out.capacity() - out.size() < most) {
+    out.reserve(std::max(out.size() + most, 2 * out.capacity()));
+  }
+  converter.AppendBytes(text, out);
+}
+
+std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
+                               std::u16string& out) {
+  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  // Room for the longest result, grown geometrically so that many pieces cost linear time.
+  if (out.capacity() - out.size() < bytes.size()) {
+    out.reserve(std::max(out.size() + bytes.size(), 2 * out.capacity()));
+  }
+  return converter.AppendText(bytes, out, last);
 }
 
 }  // namespace hostseal

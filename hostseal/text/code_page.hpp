@@ -52,4 +52,16 @@ std::u16string AnsiBytesToText(std::span<const Byte> bytes);
 std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage);
 std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage);
 
+// Appends the bytes of `text` in the code page to `out`, which grows geometrically, so that
+// many pieces appended one after the other cost linear time. `text` must not end inside a
+// surrogate pair that the next piece completes.
+void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::vector<Byte>& out);
+
+// Bytes of a code page that arrive in pieces: appends to `out` the text of the characters of
+// `bytes` that read the same whatever follows them, and returns how many bytes that took; the
+// caller puts the rest in front of the next piece. With `last`, all of `bytes` is taken.
+// Pieces fed through here give exactly the text that CodePageBytesToText gives for the whole.
+std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
+                               std::u16string& out);
+
 }  // namespace hostseal

@@ -1,13 +1,20 @@
-// CodePageConverter: converts runs of non-ASCII text to the bytes of one code page and back,
-// the way Windows' WideCharToMultiByte and MultiByteToWideChar do without flags: a character
-// the code page cannot hold becomes the code page's default character (one per 16-bit unit, so
-// a surrogate pair becomes two), and a byte sequence that is not valid becomes U+FFFD.
+// CodePageConverter: converts text to the bytes of one code page and back, the way Windows'
+// WideCharToMultiByte and MultiByteToWideChar do without flags: a character the code page
+// cannot hold becomes the code page's default character (one per 16-bit unit, so a surrogate
+// pair becomes two), and a byte sequence that is not valid becomes U+FFFD for its first byte.
 //
-// ASCII needs no converter; the callers in code_page.cpp copy it themselves and hand over only
-// the runs in between. A converter holds iconv state and so belongs to one thread at a time.
+// Every conversion is one pass over its input. ASCII is copied as it is, most other characters
+// go through the code page's CodePageMap, the rest through iconv one character at a time, and
+// UTF-8 has an encoder of its own. The result is gathered in a small buffer on the stack and
+// appended to the output from there, so the output is written once and never filled ahead;
+// that buffer is wiped when the conversion ends, since the text may be a pass phrase.
+//
+// A converter holds iconv state and so belongs to one thread at a time.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,24 +26,46 @@
 
 namespace hostseal {
 
+class CodePageMap;
+
 class CodePageConverter {
  public:
+  // The most bytes that one 16-bit unit of text gives in any known code page (GB18030).
+  static constexpr std::size_t kMaxBytesPerUnit = 4;
+
   // Opens the converters of the code page; raises a RaisedError when glibc lacks them.
   explicit CodePageConverter(const CodePageEntry& codePage);
 
   std::int32_t CodePage() const { return m_CodePage->number; }
 
-  // Appends the bytes of `text` to `out`.
+  // Appends the bytes of `text` to `out`: at most kMaxBytesPerUnit per unit, so an `out` with
+  // that much spare capacity is never moved.
   void AppendBytes(std::u16string_view text, std::vector<Byte>& out) const;
 
-  // Appends the text of `bytes` to `out`.
-  void AppendText(std::span<const Byte> bytes, std::u16string& out) const;
+  // Appends the text of `bytes` to `out`: at most one unit per byte. Unless `last`, the bytes
+  // are a piece of a longer sequence: only the characters that start at least four bytes
+  // before the end are taken (no character is longer, so they read the same whatever follows),
+  // and the count of bytes taken is returned; with `last` all of them.
+  std::size_t AppendText(std::span<const Byte> bytes, std::u16string& out, bool last = true) const;
+
+  // The same two conversions through iconv over the whole input (for UTF-8 through ToUtf8 and
+  // FromUtf8), without the map: the reference that tests and fuzzing hold the above to.
+  void AppendBytesThroughIconv(std::u16string_view text, std::vector<Byte>& out) const;
+  void AppendTextThroughIconv(std::span<const Byte> bytes, std::u16string& out) const;
 
  private:
+  // One character (a unit or a surrogate pair) at text[0] through iconv; returns the units it
+  // took, the bytes going to `out` (room for kMaxBytesPerUnit per unit).
+  std::size_t OneCharacterToBytes(std::u16string_view text, Byte* out, std::size_t& written) const;
+  // The character at bytes[0] through iconv; returns the bytes it took (at least one).
+  std::size_t OneCharacterToText(std::span<const Byte> bytes, char16_t* out,
+                                 std::size_t& written) const;
+
   const CodePageEntry* m_CodePage;
-  bool m_Utf8;  // UTF-8 goes through the library's own encoder, not through iconv
-  IconvDescriptor m_ToBytes;
-  IconvDescriptor m_ToText;
+  const CodePageMap* m_Map;  // nullptr for UTF-8
+  // Not opened for UTF-8, which never needs them.
+  std::optional<IconvDescriptor> m_ToBytes;
+  std::optional<IconvDescriptor> m_ToText;
 };
 
 }  // namespace hostseal

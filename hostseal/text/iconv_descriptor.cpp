@@ -50,4 +50,19 @@ void IconvDescriptor::Reset() const {
   iconv(m_Descriptor, nullptr, nullptr, nullptr, nullptr);
 }
 
+IconvStep IconvDescriptor::ConvertFromStart(const void* in, std::size_t inSize, void* out,
+                                            std::size_t outSize) const {
+  Reset();
+  // iconv never writes through its input pointer; the cast only meets its signature.
+  char* inPtr = const_cast<char*>(static_cast<const char*>(in));
+  char* outPtr = static_cast<char*>(out);
+  std::size_t inLeft = inSize;
+  std::size_t outLeft = outSize;
+  const std::size_t result = iconv(m_Descriptor, &inPtr, &inLeft, &outPtr, &outLeft);
+  const int error = errno;
+  IconvStep step{inSize - inLeft, outSize - outLeft, 0};
+  if (result == static_cast<std::size_t>(-1)) step.error = error;
+  return step;
+}
+
 }  // namespace hostseal

@@ -18,8 +18,12 @@
 
 #include "hostseal/cipher/pass_phrase.hpp"
 #include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/text/code_page.hpp"
+#include "hostseal/text/code_page_converter.hpp"
+#include "hostseal/text/code_page_table.hpp"
 #include "tests/cipher/cipher_test_support.hpp"
 #include "tests/cipher/rijndael_test_access.hpp"
+#include "tests/text/scoped_code_page.hpp"
 
 namespace {
 
@@ -143,6 +147,35 @@ TEST(KeyWipe, PassPhraseBuffersAreWipedBeforeTheyAreFreed) {
   std::u16string hex;
   EXPECT_EQ(FreedBlocksHolding(builtIn, [&] { hex = c.Encrypt(u"some text"); }), 0);
   EXPECT_EQ(FreedBlocksHolding(builtIn, [&] { EXPECT_EQ(c.Decrypt(hex), u"some text"); }), 0);
+}
+
+TEST(KeyWipe, NonAsciiPassPhrasesLeaveNoCodePageBytesInFreedBuffers) {
+  // Long enough that every buffer of the conversion is on the heap; the emoji takes the way
+  // through iconv in GB18030, the rest the code page's map.
+  const std::u16string phrase = u"\u4E2D\u6587\u5BC6\u7801 caf\u00E9 \U0001F600 \u4E2D\u6587";
+  for (const std::int32_t page : {936, 54936, 65001}) {
+    SCOPED_TRACE(page);
+    const testing::ScopedCodePage scoped(page);
+    const std::vector<Byte> bytes = TextToAnsiBytes(phrase);
+    const std::vector<Byte> head(bytes.begin(), bytes.begin() + 8);
+    cRijndael c;
+    EXPECT_EQ(FreedBlocksHolding(head, [&] { c.SetCipherKeyString(phrase, 256); }), 0);
+    const std::vector<Byte> tail(bytes.end() - 8, bytes.end());
+    EXPECT_EQ(FreedBlocksHolding(tail, [&] { c.SetCipherKeyString(phrase, 256); }), 0);
+  }
+  // The first time a code page meets characters, it looks them up in a batch, a zero byte
+  // between any two: the first two characters so arranged must not be left behind either.
+  for (const std::int32_t page : {20932, 950}) {
+    SCOPED_TRACE(page);
+    const testing::ScopedCodePage scoped(page);
+    const CodePageConverter plainIconv(*FindCodePage(page));
+    std::vector<Byte> batch;
+    plainIconv.AppendBytesThroughIconv(phrase.substr(0, 1), batch);
+    batch.push_back(0);
+    plainIconv.AppendBytesThroughIconv(phrase.substr(1, 1), batch);
+    cRijndael c;
+    EXPECT_EQ(FreedBlocksHolding(batch, [&] { c.SetCipherKeyString(phrase, 256); }), 0);
+  }
 }
 
 }  // namespace

@@ -47,6 +47,31 @@ TEST(CliText, EncryptMatchesOpenSslAndDecryptGivesTheTextBack) {
   ExpectResult(Cli({"encrypt"}, "two\n\n"), 0, ExpectedEncrypt("two\n"), "");
 }
 
+TEST(CliText, LongTextsCrossThePiecesUnchanged) {
+  // Longer than the pieces in which the commands read and write, with characters of two,
+  // three and four bytes cut at piece boundaries, a CR LF at the very end to drop, and a zero
+  // past the first piece, where decrypt ends the text.
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) {
+    text += i % 7 == 0 ? "a\xC3\xA9 " : "中文\xF0\x9F\x98\x80";
+  }
+  for (const std::string page : {"65001", "54936"}) {
+    SCOPED_TRACE(page);
+    const std::string bytes = page == "65001" ? text : Iconv(text, "GB18030");
+    ProcessRun run = CliRun({"encrypt"}, text + "\r\n", {"HOSTSEAL_CODEPAGE=" + page});
+    const ProcessResult encrypted = RunProcess(run);
+    ExpectResult(encrypted, 0, ExpectedEncrypt(bytes), "");
+    run = CliRun({"decrypt"}, encrypted.out, {"HOSTSEAL_CODEPAGE=" + page});
+    ExpectResult(RunProcess(run), 0, text + "\n", "");
+  }
+  std::size_t cut = 100003;
+  while ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;  // a character's start
+  std::string zero = text;
+  zero.insert(cut, std::string(1, '\0'));
+  const std::string hex = Cli({"encrypt"}, zero).out;
+  ExpectResult(Cli({"decrypt"}, hex), 0, zero.substr(0, cut) + "\n", "");
+}
+
 TEST(CliText, CodePagesMatchIconv) {
   const std::string chinese = "中文abc";
   const std::string gbk = Iconv(chinese, "CP936");

@@ -1,9 +1,11 @@
 #include "tools/hostseal/standard_streams.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
@@ -18,19 +20,36 @@ std::string DropTrailingLineFeed(std::string bytes) {
   return bytes;
 }
 
-std::u16string ReadStandardInputText() {
-  std::string bytes;
-  char buffer[65536];
+void ReadStandardInputPieces(const std::function<void(std::string_view)>& piece) {
+  // The last two bytes read wait for the next read: they may be the line feed to drop.
+  std::vector<char> buffer(65536 + 2);
+  std::size_t held = 0;
   for (;;) {
-    const std::size_t n = std::fread(buffer, 1, sizeof buffer, stdin);
-    bytes.append(buffer, n);
-    if (n < sizeof buffer) break;
+    const std::size_t wanted = buffer.size() - held;
+    const std::size_t n = std::fread(buffer.data() + held, 1, wanted, stdin);
+    const std::size_t have = held + n;
+    held = std::min<std::size_t>(have, 2);
+    if (have > held) piece(std::string_view(buffer.data(), have - held));
+    std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(have - held),
+              buffer.begin() + static_cast<std::ptrdiff_t>(have), buffer.begin());
+    if (n < wanted) break;  // the end of the input, or an error
   }
   if (std::ferror(stdin)) {
     throw RaisedError(ErrorNumber::kDeviceIoError,
                       std::string("Device I/O error: standard input: ") + std::strerror(errno));
   }
-  return FromUtf8(DropTrailingLineFeed(std::move(bytes)));
+  const std::string tail = DropTrailingLineFeed(std::string(buffer.data(), held));
+  if (!tail.empty()) piece(tail);
+}
+
+std::u16string ReadStandardInputText() {
+  std::string bytes;
+  ReadStandardInputPieces([&bytes](std::string_view piece) { bytes += piece; });
+  return FromUtf8(bytes);
+}
+
+void WriteUtf8(std::string_view utf8) {
+  std::cout.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
 }
 
 void WriteLine(std::u16string_view text) {

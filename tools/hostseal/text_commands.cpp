@@ -1,6 +1,10 @@
 #include "tools/hostseal/text_commands.hpp"
 
+#include <functional>
+#include <string_view>
+
 #include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/cipher/text_crypt_stream.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/text/ansi_bytes.hpp"
 #include "hostseal/text/utf8_bytes.hpp"
@@ -14,6 +18,19 @@ namespace {
 std::u16string TextOrStandardInput(const std::optional<std::string>& text) {
   return text ? FromUtf8(*text) : ReadStandardInputText();
 }
+
+// The text of the command line, or standard input a piece at a time.
+void ForEachInputPiece(const std::optional<std::string>& text,
+                       const std::function<void(std::string_view)>& piece) {
+  if (text) {
+    piece(*text);
+  } else {
+    ReadStandardInputPieces(piece);
+  }
+}
+
+// Up to this many bytes of UTF-8 may hold fewer than two characters (four bytes each at most).
+constexpr std::size_t kShortInput = 8;
 
 // Upper-case hex pairs separated by one space: "EF BB BF".
 std::u16string HexPairs(const ByteArray& bytes) {
@@ -30,29 +47,43 @@ std::u16string HexPairs(const ByteArray& bytes) {
 }  // namespace
 
 int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink) {
-  const std::u16string plain = TextOrStandardInput(text);
   cRijndael cipher(sink);
   const std::size_t shownBefore = sink.Count();
-  const std::u16string hex = cipher.Encrypt(plain);
+  TextEncryptStream encrypt(cipher);
+  ForEachInputPiece(text, [&encrypt](std::string_view piece) { encrypt.Add(piece); });
+  // Nothing is written before the whole text is in: Finish raises before its first piece.
+  encrypt.Finish([](std::string_view hex) { WriteUtf8(hex); });
   if (sink.Count() != shownBefore) return kExitFailure;
-  WriteLine(hex);
+  WriteUtf8("\n");
   return kExitSuccess;
 }
 
 int RunDecrypt(const std::optional<std::string>& hex, CommandMessageSink& sink) {
-  const std::u16string cipherText = TextOrStandardInput(hex);
   cRijndael cipher(sink);
+  TextDecryptStream decrypt(cipher);
+  // The first bytes of the input tell whether it holds fewer than two characters.
+  std::string start;
+  std::size_t inputSize = 0;
+  ForEachInputPiece(hex, [&](std::string_view piece) {
+    if (start.size() < kShortInput) start += piece.substr(0, kShortInput - start.size());
+    inputSize += piece.size();
+    decrypt.Add(piece);
+  });
   // Decrypt answers every failure with empty text; a message tells a failure from the empty
-  // text that a cipher text may legitimately hold.
+  // text that a cipher text may legitimately hold. Where it fails, Finish writes nothing.
   const std::size_t shownBefore = sink.Count();
-  const std::u16string plain = cipher.Decrypt(cipherText);
+  bool wrote = false;
+  decrypt.Finish([&wrote](std::string_view utf8) {
+    wrote = wrote || !utf8.empty();
+    WriteUtf8(utf8);
+  });
   if (sink.Count() != shownBefore) return kExitFailure;
-  if (plain.empty() && cipherText.size() < 2) {
+  if (!wrote && inputSize <= kShortInput && FromUtf8(start).size() < 2) {
     // Too short to hold one byte; Decrypt may answer it without a message.
     WriteDiagnostic("Text not Hex data");
     return kExitFailure;
   }
-  WriteLine(plain);
+  WriteUtf8("\n");
   return kExitSuccess;
 }
 
