@@ -53,9 +53,7 @@ class FileFaults : public ::testing::Test {
   void SetUp() override { c.SetCipherKey(ByteArray(testing::Sequence(16, 5)), 128); }
 
   std::vector<Byte> ArrayEncrypted(const std::vector<Byte>& plain) const {
-    ByteArray cipher;
-    c.ArrayEncrypt(ByteArray(plain), cipher, 1);
-    return cipher.Bytes();
+    return testing::FramedWithLength(c, plain);
   }
 
   testing::RecordingSink sink;

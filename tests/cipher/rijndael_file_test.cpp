@@ -44,9 +44,7 @@ class FileCipher : public ::testing::Test {
   void SetUp() override { ASSERT_EQ(c.SetCipherKey(Key(128, 1), 128), 0); }
 
   std::vector<Byte> ArrayEncrypted(const std::vector<Byte>& plain) const {
-    ByteArray cipher;
-    EXPECT_EQ(c.ArrayEncrypt(ByteArray(plain), cipher, 1), 0);
-    return cipher.Bytes();
+    return testing::FramedWithLength(c, plain);
   }
 
   // Encrypts plain through a file and checks the file against the array framing; then

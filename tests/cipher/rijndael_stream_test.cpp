@@ -51,12 +51,6 @@ class StreamCipher : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(c.SetCipherKey(ByteArray(testing::Sequence(16, 3)), 128), 0); }
 
-  std::vector<Byte> Framed(const std::vector<Byte>& plain) const {
-    ByteArray cipher;
-    c.ArrayEncrypt(ByteArray(plain), cipher, 1);
-    return cipher.Bytes();
-  }
-
   testing::RecordingSink messages;
   cRijndael c{messages};
 };
@@ -70,7 +64,7 @@ TEST_F(StreamCipher, SameBytesAsTheFileFramingInAnyReadSizes) {
     ChoppySource plainSource(plain, static_cast<std::uint32_t>(n));
     CollectingSink cipher;
     ASSERT_EQ(c.StreamEncrypt(plainSource, cipher, {}), 0);
-    EXPECT_TRUE(cipher.bytes == Framed(plain));
+    EXPECT_TRUE(cipher.bytes == testing::FramedWithLength(c, plain));
     ChoppySource cipherSource(cipher.bytes, static_cast<std::uint32_t>(n + 1));
     CollectingSink back;
     ASSERT_EQ(c.StreamDecrypt(back, cipherSource, {}), 0);
@@ -126,7 +120,7 @@ TEST_F(StreamCipher, ThroughAPipeAndStoppedByItsProgressCallback) {
             0);
   writer.join();
   ::close(fds[0]);
-  EXPECT_TRUE(cipher.bytes == Framed(plain));
+  EXPECT_TRUE(cipher.bytes == testing::FramedWithLength(c, plain));
   EXPECT_EQ(reports, (std::vector<std::uint64_t>{4'000'000, 8'000'000, 9'000'000}));
 
   struct Stop {};
