@@ -12,6 +12,7 @@
 
 #include "hostseal/cipher/block_backend.hpp"
 #include "hostseal/cipher/rijndael.hpp"
+#include "tests/cipher/aes_path_test.hpp"
 #include "tests/cipher/rijndael_test_access.hpp"
 
 namespace hostseal {
@@ -49,26 +50,8 @@ std::vector<Byte> RandomBytes(std::mt19937_64& rng, std::size_t n) {
 }
 
 // Every test runs once on each path that this processor can run; the others are skipped.
-class RijndaelOpenSsl : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    m_Before = cipher_backend::ActiveName();
-    if (!cipher_backend::Select(GetParam())) {
-      GTEST_SKIP() << "this processor cannot run the " << GetParam() << " path";
-    }
-  }
-  void TearDown() override { cipher_backend::Select(m_Before); }
-
- private:
-  std::string_view m_Before;
-};
-
-INSTANTIATE_TEST_SUITE_P(Paths, RijndaelOpenSsl, ::testing::Values("portable", "aes-ni", "vaes"),
-                         [](const auto& param) {
-                           std::string name = param.param;
-                           std::erase(name, '-');
-                           return name;
-                         });
+class RijndaelOpenSsl : public testing::AesPathTest {};
+HOSTSEAL_INSTANTIATE_AES_PATHS(RijndaelOpenSsl);
 
 TEST_P(RijndaelOpenSsl, Fips197AppendixC) {
   OpenSslEcb ossl;
