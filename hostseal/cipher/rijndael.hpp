@@ -10,7 +10,8 @@
 //
 // The file layout follows the cipher's layers:
 //   rijndael_tables.cpp        the constructor: S-boxes, round tables, round constants
-//   rijndael_key_schedule.cpp  SetCipherKey, SetCipherKeyString, BuildDecryptionKeys
+//   rijndael_key_schedule.cpp  SetCipherKey, BuildDecryptionKeys
+//   rijndael_key_phrase.cpp    SetCipherKeyString
 //   rijndael_block.cpp         BlockEncrypt, BlockDecrypt and the many-block routine
 //   rijndael_array.cpp         ArrayEncrypt, ArrayDecrypt
 //   rijndael_text.cpp          Encrypt, Decrypt and the hexadecimal text

@@ -1,7 +1,7 @@
 // The key schedule: encryption round keys by the AES key expansion and, in the same call,
 // the decryption round keys of the equivalent inverse cipher. Key material that is no longer
 // needed (the scratch schedule, the words an earlier longer key left, the round keys of an
-// object that goes, the pass-phrase bytes) is wiped.
+// object that goes) is wiped. Pass phrases become keys in rijndael_key_phrase.cpp.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,6 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/secure_wipe.hpp"
-#include "hostseal/text/code_page.hpp"
 
 namespace hostseal {
 
@@ -128,17 +127,6 @@ void cRijndael::BuildDecryptionKeys(std::int32_t Nb) {
     decRoundKey[i] = invTable0[fwdSBox[Byte0(d)] & 0xFFu] ^ invTable1[fwdSBox[Byte1(d)] & 0xFFu] ^
                      invTable2[fwdSBox[Byte2(d)] & 0xFFu] ^ invTable3[fwdSBox[Byte3(d)] & 0xFFu];
   }
-}
-
-std::int32_t cRijndael::SetCipherKeyString(const std::u16string& PassPhrase, std::int32_t KeyBits) {
-  std::vector<Byte> phrase = TextToAnsiBytes(PassPhrase);
-  const SecretBytesGuard phraseGuard(phrase);
-  // Cut after byte 31, or filled up with zero bytes. A new buffer rather than a resize, which
-  // could move the pass-phrase bytes and free the old buffer unwiped.
-  ByteArray key(std::vector<Byte>(32, 0));
-  const SecretBytesGuard keyGuard(key.Bytes());
-  std::copy_n(phrase.begin(), std::min<std::size_t>(phrase.size(), 32), key.Bytes().begin());
-  return SetCipherKey(key, KeyBits);
 }
 
 }  // namespace hostseal

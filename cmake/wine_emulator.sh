@@ -1,0 +1,44 @@
+#!/bin/sh
+# Runs a Windows test program under Wine, for ctest and gtest_discover_tests (the toolchain
+# files set it as CMAKE_CROSSCOMPILING_EMULATOR):
+#   wine_emulator.sh 64|32 PREFIX PROGRAM [ARGUMENT...]
+# 64 picks the 64-bit loader, 32 the 32-bit one; PREFIX is the Wine prefix, kept under the
+# build folder (about 1.3 GB, created on first use).
+set -eu
+
+if [ $# -lt 3 ]; then
+  echo "usage: wine_emulator.sh 64|32 PREFIX PROGRAM [ARGUMENT...]" >&2
+  exit 2
+fi
+case $1 in
+  64) loader=/usr/lib/wine/wine64 ;;
+  32) loader=/usr/lib/wine/wine ;;
+  *)
+    echo "wine_emulator.sh: the first argument must be 64 or 32, not '$1'" >&2
+    exit 2
+    ;;
+esac
+if [ ! -x "$loader" ]; then
+  echo "wine_emulator.sh: $loader is missing; run scripts/install-windows-deps.sh" >&2
+  exit 2
+fi
+WINEPREFIX=$2
+shift 2
+WINEDEBUG=-all
+WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+
+# The first program of a Wine server starts the server's background services, which inherit
+# that program's descriptors and outlive it. Started under ctest or ninja, they would hold the
+# caller's output pipes open and the caller would wait for ever. So the server and its
+# services are started here first with every descriptor on /dev/null; the server stays up for
+# 30 s after the last program. The lock keeps parallel tests from creating the prefix twice;
+# the server and its services must not inherit it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || true
+  "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+) 9>"$WINEPREFIX.lock"
+
+exec "$loader" "$@"
