@@ -24,7 +24,9 @@ for library in libc6 libstdc++6 libqt6widgets6; do
   [[ $depends == *"$library "* ]] || { echo "deb_test: Depends lacks $library: $depends"; exit 1; }
 done
 for package in $(sed 's/([^)]*)//g; s/[,|]/ /g' <<<"$depends"); do
-  [[ $(dpkg-query -W -f='${Status}' "$package") == "install ok installed" ]] ||
+  # One status line per architecture the package is installed for (amd64, and i386 where
+  # the Windows tools brought that architecture in).
+  [[ $(dpkg-query -W -f='${Status}\n' "$package") == *"install ok installed"* ]] ||
     { echo "deb_test: dependency $package is not installed here"; exit 1; }
 done
 
