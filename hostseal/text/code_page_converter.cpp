@@ -224,6 +224,13 @@ std::size_t CodePageConverter::OneCharacterToText(std::span<const Byte> bytes, c
       m_ToText->ConvertFromStart(bytes.data(), window, out, window * sizeof(char16_t));
   if (step.inUsed > 0) {
     written = step.outUsed / sizeof(char16_t);
+    // glibc's converter may take a sequence it cannot convert without writing anything and
+    // stop at the byte after it with EILSEQ (CP949 does with A2 E8). That byte is then what
+    // is invalid, as a conversion of the whole text sees it: U+FFFD for it, and on after it.
+    if (step.error == EILSEQ) {
+      out[written++] = kReplacement;
+      return step.inUsed + 1;
+    }
     return step.inUsed;
   }
   if (step.error != EILSEQ && step.error != EINVAL && step.error != E2BIG) {
