@@ -18,32 +18,7 @@ mib=${2:-64}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-python3 - "$work" "$mib" <<'EOF'
-import random, sys
-random.seed(1)
-def pick(kind):
-    r = random.random()
-    if kind == 'cjk':
-        return chr(random.randint(0x4E00, 0x9FA5)) if r < 0.9 else random.choice(' ,.\n')
-    if kind == 'latin':
-        return random.choice('abcdefghijklmnopqrstuvwxyz     ') if r < 0.85 else random.choice('éèêàçôûüöäßÉñ')
-    if r < 0.5:
-        return random.choice('abcdefghijklmnop  ')
-    if r < 0.75:
-        return chr(random.randint(0x4E00, 0x9FA5))
-    return random.choice('éèàçüöß') if r < 0.9 else chr(random.randint(0x1F600, 0x1F64F))
-for kind in ('cjk', 'latin', 'mixed'):
-    out, n = [], 0
-    while n < (1 << 20) - 8:
-        b = pick(kind).encode()
-        out.append(b)
-        n += len(b)
-    piece = b''.join(out)
-    piece += b' ' * ((1 << 20) - len(piece))
-    with open('%s/%s' % (sys.argv[1], kind), 'wb') as f:
-        for _ in range(int(sys.argv[2])):
-            f.write(piece)
-EOF
+python3 "$(dirname "$0")/make_text_samples.py" "$work" "$mib"
 
 # "seconds kilobytes" of the fastest of three runs of: tool ARGS < IN > OUT
 measure() {
@@ -59,9 +34,9 @@ measure() {
 }
 
 printf '%-6s %-5s %-8s %9s %8s %10s %8s\n' page text command "input MB" "time s" "peak MB" "peak/in"
-for spec in 936:cjk 1252:latin 65001:mixed; do
-  page=${spec%%:*}
-  kind=${spec##*:}
+for pair in 936:cjk 1252:latin 65001:mixed; do
+  page=${pair%%:*}
+  kind=${pair##*:}
   export HOSTSEAL_CODEPAGE=$page
   for command in encrypt decrypt; do
     if [ "$command" = encrypt ]; then in=$work/$kind; out=$work/hex; else in=$work/hex; out=$work/back; fi

@@ -28,31 +28,9 @@ sizes=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# One MiB of UTF-8 of each kind, padded with spaces to exactly 1 MiB.
-python3 - "$work" <<'EOF'
-import random, sys
-random.seed(1)
-letters = 'abcdefghijklmnopqrstuvwxyz     '
-def pick(kind):
-    r = random.random()
-    if kind == 'cjk':
-        return chr(random.randint(0x4E00, 0x9FA5)) if r < 0.9 else random.choice(' ,.\n')
-    if kind == 'latin':
-        return random.choice(letters) if r < 0.85 else random.choice('éèêàçôûüöäßÉñ')
-    if r < 0.5:
-        return random.choice('abcdefghijklmnop  ')
-    if r < 0.75:
-        return chr(random.randint(0x4E00, 0x9FA5))
-    return random.choice('éèàçüöß') if r < 0.9 else chr(random.randint(0x1F600, 0x1F64F))
-for kind in ('cjk', 'latin', 'mixed'):
-    out, n = [], 0
-    while n < (1 << 20) - 8:
-        b = pick(kind).encode()
-        out.append(b)
-        n += len(b)
-    data = b''.join(out)
-    open('%s/%s.1' % (sys.argv[1], kind), 'wb').write(data + b' ' * ((1 << 20) - len(data)))
-EOF
+# One MiB of UTF-8 of each kind.
+python3 "$(dirname "$0")/make_text_samples.py" "$work"
+for kind in cjk latin mixed; do mv "$work/$kind" "$work/$kind.1"; done
 
 runs_for() { if [ "$1" -ge 64 ]; then echo 5; elif [ "$1" -ge 16 ]; then echo 10; else echo 30; fi; }
 
@@ -78,9 +56,9 @@ best_convert() {
 printf '%-6s %-5s %-9s %6s %10s %10s %9s %7s %11s\n' \
   page text direction MiB "hostseal" "iconv" "x iconv" "/1MiB" "whole ns/B"
 declare -A perByte1
-for spec in 936:cjk 1252:latin 65001:mixed; do
-  page=${spec%%:*}
-  kind=${spec##*:}
+for pair in 936:cjk 1252:latin 65001:mixed; do
+  page=${pair%%:*}
+  kind=${pair##*:}
   name=CP$page
   [ "$page" = 65001 ] && name=UTF-8
   for mib in "${sizes[@]}"; do

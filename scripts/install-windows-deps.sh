@@ -12,12 +12,8 @@ packages=(
   wine wine64 wine32:i386
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
+source "$(dirname "$0")/missing_packages.sh"
+mapfile -t missing < <(missing_packages "${packages[@]}")
 
 if ((${#missing[@]} == 0)); then
   echo "install-windows-deps: all ${#packages[@]} packages present"
