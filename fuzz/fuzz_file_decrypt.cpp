@@ -26,7 +26,7 @@
 #include "fuzz/fuzz_temp_folder.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/fs/temporary_file.hpp"
+#include "hostseal/fs/linux/temporary_file.hpp"
 #include "tests/support/recording_sink.hpp"
 
 namespace {

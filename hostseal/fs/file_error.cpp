@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "hostseal/common/visible_text.hpp"
+#include "hostseal/fs/file_name.hpp"
 
 namespace hostseal {
 
@@ -19,7 +20,9 @@ ErrorNumber ErrorNumberForErrno(int error) noexcept {
     case ETXTBSY:
       return ErrorNumber::kPermissionDenied;
     case ENOSPC:
+#ifdef EDQUOT  // not in the Windows C library
     case EDQUOT:
+#endif
     case EFBIG:
       return ErrorNumber::kDiskFull;
     case EIO:
@@ -58,7 +61,7 @@ RaisedError FileSystemError(ErrorNumber number, const std::filesystem::path& pat
                             std::string_view reason) {
   std::string description(FileErrorDescription(number));
   description += ": \"";
-  description += VisibleText(path.native());
+  description += VisibleText(PathToUtf8(path));
   description += "\" (";
   description += reason;
   description += ')';
@@ -73,7 +76,8 @@ void CheckFileName(const std::filesystem::path& path) {
   if (path.empty()) {
     throw RaisedError(ErrorNumber::kBadFileNameOrNumber, "Bad file name or number: \"\" (empty)");
   }
-  if (path.native().find('\0') != std::string::npos) {
+  if (path.native().find(std::filesystem::path::value_type{}) !=
+      std::filesystem::path::string_type::npos) {
     throw FileSystemError(ErrorNumber::kBadFileNameOrNumber, path,
                           "the name holds the character U+0000");
   }

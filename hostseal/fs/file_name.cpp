@@ -17,7 +17,7 @@ bool IsLowSurrogate(char16_t c) {
 }  // namespace
 
 std::filesystem::path FilePathFromText(std::u16string_view name) {
-  std::filesystem::path path(ToUtf8(name));
+  std::filesystem::path path = PathFromUtf8(ToUtf8(name));
   CheckFileName(path);
   for (std::size_t i = 0; i < name.size(); ++i) {
     if (IsHighSurrogate(name[i]) && i + 1 < name.size() && IsLowSurrogate(name[i + 1])) {
@@ -28,6 +28,15 @@ std::filesystem::path FilePathFromText(std::u16string_view name) {
     }
   }
   return path;
+}
+
+std::filesystem::path PathFromUtf8(std::string_view name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 }  // namespace hostseal

@@ -1,8 +1,8 @@
 // InputFile: a regular file opened read-only, with its length taken once at opening and
 // positioned reads.
 //
-// The file is never changed. Reads are positional (pread), so several threads may read
-// different parts of it at the same time. A file that turns out shorter than its length at
+// The file is never changed. Reads are positional, so several threads may read different parts
+// of it at the same time. A file that turns out shorter than its length at
 // opening is a failure, never a silently short result; RequireUnchanged() tells a file that
 // grew or shrank while it was read. Files of the kernel's pseudo file systems (/proc, /sys)
 // report the length 0 whatever they hold: such a file is read with ReadUpTo() to its end.
@@ -11,9 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 
 #include "hostseal/common/byte_array.hpp"
-#include "hostseal/fs/file_descriptor.hpp"
 
 namespace hostseal {
 
@@ -21,6 +21,9 @@ class InputFile {
  public:
   // Raises RaisedError (53 when the file does not exist) before anything else is touched.
   explicit InputFile(std::filesystem::path path);
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
 
   const std::filesystem::path& Path() const noexcept { return m_Path; }
   std::uint64_t Size() const noexcept { return m_Size; }
@@ -37,8 +40,10 @@ class InputFile {
   void RequireUnchanged() const;
 
  private:
+  class Handle;  // the open file: linux/ or windows/ input_file.cpp
+
   std::filesystem::path m_Path;
-  FileDescriptor m_Fd;
+  std::unique_ptr<Handle> m_Handle;
   std::uint64_t m_Size = 0;
   std::filesystem::perms m_Permissions = std::filesystem::perms::none;
 };

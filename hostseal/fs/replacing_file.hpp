@@ -1,40 +1,33 @@
 // ReplacingFile: a file's new content, built completely elsewhere and put in place only when
 // complete, so that the target holds either its former content or the whole new one.
 //
-// The content is built in a private temporary file (mode 0600, unnamed where the file system
-// allows) in the target's folder. Commit() flushes it to disk and puts it in place in one of
-// two ways:
+// The content is built in a private temporary file in the target's folder, readable and
+// writable by its owner alone. Commit() flushes it to disk and puts it in place, in one of two
+// ways:
 //
-// - by renaming it over the target, when that keeps everything the user had: the target is new,
-//   or it has a single link and its owner and group can be carried over. The new file gets the
-//   former target's mode, owner and group; a new target gets the permission bits asked for
-//   (those of the input, as cp does) less the umask.
-// - by writing it into the target in place (space reserved first, then written, cut to length
-//   and flushed), when the target has other hard links that must see the new content, belongs
-//   to someone whose ownership a new file could not carry, or lies in a folder the caller may
-//   not write to while the file itself is writable. The complete result is then built in the
-//   target's folder if possible, else in TMPDIR (or /tmp). Interruptions by SIGINT, SIGTERM and
-//   SIGHUP wait until the write is done; a crash or power cut in the middle of it can leave the
+// - by renaming it over the target, when that keeps everything the user had. The new file
+//   takes the former target's permissions and ownership; a new target gets the permissions
+//   asked for (those of the input, as cp does) less the umask where the system has one.
+// - by writing it into the target in place, when a rename would lose something: on Linux a
+//   target with other hard links that must see the new content, one that belongs to someone
+//   whose ownership a new file could not carry, or one in a folder the caller may not write to
+//   while the file itself is writable. A crash or power cut in the middle of it can leave the
 //   target partly written, which renaming never does.
 //
 // Without a Commit() the temporary file goes and the target is left alone, also when it is
-// the very file that is being read. Targets are resolved by ResolveOutputTarget (links planted
-// in shared folders are refused); a target that is not a regular file is refused, as is one
-// the caller may not write to, and one that another user put in a shared folder.
+// the very file that is being read; an interrupted process (Ctrl-C, SIGTERM, a closed console)
+// removes it on its way out. A target that is not a regular file is refused, as is one the
+// caller may not write to, and on Linux one that another user put in a shared folder, or a link
+// planted there (linux/output_target.hpp). The platform's way is in linux/ and windows/
+// replacing_file.cpp.
 #pragma once
-
-#include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "hostseal/common/byte_array.hpp"
-#include "hostseal/fs/output_target.hpp"
-#include "hostseal/fs/temporary_file.hpp"
 
 namespace hostseal {
 
@@ -48,9 +41,9 @@ class ReplacingFile {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
   ~ReplacingFile();
 
-  const std::filesystem::path& Target() const noexcept { return m_Target; }
+  const std::filesystem::path& Target() const noexcept;
   // Whether a file stood at the target when this object was made.
-  bool TargetExisted() const noexcept { return m_Existing.has_value(); }
+  bool TargetExisted() const noexcept;
 
   // Writes all n bytes at offset, retrying short and interrupted writes. Different threads
   // may write different ranges at the same time. A write beyond the process's file-size limit
@@ -64,16 +57,9 @@ class ReplacingFile {
   Way Commit();
 
  private:
-  bool CanRename(const struct stat& existing);
-  void WriteInPlace();
+  class Platform;  // linux/ or windows/ replacing_file.cpp
 
-  std::filesystem::path m_Target;  // as the caller named it
-  OutputTarget m_File;             // the file that is replaced, links followed
-  std::optional<struct stat> m_Existing;
-  mode_t m_NewMode = 0;  // for a new target
-  bool m_InPlace = false;
-  FileDescriptor m_TemporaryFolder;  // TMPDIR, when the target's folder cannot take the file
-  std::unique_ptr<TemporaryFile> m_Temporary;
+  std::unique_ptr<Platform> m_Platform;
 };
 
 }  // namespace hostseal

@@ -1,4 +1,4 @@
-#include "hostseal/fs/output_target.hpp"
+#include "hostseal/fs/linux/output_target.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

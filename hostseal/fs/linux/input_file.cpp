@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 #include <utility>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
 
 namespace hostseal {
 
@@ -25,6 +27,15 @@ void RequireRegular(const struct stat& info, const std::filesystem::path& path) 
 
 }  // namespace
 
+class InputFile::Handle {
+ public:
+  explicit Handle(FileDescriptor fd) noexcept : m_Fd(std::move(fd)) {}
+  int Get() const noexcept { return m_Fd.Get(); }
+
+ private:
+  FileDescriptor m_Fd;
+};
+
 InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   CheckFileName(m_Path);
   struct stat info {};
@@ -38,7 +49,7 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
     fd = ::open(m_Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw FileSystemError(errno, m_Path);
-  m_Fd = FileDescriptor(fd);
+  m_Handle = std::make_unique<Handle>(FileDescriptor(fd));
 
   // The length that counts is that of the file actually opened.
   if (::fstat(fd, &info) != 0) throw FileSystemError(errno, m_Path);
@@ -49,9 +60,11 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
+InputFile::~InputFile() = default;
+
 void InputFile::ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const {
   while (n > 0) {
-    const ssize_t got = ::pread(m_Fd.Get(), buffer, n, static_cast<off_t>(offset));
+    const ssize_t got = ::pread(m_Handle->Get(), buffer, n, static_cast<off_t>(offset));
     if (got < 0) {
       if (errno == EINTR) continue;
       throw FileSystemError(errno, m_Path);
@@ -69,7 +82,7 @@ std::size_t InputFile::ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offse
   std::size_t done = 0;
   while (done < n) {
     const ssize_t got =
-        ::pread(m_Fd.Get(), buffer + done, n - done, static_cast<off_t>(offset + done));
+        ::pread(m_Handle->Get(), buffer + done, n - done, static_cast<off_t>(offset + done));
     if (got < 0) {
       if (errno == EINTR) continue;
       throw FileSystemError(errno, m_Path);
@@ -82,7 +95,7 @@ std::size_t InputFile::ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offse
 
 void InputFile::RequireUnchanged() const {
   struct stat info {};
-  if (::fstat(m_Fd.Get(), &info) != 0) throw FileSystemError(errno, m_Path);
+  if (::fstat(m_Handle->Get(), &info) != 0) throw FileSystemError(errno, m_Path);
   Byte beyond = 0;
   if (static_cast<std::uint64_t>(info.st_size) != m_Size ||
       (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {

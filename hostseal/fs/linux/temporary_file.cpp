@@ -1,4 +1,4 @@
-#include "hostseal/fs/temporary_file.hpp"
+#include "hostseal/fs/linux/temporary_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "hostseal/fs/file_descriptor.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
 
 #include <unistd.h>
 

@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <string>
 
-#include "hostseal/fs/file_descriptor.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
 
 namespace hostseal {
 

@@ -1,4 +1,4 @@
-#include "hostseal/fs/interrupt_cleanup.hpp"
+#include "hostseal/fs/linux/interrupt_cleanup.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -10,11 +10,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "hostseal/fs/file_error.hpp"
-#include "hostseal/fs/interrupt_cleanup.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
+#include "hostseal/fs/linux/interrupt_cleanup.hpp"
+#include "hostseal/fs/linux/output_target.hpp"
+#include "hostseal/fs/linux/temporary_file.hpp"
 
 namespace hostseal {
 
@@ -93,8 +97,31 @@ void CopyContent(int from, int to, std::uint64_t length, const std::filesystem::
 
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::filesystem::path target,
-                             std::filesystem::perms newFilePermissions)
+// The Linux way: a temporary file from TemporaryFile in the folder that ResolveOutputTarget
+// found, renamed into place, or copied into the target when renaming would lose something.
+class ReplacingFile::Platform {
+ public:
+  Platform(std::filesystem::path target, std::filesystem::perms newFilePermissions);
+
+  void WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const;
+  Way Commit();
+
+  std::filesystem::path m_Target;  // as the caller named it
+  std::optional<struct stat> m_Existing;
+
+ private:
+  bool CanRename(const struct stat& existing);
+  void WriteInPlace();
+
+  OutputTarget m_File;   // the file that is replaced, links followed
+  mode_t m_NewMode = 0;  // for a new target
+  bool m_InPlace = false;
+  FileDescriptor m_TemporaryFolder;  // TMPDIR, when the target's folder cannot take the file
+  std::unique_ptr<TemporaryFile> m_Temporary;
+};
+
+ReplacingFile::Platform::Platform(std::filesystem::path target,
+                                  std::filesystem::perms newFilePermissions)
     : m_Target(std::move(target)) {
   CheckFileName(m_Target);
   m_File = ResolveOutputTarget(m_Target);
@@ -139,9 +166,7 @@ ReplacingFile::ReplacingFile(std::filesystem::path target,
   if (!m_Temporary) throw FileSystemError(error, m_Target);
 }
 
-ReplacingFile::~ReplacingFile() = default;
-
-void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
+void ReplacingFile::Platform::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
   // A write past the process's file-size limit would raise SIGXFSZ, whose default action ends
   // the process; such a write fails here instead, as the call would have with the signal
   // ignored.
@@ -169,7 +194,7 @@ void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offse
   if (!m_InPlace) ::sync_file_range(fd, start, length, SYNC_FILE_RANGE_WRITE);
 }
 
-bool ReplacingFile::CanRename(const struct stat& existing) {
+bool ReplacingFile::Platform::CanRename(const struct stat& existing) {
   // Other names of the file would keep the old content.
   if (existing.st_nlink > 1) return false;
   // Owner and group carry over only where this process may set them (root, or a group of its
@@ -184,7 +209,7 @@ bool ReplacingFile::CanRename(const struct stat& existing) {
   return true;
 }
 
-ReplacingFile::Way ReplacingFile::Commit() {
+ReplacingFile::Way ReplacingFile::Platform::Commit() {
   if (!m_InPlace && m_Existing) {
     // The file at the target now, which may have gained links since.
     struct stat existing {};
@@ -218,7 +243,7 @@ ReplacingFile::Way ReplacingFile::Commit() {
   return Way::kRename;
 }
 
-void ReplacingFile::WriteInPlace() {
+void ReplacingFile::Platform::WriteInPlace() {
   const int from = m_Temporary->Descriptor();
   struct stat built {};
   if (::fstat(from, &built) != 0) throw FileSystemError(errno, m_Target);
@@ -249,6 +274,28 @@ void ReplacingFile::WriteInPlace() {
   }
   Fsync(to.Get(), m_Target);
   if (const int error = to.Close(); error != 0) throw FileSystemError(error, m_Target);
+}
+
+ReplacingFile::ReplacingFile(std::filesystem::path target,
+                             std::filesystem::perms newFilePermissions)
+    : m_Platform(std::make_unique<Platform>(std::move(target), newFilePermissions)) {}
+
+ReplacingFile::~ReplacingFile() = default;
+
+const std::filesystem::path& ReplacingFile::Target() const noexcept {
+  return m_Platform->m_Target;
+}
+
+bool ReplacingFile::TargetExisted() const noexcept {
+  return m_Platform->m_Existing.has_value();
+}
+
+void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
+  m_Platform->WriteAt(data, n, offset);
+}
+
+ReplacingFile::Way ReplacingFile::Commit() {
+  return m_Platform->Commit();
 }
 
 }  // namespace hostseal

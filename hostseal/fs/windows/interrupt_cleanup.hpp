@@ -1,0 +1,27 @@
+// Temporary files that an interrupted process removes on its way out: the Windows counterpart
+// of linux/interrupt_cleanup.hpp.
+//
+// While a RemovalOnInterrupt lives, its file is deleted when the console sends Ctrl-C or
+// Ctrl-Break, or is closed, or the user logs off or the system shuts down. Windows runs console
+// handlers on a thread of their own, so the deletion may take a lock; the handler then lets
+// the event take its usual effect (the process ends). The file must have been opened with
+// FILE_SHARE_DELETE, so that it can be deleted while this process still holds it open; it
+// vanishes when the last handle to it closes, at the latest when the process ends.
+#pragma once
+
+#include <filesystem>
+
+namespace hostseal {
+
+class RemovalOnInterrupt {
+ public:
+  explicit RemovalOnInterrupt(std::filesystem::path file);
+  RemovalOnInterrupt(const RemovalOnInterrupt&) = delete;
+  RemovalOnInterrupt& operator=(const RemovalOnInterrupt&) = delete;
+  ~RemovalOnInterrupt();
+
+ private:
+  std::filesystem::path m_File;
+};
+
+}  // namespace hostseal

@@ -1,0 +1,295 @@
+// The Windows way: the new content is built in a hidden file ".NAME.XXXXXXXX.tmp" beside the
+// target, created with the access rights of the file it replaces (or, for a new target, those
+// that the folder gives every new file), so that it is never readable by anyone who may not
+// read the result. Commit() flushes it and renames it over the target with
+// MoveFileExW(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), which replaces the target in
+// one step: nothing ever sees a partial file under the target's name. A target with other hard
+// links is written in place instead, so that every name sees the new content.
+#include "hostseal/fs/replacing_file.hpp"
+
+#include <aclapi.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/windows/file_handle.hpp"
+#include "hostseal/fs/windows/interrupt_cleanup.hpp"
+#include "hostseal/fs/windows/system_error.hpp"
+
+namespace hostseal {
+
+namespace {
+
+// WriteFile and ReadFile take 32-bit counts.
+constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
+constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
+constexpr int kNameAttempts = 100;
+
+OVERLAPPED At(std::uint64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return at;
+}
+
+void WriteAll(HANDLE file, const Byte* data, std::size_t n, std::uint64_t offset,
+              const std::filesystem::path& path) {
+  while (n > 0) {
+    OVERLAPPED at = At(offset);
+    DWORD put = 0;
+    const auto ask = static_cast<DWORD>(std::min(n, kLargestTransfer));
+    if (!::WriteFile(file, data, ask, &put, &at)) throw WindowsFileError(::GetLastError(), path);
+    if (put == 0) throw WindowsFileError(ERROR_WRITE_FAULT, path);
+    data += put;
+    n -= put;
+    offset += put;
+  }
+}
+
+void Flush(HANDLE file, const std::filesystem::path& path) {
+  if (!::FlushFileBuffers(file)) throw WindowsFileError(::GetLastError(), path);
+}
+
+// A link in the last part of the path stands for the file it names, as on Linux: the link
+// stays and that file is written.
+std::filesystem::path FollowLink(const std::filesystem::path& target) {
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return target;
+  }
+  const FileHandle file(::CreateFileW(target.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.IsOpen()) return target;  // a dangling link: the failure comes with the rename
+  std::wstring finalPath(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(
+        file.Get(), finalPath.data(), static_cast<DWORD>(finalPath.size()), FILE_NAME_NORMALIZED);
+    if (length == 0) return target;
+    if (length < finalPath.size()) {
+      finalPath.resize(length);
+      return std::filesystem::path(finalPath);
+    }
+    finalPath.resize(length + 1);
+  }
+}
+
+// The access rights of an existing file, to give its replacement from the start.
+struct SecurityOf {
+  explicit SecurityOf(HANDLE file) {
+    PACL dacl = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                          nullptr, &descriptor) == ERROR_SUCCESS) {
+      attributes.nLength = sizeof attributes;
+      attributes.lpSecurityDescriptor = descriptor;
+      attributes.bInheritHandle = FALSE;
+      valid = true;
+    }
+  }
+  SecurityOf(const SecurityOf&) = delete;
+  SecurityOf& operator=(const SecurityOf&) = delete;
+  ~SecurityOf() {
+    if (descriptor != nullptr) ::LocalFree(descriptor);
+  }
+
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  SECURITY_ATTRIBUTES attributes{};
+  bool valid = false;
+};
+
+std::wstring RandomTag() {
+  static constexpr wchar_t kHex[] = L"0123456789abcdef";
+  std::random_device random;
+  std::wstring tag;
+  for (int i = 0; i < 8; ++i) tag += kHex[random() % 16];
+  return tag;
+}
+
+}  // namespace
+
+class ReplacingFile::Platform {
+ public:
+  Platform(std::filesystem::path target, std::filesystem::perms newFilePermissions);
+  Platform(const Platform&) = delete;
+  Platform& operator=(const Platform&) = delete;
+  ~Platform();
+
+  void WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const;
+  Way Commit();
+
+  std::filesystem::path m_Target;  // as the caller named it
+  bool m_Existed = false;
+
+ private:
+  void CreateTemporary(const SECURITY_ATTRIBUTES* security);
+  void WriteInPlace();
+
+  std::filesystem::path m_File;  // the file that is replaced, links followed
+  DWORD m_Attributes = FILE_ATTRIBUTE_NORMAL;
+  bool m_InPlace = false;
+  std::filesystem::path m_TemporaryPath;
+  FileHandle m_Temporary;
+  std::optional<RemovalOnInterrupt> m_Removal;
+};
+
+ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem::perms)
+    : m_Target(std::move(target)) {
+  CheckFileName(m_Target);
+  m_File = FollowLink(m_Target);
+
+  const DWORD attributes = ::GetFileAttributesW(m_File.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) throw WindowsFileError(error, m_Target);
+    CreateTemporary(nullptr);
+    return;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target, "Is a directory");
+  }
+  // A read-only file is not replaced, though its folder would allow it.
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    throw WindowsFileError(ERROR_ACCESS_DENIED, m_Target);
+  }
+  // Opening it for writing finds now, before any work, a file the caller may not write and one
+  // that another program holds open without sharing it.
+  const FileHandle existing(::CreateFileW(m_File.c_str(), GENERIC_WRITE | READ_CONTROL,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!existing.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
+  if (::GetFileType(existing.Get()) != FILE_TYPE_DISK) {
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target, "not a regular file");
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileInformationByHandle(existing.Get(), &info) && info.nNumberOfLinks > 1) {
+    m_InPlace = true;
+  }
+  m_Existed = true;
+  m_Attributes = attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (m_Attributes == 0) m_Attributes = FILE_ATTRIBUTE_NORMAL;
+  const SecurityOf security(existing.Get());
+  CreateTemporary(security.valid ? &security.attributes : nullptr);
+}
+
+void ReplacingFile::Platform::CreateTemporary(const SECURITY_ATTRIBUTES* security) {
+  const std::filesystem::path folder = m_File.parent_path();
+  const std::wstring stem = L"." + m_File.filename().wstring() + L".";
+  DWORD error = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < kNameAttempts && error == ERROR_FILE_EXISTS; ++attempt) {
+    std::filesystem::path candidate = folder / (stem + RandomTag() + L".tmp");
+    // Shared for deletion only, so that the handler of a console interruption can remove it.
+    FileHandle file(::CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                  FILE_SHARE_DELETE, const_cast<SECURITY_ATTRIBUTES*>(security),
+                                  CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (file.IsOpen()) {
+      m_Removal.emplace(candidate);
+      m_TemporaryPath = std::move(candidate);
+      m_Temporary = std::move(file);
+      return;
+    }
+    error = ::GetLastError();
+  }
+  throw WindowsFileError(error, m_Target);
+}
+
+ReplacingFile::Platform::~Platform() {
+  if (m_TemporaryPath.empty()) return;
+  if (m_Temporary.IsOpen()) {
+    FILE_DISPOSITION_INFO dispose{};
+    dispose.DeleteFile = TRUE;
+    if (::SetFileInformationByHandle(m_Temporary.Get(), FileDispositionInfo, &dispose,
+                                     sizeof dispose)) {
+      return;  // gone when the handle closes
+    }
+    m_Temporary.Close();
+  }
+  ::DeleteFileW(m_TemporaryPath.c_str());
+}
+
+void ReplacingFile::Platform::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
+  WriteAll(m_Temporary.Get(), data, n, offset, m_Target);
+}
+
+ReplacingFile::Way ReplacingFile::Platform::Commit() {
+  if (m_InPlace) {
+    WriteInPlace();
+    return Way::kInPlace;
+  }
+  Flush(m_Temporary.Get(), m_Target);
+  // No longer hidden; the former target's attributes carry over.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = m_Attributes;
+  if (!::SetFileInformationByHandle(m_Temporary.Get(), FileBasicInfo, &basic, sizeof basic)) {
+    throw WindowsFileError(::GetLastError(), m_Target);
+  }
+  if (const DWORD error = m_Temporary.Close(); error != 0) throw WindowsFileError(error, m_Target);
+  if (!::MoveFileExW(m_TemporaryPath.c_str(), m_File.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw WindowsFileError(::GetLastError(), m_Target);
+  }
+  m_TemporaryPath.clear();
+  m_Removal.reset();
+  return Way::kRename;
+}
+
+void ReplacingFile::Platform::WriteInPlace() {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(m_Temporary.Get(), &size)) {
+    throw WindowsFileError(::GetLastError(), m_Target);
+  }
+  const auto length = static_cast<std::uint64_t>(size.QuadPart);
+  const FileHandle to(::CreateFileW(m_File.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  if (!to.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
+  std::vector<Byte> buffer(kCopyBuffer);
+  for (std::uint64_t done = 0; done < length;) {
+    const auto ask = static_cast<DWORD>(std::min<std::uint64_t>(length - done, kCopyBuffer));
+    OVERLAPPED at = At(done);
+    DWORD got = 0;
+    if (!::ReadFile(m_Temporary.Get(), buffer.data(), ask, &got, &at)) {
+      throw WindowsFileError(::GetLastError(), m_Target);
+    }
+    if (got == 0) throw WindowsFileError(ERROR_READ_FAULT, m_Target);
+    WriteAll(to.Get(), buffer.data(), got, done, m_Target);
+    done += got;
+  }
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+  if (!::SetFileInformationByHandle(to.Get(), FileEndOfFileInfo, &end, sizeof end)) {
+    throw WindowsFileError(::GetLastError(), m_Target);
+  }
+  Flush(to.Get(), m_Target);
+}
+
+ReplacingFile::ReplacingFile(std::filesystem::path target,
+                             std::filesystem::perms newFilePermissions)
+    : m_Platform(std::make_unique<Platform>(std::move(target), newFilePermissions)) {}
+
+ReplacingFile::~ReplacingFile() = default;
+
+const std::filesystem::path& ReplacingFile::Target() const noexcept {
+  return m_Platform->m_Target;
+}
+
+bool ReplacingFile::TargetExisted() const noexcept {
+  return m_Platform->m_Existed;
+}
+
+void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
+  m_Platform->WriteAt(data, n, offset);
+}
+
+ReplacingFile::Way ReplacingFile::Commit() {
+  return m_Platform->Commit();
+}
+
+}  // namespace hostseal
