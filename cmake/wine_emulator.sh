@@ -2,6 +2,7 @@
 # Runs a Windows test program under Wine, for ctest and gtest_discover_tests (the toolchain
 # files set it as CMAKE_CROSSCOMPILING_EMULATOR):
 #   wine_emulator.sh 64|32 PREFIX PROGRAM [ARGUMENT...]
+#   wine_emulator.sh 64|32 PREFIX --can-run
 # 64 picks the 64-bit loader, 32 the 32-bit one; PREFIX is the Wine prefix, kept under the
 # build folder (about 1.3 GB, created on first use).
 set -eu
@@ -19,8 +20,13 @@ case $1 in
     ;;
 esac
 if [ ! -x "$loader" ]; then
-  echo "wine_emulator.sh: $loader is missing; run scripts/install-windows-deps.sh" >&2
+  echo "wine_emulator.sh: $loader is missing; run scripts/install-deps.sh" >&2
   exit 2
+fi
+# Whether the loader starts at all: a kernel without IA-32 emulation refuses every 32-bit
+# program (execve fails with "Exec format error"), Wine's 32-bit loader included.
+if [ "$3" = "--can-run" ]; then
+  exec "$loader" --version >/dev/null 2>&1
 fi
 WINEPREFIX=$2
 shift 2

@@ -26,6 +26,11 @@ packages=(
   dpkg-dev desktop-file-utils bash-completion man-db
   # an independent JSON parser for the test of identity --json
   jq
+  # the Windows builds: the MinGW-w64 compilers, posix-thread variants so std::thread works,
+  # for x64 and x86; Wine to run their tests, the 64-bit loader (wine64) and the 32-bit one
+  # (wine32, an i386 package: multiarch)
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  wine wine64 wine32:i386
 )
 
 source "$(dirname "$0")/missing_packages.sh"
@@ -36,7 +41,12 @@ if ((${#missing[@]} == 0)); then
   exit 0
 fi
 
-echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# wine32 is an i386 package: the architecture must be known to dpkg before apt can find it.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps: adding the i386 architecture for wine32"
+  dpkg --add-architecture i386
+fi
+echo "install-deps: installing ${missing[*]}"
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
