@@ -1,12 +1,11 @@
 #include "hostseal/ui/terminal_box.hpp"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/terminal_colours.hpp"
 
 namespace hostseal {
 
@@ -28,11 +27,13 @@ std::string ColourParameters(OleColor color) {
 TerminalBox::TerminalBox(std::ostream& out, bool colours) : m_Out(out), m_Colours(colours) {}
 
 bool TerminalBox::ColoursWanted(int fd) {
-  const char* noColor = std::getenv("NO_COLOR");
+  return ColoursWanted(std::getenv("NO_COLOR"), std::getenv("TERM"), TerminalTakesColours(fd));
+}
+
+bool TerminalBox::ColoursWanted(const char* noColor, const char* term, bool colourTerminal) {
   if (noColor != nullptr && noColor[0] != '\0') return false;
-  const char* term = std::getenv("TERM");
   if (term != nullptr && std::string_view(term) == "dumb") return false;
-  return ::isatty(fd) == 1;
+  return colourTerminal;
 }
 
 void TerminalBox::SetSelStart(std::int32_t /*position*/) {

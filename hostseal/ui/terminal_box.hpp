@@ -22,8 +22,11 @@ class TerminalBox final : public RichTextBox {
  public:
   TerminalBox(std::ostream& out, bool colours);
 
-  // True when the descriptor is a terminal, NO_COLOR is unset or empty and TERM is not "dumb".
+  // True when the descriptor is a terminal that shows colour sequences (on Windows: a console
+  // with virtual-terminal processing on), NO_COLOR is unset or empty and TERM is not "dumb".
   static bool ColoursWanted(int fd);
+  // The same decision from the two variables (nullptr: unset) and what the terminal takes.
+  static bool ColoursWanted(const char* noColor, const char* term, bool colourTerminal);
 
   bool Visible() const override { return true; }
   void SetFocus() override {}

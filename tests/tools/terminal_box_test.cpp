@@ -39,3 +39,17 @@ TEST(TerminalBox, WritesLinesWithColoursOnlyWhenSwitchedOn) {
 
 }  // namespace
 }  // namespace hostseal::testing
+
+namespace hostseal {
+namespace {
+
+TEST(TerminalBoxColours, NoColorAndDumbTerminalsWinOverATerminalThatTakesThem) {
+  EXPECT_TRUE(TerminalBox::ColoursWanted(nullptr, nullptr, true));
+  EXPECT_TRUE(TerminalBox::ColoursWanted("", "xterm-256color", true));  // empty: unset
+  EXPECT_FALSE(TerminalBox::ColoursWanted("1", nullptr, true));
+  EXPECT_FALSE(TerminalBox::ColoursWanted(nullptr, "dumb", true));
+  EXPECT_FALSE(TerminalBox::ColoursWanted(nullptr, nullptr, false));  // a file, NUL, no VT
+}
+
+}  // namespace
+}  // namespace hostseal

@@ -22,7 +22,6 @@ class CommandMessageSink final : public MessageSink {
   void SetBeforeShow(std::function<void()> hook) { m_BeforeShow = std::move(hook); }
 
  private:
-  StandardErrorSink m_StandardError;
   std::function<void()> m_BeforeShow;
   std::size_t m_Count = 0;
 };

@@ -12,6 +12,7 @@
 #include "hostseal/fs/file_streams.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/progress_bar.hpp"
+#include "tools/hostseal/standard_handles.hpp"
 #include "tools/hostseal/usage_error.hpp"
 
 namespace hostseal::cli {
@@ -21,7 +22,7 @@ namespace {
 enum class Direction { kEncrypt, kDecrypt };
 
 bool ShowsProgress(const std::filesystem::path& input) {
-  if (::isatty(STDERR_FILENO) != 1) return false;
+  if (!IsTerminal(StandardStream::kError)) return false;
   std::error_code error;
   const std::uintmax_t size = std::filesystem::file_size(input, error);
   return !error && size > kProgressThreshold;
@@ -45,10 +46,12 @@ constexpr char kStandardStream[] = "-";
 
 // Cipher bytes are no text: they are neither shown on a terminal nor typed at one.
 void RefuseTerminals(Direction direction, const std::string& input, const std::string& output) {
-  if (direction == Direction::kEncrypt && output == kStandardStream && ::isatty(STDOUT_FILENO)) {
+  if (direction == Direction::kEncrypt && output == kStandardStream &&
+      IsTerminal(StandardStream::kOutput)) {
     throw UsageError("refusing to write cipher bytes to a terminal; redirect standard output");
   }
-  if (direction == Direction::kDecrypt && input == kStandardStream && ::isatty(STDIN_FILENO)) {
+  if (direction == Direction::kDecrypt && input == kStandardStream &&
+      IsTerminal(StandardStream::kInput)) {
     throw UsageError("refusing to read cipher bytes from a terminal; redirect standard input");
   }
 }
@@ -106,7 +109,7 @@ int RunFileCommand(Direction direction, const std::string& inputName, const std:
   std::optional<ProgressBar> bar;
   std::optional<BeforeShowHook> hook;
   if (ShowsProgress(input)) {
-    bar.emplace(stderr, direction == Direction::kEncrypt ? "encrypting" : "decrypting");
+    bar.emplace(direction == Direction::kEncrypt ? "encrypting" : "decrypting");
     hook.emplace(sink, *bar);
   }
   const cRijndael::FileProgress progress = [&bar](std::uint64_t done, std::uint64_t total) {

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "tools/hostseal/standard_handles.hpp"
+
 namespace hostseal::cli {
 
 namespace {
@@ -10,8 +12,7 @@ constexpr int kBarWidth = 30;
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::FILE* out, std::string label)
-    : m_Out(out), m_Label(std::move(label)) {}
+ProgressBar::ProgressBar(std::string label) : m_Label(std::move(label)) {}
 
 ProgressBar::~ProgressBar() {
   BreakLine();
@@ -28,8 +29,7 @@ void ProgressBar::Update(std::uint64_t done, std::uint64_t total) {
   line.append(static_cast<std::size_t>(filled), '#');
   line.append(static_cast<std::size_t>(kBarWidth - filled), ' ');
   line += "] " + std::to_string(percent) + "%";
-  std::fwrite(line.data(), 1, line.size(), m_Out);
-  std::fflush(m_Out);
+  WriteStandardError(line);
   m_LineOpen = true;
 }
 
@@ -39,8 +39,7 @@ void ProgressBar::Complete() {
 
 void ProgressBar::BreakLine() {
   if (!m_LineOpen) return;
-  std::fputc('\n', m_Out);
-  std::fflush(m_Out);
+  WriteStandardError("\n");
   m_LineOpen = false;
 }
 

@@ -1,16 +1,16 @@
-// ProgressBar: one line on standard error that shows how far a file operation has come,
-// redrawn in place with a carriage return, ended with a line feed when the bar goes away.
+// ProgressBar: one line on standard error (a terminal: see IsTerminal) that shows how far a file
+// operation has come, redrawn in place with a carriage return, ended with a line feed when the bar
+// goes away.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace hostseal::cli {
 
 class ProgressBar {
  public:
-  ProgressBar(std::FILE* out, std::string label);
+  explicit ProgressBar(std::string label);
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;
@@ -26,7 +26,6 @@ class ProgressBar {
   void BreakLine();
 
  private:
-  std::FILE* m_Out;
   std::string m_Label;
   std::uint64_t m_Total = 0;
   int m_ShownPercent = -1;

@@ -13,6 +13,7 @@
 #include "hostseal/common/visible_text.hpp"
 #include "tools/hostseal/command_line.hpp"
 #include "tools/hostseal/command_message_sink.hpp"
+#include "tools/hostseal/console_session.hpp"
 #include "tools/hostseal/core_dump_guard.hpp"
 #include "tools/hostseal/environment_settings.hpp"
 #include "tools/hostseal/exit_status.hpp"
@@ -20,6 +21,7 @@
 #include "tools/hostseal/host_commands.hpp"
 #include "tools/hostseal/key_options.hpp"
 #include "tools/hostseal/secret_arguments.hpp"
+#include "tools/hostseal/shown_command_line.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 #include "tools/hostseal/text_commands.hpp"
 #include "tools/hostseal/usage_error.hpp"
@@ -98,12 +100,14 @@ class DefaultSinkScope {
 int RunCommandLine(int argc, char** argv) {
   // First, before any key is read: no core dump, no other process looking in.
   const CoreDumpGuard coreDumps;
+  const ConsoleSession console;
   // The code page follows the locale's character set unless --codepage says otherwise.
   std::setlocale(LC_CTYPE, "");
   CommandMessageSink sink;
   const DefaultSinkScope sinkScope(sink);
 
   const SecretArguments secrets(argc, argv);
+  if (secrets.TookAny()) HideWipedArguments(argc, argv);
   CLI::App app("", "hostseal");
   CommandLine line;
   DefineCommandLine(app, line);

@@ -31,6 +31,9 @@ class SecretArguments {
   // The last value given for the option ("--key" or "--passphrase"); nullptr if none.
   const SecretText* Value(std::string_view option) const;
 
+  // True when at least one value was taken (and so wiped in argv).
+  bool TookAny() const { return !m_Values.empty(); }
+
  private:
   struct Entry {
     std::string option;

@@ -9,6 +9,7 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "tools/hostseal/standard_handles.hpp"
 
 namespace hostseal::cli {
 
@@ -25,18 +26,13 @@ void ReadStandardInputPieces(const std::function<void(std::string_view)>& piece)
   std::vector<char> buffer(65536 + 2);
   std::size_t held = 0;
   for (;;) {
-    const std::size_t wanted = buffer.size() - held;
-    const std::size_t n = std::fread(buffer.data() + held, 1, wanted, stdin);
+    const std::size_t n = ReadStandardInput(buffer.data() + held, buffer.size() - held);
+    if (n == 0) break;  // the end of the input
     const std::size_t have = held + n;
     held = std::min<std::size_t>(have, 2);
     if (have > held) piece(std::string_view(buffer.data(), have - held));
     std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(have - held),
               buffer.begin() + static_cast<std::ptrdiff_t>(have), buffer.begin());
-    if (n < wanted) break;  // the end of the input, or an error
-  }
-  if (std::ferror(stdin)) {
-    throw RaisedError(ErrorNumber::kDeviceIoError,
-                      std::string("Device I/O error: standard input: ") + std::strerror(errno));
   }
   const std::string tail = DropTrailingLineFeed(std::string(buffer.data(), held));
   if (!tail.empty()) piece(tail);
@@ -61,8 +57,7 @@ void WriteDiagnostic(std::string_view text) {
   std::string line = "hostseal: ";
   line += text;
   line += '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  WriteStandardError(line);
 }
 
 void FlushStandardOutput() {
