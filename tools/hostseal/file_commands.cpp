@@ -1,7 +1,5 @@
 #include "tools/hostseal/file_commands.hpp"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -9,6 +7,7 @@
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/fs/descriptor_stream.hpp"
+#include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/file_streams.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/progress_bar.hpp"
@@ -63,7 +62,7 @@ int RunStreamCommand(Direction direction, const std::string& input, const std::s
                      const cRijndael& cipher) {
   std::optional<InputFile> inputFile;
   std::optional<FileSource> fileSource;
-  DescriptorSource standardInput(STDIN_FILENO, "standard input");
+  DescriptorSource standardInput(0, "standard input");
   ByteSource* source = &standardInput;
   if (input != kStandardStream) {
     inputFile.emplace(input);
@@ -71,7 +70,7 @@ int RunStreamCommand(Direction direction, const std::string& input, const std::s
   }
   std::optional<ReplacingFile> outputFile;
   std::optional<FileSink> fileSink;
-  DescriptorSink standardOutput(STDOUT_FILENO, "standard output");
+  DescriptorSink standardOutput(1, "standard output");
   ByteSink* destination = &standardOutput;
   if (output != kStandardStream) {
     // Standard input has no permission bits to pass on: a new file is made as a shell
@@ -103,8 +102,8 @@ int RunFileCommand(Direction direction, const std::string& inputName, const std:
   if (inputName == kStandardStream || outputName == kStandardStream) {
     return RunStreamCommand(direction, inputName, outputName, cipher);
   }
-  const std::filesystem::path input(inputName);
-  const std::filesystem::path output(outputName);
+  const std::filesystem::path input = PathFromUtf8(inputName);
+  const std::filesystem::path output = PathFromUtf8(outputName);
 
   std::optional<ProgressBar> bar;
   std::optional<BeforeShowHook> hook;

@@ -17,7 +17,7 @@
 #include "tools/hostseal/usage_error.hpp"
 #include "tools/hostseal/wide_argument.hpp"
 #include "tools/hostseal/windows/console_text.hpp"
-#include "tools/hostseal/windows/system_message.hpp"
+#include "hostseal/fs/windows/system_error.hpp"
 
 namespace hostseal::cli {
 
@@ -40,7 +40,7 @@ class Console {
                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                nullptr)) {
     if (m_Handle == INVALID_HANDLE_VALUE) {
-      throw UsageError("--ask-passphrase needs a console (" + SystemMessage(::GetLastError()) +
+      throw UsageError("--ask-passphrase needs a console (" + SystemErrorText(::GetLastError()) +
                            "); give the pass phrase with --passphrase-file or "
                            "HOSTSEAL_PASSPHRASE",
                        false);
@@ -61,7 +61,7 @@ class QuietConsole {
   explicit QuietConsole(HANDLE input) : m_Input(input) {
     if (::GetConsoleMode(input, &g_SavedMode) == 0) {
       throw UsageError("--ask-passphrase: the console cannot switch its echo off (" +
-                           SystemMessage(::GetLastError()) + ")",
+                           SystemErrorText(::GetLastError()) + ")",
                        false);
     }
     g_Input.store(input);

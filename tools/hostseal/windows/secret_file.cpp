@@ -12,8 +12,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "tools/hostseal/windows/console_text.hpp"
-#include "tools/hostseal/windows/file_error_number.hpp"
-#include "tools/hostseal/windows/system_message.hpp"
+#include "hostseal/fs/windows/system_error.hpp"
 
 namespace hostseal::cli {
 
@@ -22,7 +21,7 @@ namespace {
 RaisedError ReadError(DWORD error, std::string_view what, const std::string& path) {
   return RaisedError(
       ErrorNumberForSystemError(error),
-      "Cannot read the " + NamedSecretFile(what, path) + " (" + SystemMessage(error) + ")");
+      "Cannot read the " + NamedSecretFile(what, path) + " (" + SystemErrorText(error) + ")");
 }
 
 HANDLE AsHandle(std::intptr_t handle) {

@@ -11,7 +11,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "tools/hostseal/windows/console_text.hpp"
-#include "tools/hostseal/windows/system_message.hpp"
+#include "hostseal/fs/windows/system_error.hpp"
 
 namespace hostseal::cli {
 
@@ -19,7 +19,7 @@ namespace {
 
 [[noreturn]] void RaiseInputError(DWORD error) {
   throw RaisedError(ErrorNumber::kDeviceIoError,
-                    "Device I/O error: standard input: " + SystemMessage(error));
+                    "Device I/O error: standard input: " + SystemErrorText(error));
 }
 
 // What has been read from the console and not yet handed on. Standard input is read by one
