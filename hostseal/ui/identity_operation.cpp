@@ -1,11 +1,6 @@
 // ReportHostIdentity: asks the host queries in turn and logs each answer as a status line.
 #include "hostseal/ui/identity_operation.hpp"
 
-#include <unistd.h>
-
-#include <array>
-#include <climits>
-
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/status_log.hpp"
@@ -30,12 +25,6 @@ IdentityItem Item(std::string key, std::u16string head, const std::u16string& va
 }
 
 }  // namespace
-
-std::u16string GetLocalHostName() {
-  std::array<char, HOST_NAME_MAX + 1> buffer{};
-  if (gethostname(buffer.data(), buffer.size() - 1) != 0) return {};
-  return FromUtf8(buffer.data());  // the last byte stays 0 even when the name was cut
-}
 
 std::u16string ComposeIdentityLine(const std::u16string& name, const std::u16string& address,
                                    const std::u16string& mac, const std::u16string& cpu) {
