@@ -1,0 +1,97 @@
+// The host queries on Windows: names through Winsock, own hardware addresses from the adapter
+// table, processor identifiers through WMI against CPUID run here. No packet leaves this
+// machine: the only name resolved is "localhost" (the hosts file), the only addresses looked
+// up are this machine's own.
+#include <cpuid.h>
+#include <gtest/gtest.h>
+#include <iphlpapi.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <cstring>
+#include <string>
+
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/hostinfo/cpu.hpp"
+#include "hostseal/hostinfo/dns.hpp"
+#include "hostseal/hostinfo/ipv4_text.hpp"
+#include "hostseal/hostinfo/mac.hpp"
+#include "hostseal/hostinfo/mac_text.hpp"
+#include "hostseal/hostinfo/windows/adapter_table.hpp"
+#include "tests/support/windows/wine.hpp"
+
+namespace hostseal {
+namespace {
+
+TEST(WindowsHostQueries, LocalhostResolvesToLoopbackAndBadNamesFailWithoutAsking) {
+  EXPECT_EQ(DNS::GetHostIP(u"localhost"), u"127.0.0.1");
+  // Refused before the resolver: empty, too long, an embedded U+0000.
+  EXPECT_EQ(DNS::GetHostIP(u""), u"");
+  EXPECT_EQ(DNS::GetHostIP(std::u16string(300, u'a')), u"");
+  EXPECT_EQ(DNS::GetHostIP(std::u16string(u"local\0host", 10)), u"");
+}
+
+TEST(WindowsHostQueries, ProcessorIdentifiersAreCpuidLeafOne) {
+  unsigned eax = 0;
+  unsigned ebx = 0;
+  unsigned ecx = 0;
+  unsigned edx = 0;
+  ASSERT_NE(__get_cpuid(1, &eax, &ebx, &ecx, &edx), 0);
+  char expected[17];
+  std::snprintf(expected, sizeof expected, "%08X%08X", edx, eax);
+
+  ProcessorIdList ids;
+  const std::u16string joined = GetCpu(&ids);
+  ASSERT_FALSE(ids.empty());
+  std::u16string rebuilt;
+  for (const auto& id : ids) {
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(ToUtf8(*id), expected);
+    rebuilt += (rebuilt.empty() ? u"" : u" ") + *id;
+  }
+  EXPECT_EQ(joined, rebuilt);
+}
+
+TEST(WindowsHostQueries, OwnAddressesGiveTheirAdaptersHardwareAddress) {
+  int checked = 0;
+  for (const auto& adapter : hostinfo_platform::ListAdapters()) {
+    const auto text = FormatMacReply(adapter.hardwareAddress);
+    if (!text) continue;  // loopback and tunnels have none
+    for (const auto& address : adapter.addresses) {
+      SCOPED_TRACE(adapter.name);
+      std::u16string mac = u"unchanged";
+      EXPECT_TRUE(MAC::GetMacAddress(FormatIpv4Text(address), mac));
+      EXPECT_EQ(mac, *text);
+      ++checked;
+    }
+  }
+  if (checked == 0) GTEST_SKIP() << "no adapter with an IPv4 address and a hardware address";
+}
+
+TEST(WindowsHostQueries, MacTextsThatAreNotAddressesLeaveTheResultAlone) {
+  for (const char16_t* text :
+       {u"", u"0.0.0.0", u"127.0.0.01", u"1.2.3", u"1.2.3.4 ", u"256.1.1.1"}) {
+    std::u16string mac = u"unchanged";
+    EXPECT_FALSE(MAC::GetMacAddress(text, mac)) << ToUtf8(text);
+    EXPECT_EQ(mac, u"unchanged");
+  }
+}
+
+TEST(WindowsHostQueries, SendArpAnswersForThisMachinesOwnAddress) {
+  if (testing::RunsUnderWine()) GTEST_SKIP() << "SendARP is a stub under Wine (error 50)";
+  for (const auto& adapter : hostinfo_platform::ListAdapters()) {
+    if (adapter.hardwareAddress.size() != 6 || adapter.addresses.empty()) continue;
+    IPAddr own = 0;
+    std::memcpy(&own, adapter.addresses.front().data(), sizeof own);
+    ULONG reply[2] = {};
+    ULONG length = sizeof reply;
+    ASSERT_EQ(::SendARP(own, 0, reply, &length), static_cast<DWORD>(NO_ERROR));
+    ASSERT_EQ(length, 6u);
+    EXPECT_EQ(std::memcmp(reply, adapter.hardwareAddress.data(), 6), 0);
+    return;
+  }
+  GTEST_SKIP() << "no adapter with an IPv4 address and a hardware address";
+}
+
+}  // namespace
+}  // namespace hostseal
