@@ -1,9 +1,11 @@
 #include "hostseal/hostinfo/windows/adapter_table.hpp"
 
 // winsock2.h must come before windows.h, which iphlpapi.h includes.
-#include <iphlpapi.h>
 #include <winsock2.h>
+
 #include <ws2tcpip.h>
+
+#include <iphlpapi.h>
 
 #include <cstring>
 #include <memory>

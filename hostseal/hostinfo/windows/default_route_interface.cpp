@@ -2,8 +2,9 @@
 // metric in the forwarding table, and its adapter.
 #include <winsock2.h>
 // ws2tcpip.h first: iphlpapi.h declares the routing table only after it.
-#include <iphlpapi.h>
 #include <ws2tcpip.h>
+
+#include <iphlpapi.h>
 
 #include <memory>
 

@@ -1,8 +1,9 @@
 // The Windows side of MAC::GetMacAddress: an own adapter's address answers for itself; any
 // other goes to SendARP, which asks the local network (or the system's ARP cache). SendARP
 // waits by itself; its bound is the system's, not the caller's.
-#include <iphlpapi.h>
 #include <winsock2.h>
+
+#include <iphlpapi.h>
 
 #include <cstring>
 

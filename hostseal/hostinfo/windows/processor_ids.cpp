@@ -1,8 +1,9 @@
 // The Windows side of GetCpu: the ProcessorId of every Win32_Processor that WMI lists
 // (ROOT\CIMV2), in its order. COM is started for the call and stopped after it, so the query
 // leaves the calling thread as it found it.
-#include <wbemidl.h>
 #include <windows.h>
+
+#include <wbemidl.h>
 
 #include <string>
 

@@ -4,9 +4,11 @@
 // up are this machine's own.
 #include <cpuid.h>
 #include <gtest/gtest.h>
-#include <iphlpapi.h>
 #include <winsock2.h>
+
 #include <ws2tcpip.h>
+
+#include <iphlpapi.h>
 
 #include <cstring>
 #include <string>
