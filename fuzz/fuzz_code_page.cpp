@@ -19,7 +19,7 @@
 #include "fuzz/fuzz_check.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/text/code_page.hpp"
-#include "hostseal/text/code_page_converter.hpp"
+#include "hostseal/text/linux/code_page_converter.hpp"
 #include "hostseal/text/code_page_table.hpp"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "hostseal/cipher/pass_phrase.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/text/code_page.hpp"
-#include "hostseal/text/code_page_converter.hpp"
+#include "hostseal/text/linux/code_page_converter.hpp"
 #include "hostseal/text/code_page_table.hpp"
 #include "tests/cipher/cipher_test_support.hpp"
 #include "tests/cipher/rijndael_test_access.hpp"

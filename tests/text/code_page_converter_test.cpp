@@ -1,7 +1,7 @@
 // The converter's map and UTF-8 paths against plain iconv over the whole input, for every known
 // code page, on random text and random bytes made to hit lead bytes, four-byte sequences,
 // surrogates and cut-off characters.
-#include "hostseal/text/code_page_converter.hpp"
+#include "hostseal/text/linux/code_page_converter.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "hostseal/text/code_page_map.hpp"
+#include "hostseal/text/linux/code_page_map.hpp"
 
 #include <bit>
 #include <cerrno>

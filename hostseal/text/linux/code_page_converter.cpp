@@ -1,4 +1,4 @@
-#include "hostseal/text/code_page_converter.hpp"
+#include "hostseal/text/linux/code_page_converter.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -13,7 +13,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/text/code_page_map.hpp"
+#include "hostseal/text/linux/code_page_map.hpp"
 
 namespace hostseal {
 

@@ -22,7 +22,7 @@
 
 #include "hostseal/common/byte_array.hpp"
 #include "hostseal/text/code_page_table.hpp"
-#include "hostseal/text/iconv_descriptor.hpp"
+#include "hostseal/text/linux/iconv_descriptor.hpp"
 
 namespace hostseal {
 

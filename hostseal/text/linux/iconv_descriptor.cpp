@@ -1,4 +1,4 @@
-#include "hostseal/text/iconv_descriptor.hpp"
+#include "hostseal/text/linux/iconv_descriptor.hpp"
 
 #include <cerrno>
 #include <cstdint>
