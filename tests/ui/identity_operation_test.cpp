@@ -1,6 +1,5 @@
 // The host-identity operation with injected host queries, logged into the in-memory box.
 #include <gtest/gtest.h>
-#include <sys/utsname.h>
 
 #include <vector>
 
@@ -161,12 +160,6 @@ TEST_F(IdentityOperationTest, AnUnansweredArpRequestIsRedAndTheRestStillReported
   EXPECT_EQ(lines[2], (Line{u"MAC address: no reply for 10.0.0.5", kRed}));
   EXPECT_EQ(lines[3], (Line{u"CPU: BFEBFBFF000906EA", kGreen}));
   EXPECT_EQ(lines[4], SealedLine(u"box1", u"10.0.0.5", u"", m_Host.cpu));
-}
-
-TEST(LocalHostName, IsTheKernelsNodeName) {
-  utsname names{};
-  ASSERT_EQ(uname(&names), 0);
-  EXPECT_EQ(GetLocalHostName(), FromUtf8(names.nodename));
 }
 
 }  // namespace

@@ -1,0 +1,85 @@
+// The code pages on Windows: the system's conversions decide what the code page cannot hold
+// (best fit, the default character, 1252's five undefined bytes), GetACP chooses the code page,
+// and bytes fed in pieces give the text of the whole.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/text/code_page.hpp"
+
+namespace hostseal {
+namespace {
+
+std::vector<Byte> Bytes(std::initializer_list<int> values) {
+  std::vector<Byte> bytes;
+  for (int v : values) bytes.push_back(static_cast<Byte>(v));
+  return bytes;
+}
+
+TEST(WindowsCodePages, TheSystemDecidesWhatACodePageCannotHold) {
+  // Best fit: a Latin letter with a mark that 1252 lacks becomes the plain letter.
+  EXPECT_EQ(TextToCodePageBytes(u"\u0101", 1252), Bytes({'a'}));
+  // No fit at all: the default character, one per unit (a surrogate pair gives two).
+  EXPECT_EQ(TextToCodePageBytes(u"中", 1252), Bytes({'?'}));
+  EXPECT_EQ(TextToCodePageBytes(u"\U0001F600", 936), Bytes({'?', '?'}));
+  // UTF-8 writes a lone surrogate as U+FFFD.
+  EXPECT_EQ(TextToCodePageBytes(std::u16string(1, u'\xD800'), 65001), Bytes({0xEF, 0xBF, 0xBD}));
+  // 1252's undefined bytes read as the C1 controls of the same number.
+  EXPECT_EQ(CodePageBytesToText(Bytes({0x81, 0x8D, 0x8F, 0x90, 0x9D}), 1252),
+            u"\u0081\u008D\u008F\u0090\u009D");
+  // Valid text both ways, as iconv gives it on Linux.
+  EXPECT_EQ(TextToCodePageBytes(u"中文", 936), Bytes({0xD6, 0xD0, 0xCE, 0xC4}));
+  EXPECT_EQ(CodePageBytesToText(Bytes({0xD6, 0xD0, 0xCE, 0xC4}), 936), u"中文");
+  EXPECT_EQ(TextToCodePageBytes(u"é€", 1252), Bytes({0xE9, 0x80}));
+  // A lead byte at the end of 936 text is not dropped.
+  EXPECT_EQ(CodePageBytesToText(Bytes({'a', 0xD6}), 936).size(), 2u);
+}
+
+TEST(WindowsCodePages, TheCodePageStartsAsTheSystemsUnlessTheEnvironmentNamesOne) {
+  ASSERT_EQ(::SetEnvironmentVariableW(L"HOSTSEAL_CODEPAGE", nullptr), TRUE);
+  _putenv("HOSTSEAL_CODEPAGE=");
+  EXPECT_EQ(DetectAnsiCodePage(), static_cast<std::int32_t>(::GetACP()));
+  _putenv("HOSTSEAL_CODEPAGE=936");
+  EXPECT_EQ(DetectAnsiCodePage(), 936);
+  _putenv("HOSTSEAL_CODEPAGE=");
+}
+
+TEST(WindowsCodePages, PiecesGiveTheTextOfTheWhole) {
+  std::mt19937 random(7);
+  // Bytes that make every kind of character and every kind of fault in these code pages.
+  const std::vector<Byte> alphabet = Bytes({0x00, 0x30, 0x39, 0x41, 0x7F, 0x80, 0x81, 0xA1, 0xB0,
+                                            0xC2, 0xD6, 0xE4, 0xED, 0xF0, 0xFE, 0xFF});
+  for (std::int32_t codePage : {936, 950, 932, 949, 54936, 65001, 1252}) {
+    SCOPED_TRACE("code page " + std::to_string(codePage));
+    if (!::IsValidCodePage(static_cast<UINT>(codePage))) continue;  // Wine 8 lacks GB18030
+    for (int round = 0; round < 200; ++round) {
+      std::vector<Byte> bytes(static_cast<std::size_t>(random() % 200));
+      for (Byte& b : bytes) b = alphabet[random() % alphabet.size()];
+      const std::u16string whole = CodePageBytesToText(bytes, codePage);
+
+      std::u16string pieces;
+      std::vector<Byte> pending;
+      std::size_t at = 0;
+      while (at < bytes.size()) {
+        const std::size_t n = std::min<std::size_t>(1 + random() % 9, bytes.size() - at);
+        pending.insert(pending.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+        const std::size_t taken = AppendCodePageText(pending, codePage, false, pieces);
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(taken));
+      }
+      AppendCodePageText(pending, codePage, true, pieces);
+      std::string hex;
+      for (Byte b : bytes) hex += "0123456789ABCDEF"[b >> 4], hex += "0123456789ABCDEF"[b & 15];
+      ASSERT_EQ(pieces, whole) << hex;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace hostseal
