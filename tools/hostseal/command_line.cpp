@@ -98,7 +98,7 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
          "--codepage",
          [&line](const CLI::results_t& values) { return ParseCodePage(values, line.codePage); },
          "The ANSI code page as decimal digits (936, 1252, 65001, ...); default: "
-         "HOSTSEAL_CODEPAGE, else the locale's character set")
+         "HOSTSEAL_CODEPAGE, else the system's code page (on Linux the locale's character set)")
       ->type_name("N")
       ->type_size(1)
       ->expected(1);

@@ -101,7 +101,8 @@ int RunCommandLine(int argc, char** argv) {
   // First, before any key is read: no core dump, no other process looking in.
   const CoreDumpGuard coreDumps;
   const ConsoleSession console;
-  // The code page follows the locale's character set unless --codepage says otherwise.
+  // The code page follows the system's (the locale's character set on Linux, GetACP on Windows)
+  // unless --codepage says otherwise.
   std::setlocale(LC_CTYPE, "");
   CommandMessageSink sink;
   const DefaultSinkScope sinkScope(sink);
