@@ -7,16 +7,13 @@
 #include <vector>
 
 #include "hostseal/text/ansi_bytes.hpp"
+#include "tests/support/byte_list.hpp"
 #include "tests/text/scoped_code_page.hpp"
 
 namespace hostseal {
 namespace {
 
-std::vector<Byte> Bytes(std::initializer_list<int> values) {
-  std::vector<Byte> out;
-  for (int v : values) out.push_back(static_cast<Byte>(v));
-  return out;
-}
+using testing::Bytes;
 
 TEST(Utf8Bytes, ByteOrderMarkThenTheText) {
   EXPECT_EQ(TextToUTF8Bytes(u"abc"), ByteArray(Bytes({0xEF, 0xBB, 0xBF, 0x61, 0x62, 0x63})));

@@ -117,15 +117,17 @@ std::size_t WholeCharacters(std::int32_t codePage, const Byte* bytes, std::size_
   return at;
 }
 
+[[noreturn]] void RaiseCannotConvert(std::int32_t codePage) {
+  RaiseUnknownCodePage("code page " + std::to_string(codePage) + " cannot convert here (error " +
+                       std::to_string(::GetLastError()) + ")");
+}
+
 void AppendTextOf(const Byte* bytes, std::size_t n, std::int32_t codePage, std::u16string& out) {
   if (n == 0) return;
   const auto length = static_cast<int>(n);
   const auto* in = reinterpret_cast<const char*>(bytes);
   const int units = ::MultiByteToWideChar(Windows(codePage), 0, in, length, nullptr, 0);
-  if (units <= 0) {
-    RaiseUnknownCodePage("code page " + std::to_string(codePage) + " cannot convert here (error " +
-                         std::to_string(::GetLastError()) + ")");
-  }
+  if (units <= 0) RaiseCannotConvert(codePage);
   const std::size_t start = out.size();
   out.resize(start + static_cast<std::size_t>(units));
   ::MultiByteToWideChar(Windows(codePage), 0, in, length, reinterpret_cast<wchar_t*>(&out[start]),
@@ -139,10 +141,7 @@ void AppendBytesOf(const char16_t* text, std::size_t n, std::int32_t codePage,
   const auto* in = reinterpret_cast<const wchar_t*>(text);
   const int bytes =
       ::WideCharToMultiByte(Windows(codePage), 0, in, length, nullptr, 0, nullptr, nullptr);
-  if (bytes <= 0) {
-    RaiseUnknownCodePage("code page " + std::to_string(codePage) + " cannot convert here (error " +
-                         std::to_string(::GetLastError()) + ")");
-  }
+  if (bytes <= 0) RaiseCannotConvert(codePage);
   const std::size_t start = out.size();
   out.resize(start + static_cast<std::size_t>(bytes));
   ::WideCharToMultiByte(Windows(codePage), 0, in, length, reinterpret_cast<char*>(&out[start]),

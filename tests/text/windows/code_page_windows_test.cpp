@@ -11,15 +11,12 @@
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/text/code_page.hpp"
+#include "tests/support/byte_list.hpp"
 
 namespace hostseal {
 namespace {
 
-std::vector<Byte> Bytes(std::initializer_list<int> values) {
-  std::vector<Byte> bytes;
-  for (int v : values) bytes.push_back(static_cast<Byte>(v));
-  return bytes;
-}
+using testing::Bytes;
 
 TEST(WindowsCodePages, TheSystemDecidesWhatACodePageCannotHold) {
   // Best fit: a Latin letter with a mark that 1252 lacks becomes the plain letter.
