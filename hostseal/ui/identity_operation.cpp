@@ -1,6 +1,8 @@
 // ReportHostIdentity: asks the host queries in turn and logs each answer as a status line.
 #include "hostseal/ui/identity_operation.hpp"
 
+#include <exception>
+
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/status_log.hpp"
@@ -93,6 +95,19 @@ bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher, const HostQue
     complete &= item.ok;
   }
   return complete;
+}
+
+void IdentityOperation(RichTextBox& StatusTxt, cRijndael& cipher, const HostQueries& queries) {
+  std::u16string failure;
+  try {
+    ReportHostIdentity(StatusTxt, cipher, queries);
+    return;
+  } catch (const RaisedError& error) {
+    failure = FromUtf8(error.Description());
+  } catch (const std::exception& error) {
+    failure = FromUtf8(error.what());
+  }
+  AddStatusLine(StatusTxt, u"Host identity: ", failure, 1);
 }
 
 }  // namespace hostseal

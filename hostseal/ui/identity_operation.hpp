@@ -60,4 +60,8 @@ std::vector<IdentityItem> GatherHostIdentity(cRijndael& cipher, const HostQuerie
 bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher);
 bool ReportHostIdentity(RichTextBox& StatusTxt, cRijndael& cipher, const HostQueries& queries);
 
+// The window's identity button: ReportHostIdentity, and anything else that a query raises as
+// a red "Host identity: " line.
+void IdentityOperation(RichTextBox& StatusTxt, cRijndael& cipher, const HostQueries& queries);
+
 }  // namespace hostseal

@@ -16,12 +16,10 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <exception>
-#include <filesystem>
 
-#include "hostseal/common/raised_error.hpp"
-#include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/file_operation.hpp"
 #include "hostseal/ui/status_log.hpp"
+#include "hostseal/ui/text_operation.hpp"
 
 namespace hostseal {
 
@@ -48,16 +46,6 @@ std::u16string ToU16(const QString& text) {
 QString ToQString(const std::u16string& text) {
   return QString::fromStdU16String(text);
 }
-
-std::filesystem::path ToPath(const QString& fileName) {
-  const QByteArray bytes = QFile::encodeName(fileName);
-  return std::filesystem::path(
-      std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
-// Thrown from a file job's progress report when the user cancelled the job: the cipher then
-// abandons the job, and the target keeps its former content.
-struct FileJobCancelled {};
 
 // The status log's frame. The log keeps its place in the frame and the same margins on the
 // right and at the bottom as on the left, so it grows and shrinks with the frame.
@@ -309,73 +297,21 @@ cRijndael& Form1::Rijndael() {
   return *m_Rijndael;
 }
 
-void Form1::ReportFailure(const std::u16string& head, const std::u16string& why) {
-  AddStatusLine(*m_StatusBox, head, why, 1);
-}
-
-void Form1::ReportSuccess(const std::u16string& head, const std::u16string& what) {
-  AddStatusLine(*m_StatusBox, head, what, 0);
-}
-
 void Form1::ReportIdentity() {
   if (m_JobRunning) return;
-  // The operation reports its own lines, failures included; only the box's errors and the
-  // unexpected come back here.
-  const std::u16string head = u"Host identity: ";
-  try {
-    ReportHostIdentity(*m_StatusBox, Rijndael(), m_Queries);
-  } catch (const RaisedError& error) {
-    ReportFailure(head, FromUtf8(error.Description()));
-  } catch (const std::exception& error) {
-    ReportFailure(head, FromUtf8(error.what()));
-  }
+  IdentityOperation(*m_StatusBox, Rijndael(), m_Queries);
 }
 
 void Form1::EncryptText() {
   if (m_JobRunning) return;
-  const std::u16string head = u"Encrypt text: ";
-  const std::u16string input = ToU16(m_InputTxt->text());
-  m_ResultTxt->clear();
-  if (input.empty()) {
-    ReportFailure(head, u"no text to encrypt");
-    return;
-  }
-  try {
-    const std::u16string sealed = Rijndael().Encrypt(input);
-    m_ResultTxt->setText(ToQString(sealed));
-    if (sealed.empty()) {
-      ReportFailure(head, u"the cipher gave no text");
-    } else {
-      ReportSuccess(head, sealed);
-    }
-  } catch (const RaisedError& error) {
-    ReportFailure(head, FromUtf8(error.Description()));
-  } catch (const std::exception& error) {
-    ReportFailure(head, FromUtf8(error.what()));
-  }
+  m_ResultTxt->setText(
+      ToQString(EncryptTextOperation(*m_StatusBox, Rijndael(), ToU16(m_InputTxt->text()))));
 }
 
 void Form1::DecryptText() {
   if (m_JobRunning) return;
-  const std::u16string head = u"Decrypt text: ";
-  const std::u16string input = ToU16(m_InputTxt->text());
-  m_ResultTxt->clear();
-  if (input.empty()) {
-    ReportFailure(head, u"no cipher text to decrypt");
-    return;
-  }
-  try {
-    // Decrypt shows what went wrong in a message box and gives empty text.
-    const std::u16string plain = Rijndael().Decrypt(input);
-    m_ResultTxt->setText(ToQString(plain));
-    if (plain.empty()) {
-      ReportFailure(head, u"no text: not hexadecimal cipher text of whole blocks");
-    } else {
-      ReportSuccess(head, plain);
-    }
-  } catch (const std::exception& error) {
-    ReportFailure(head, FromUtf8(error.what()));
-  }
+  m_ResultTxt->setText(
+      ToQString(DecryptTextOperation(*m_StatusBox, Rijndael(), ToU16(m_InputTxt->text()))));
 }
 
 void Form1::UseResultAsInput() {
@@ -407,19 +343,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::RunFileOperation(bool encrypt) {
   if (m_JobRunning) return;
-  const std::u16string head = encrypt ? u"Encrypt file: " : u"Decrypt file: ";
+  const FileDirection direction = encrypt ? FileDirection::kEncrypt : FileDirection::kDecrypt;
   m_FilePrg->setValue(0);
-
   // A key that cannot be used is reported before the user picks any file.
-  try {
-    ApplyKey(Rijndael(), CurrentKeyChoice());
-  } catch (const RaisedError& error) {
-    ReportFailure(head, FromUtf8(error.Description()));
-    return;
-  } catch (const std::exception& error) {
-    ReportFailure(head, FromUtf8(error.what()));
-    return;
-  }
+  if (!ApplyFileKey(*m_StatusBox, Rijndael(), CurrentKeyChoice(), direction)) return;
 
   const QString input =
       m_Dialogs.openFile(this, encrypt ? QStringLiteral("Plain file to encrypt")
@@ -449,46 +376,16 @@ void Form1::RunFileOperation(bool encrypt) {
 }
 
 void Form1::RunFileJob(bool encrypt, const QString& input, const QString& output) {
-  const std::u16string head = encrypt ? u"Encrypt file: " : u"Decrypt file: ";
-  const std::u16string files = ToU16(input) + u" -> " + ToU16(output);
-  const cRijndael::FileProgress progress = [this](std::uint64_t done, std::uint64_t total) {
+  const FileJobProgress progress = [this](std::uint64_t done, std::uint64_t total) {
     const std::uint64_t step = total == 0 ? kProgressSteps : done * kProgressSteps / total;
     m_FilePrg->setValue(static_cast<int>(std::min<std::uint64_t>(step, kProgressSteps)));
     QCoreApplication::processEvents();
-    // The report with done == total comes once the target is in place: too late to cancel.
-    if (m_CancelRequested && done < total) throw FileJobCancelled{};
+    return !m_CancelRequested;
   };
-
-  std::int32_t status = 0;
-  try {
-    const cRijndael& cipher = Rijndael();
-    status = encrypt ? cipher.FileEncrypt(ToPath(input), ToPath(output), progress)
-                     : cipher.FileDecrypt(ToPath(output), ToPath(input), progress);
-  } catch (const FileJobCancelled&) {
-    ReportFailure(head, files + u": cancelled; the target is as it was");
-    return;
-  } catch (const RaisedError& error) {
-    ReportFailure(head, FromUtf8(error.Description()));
-    return;
-  } catch (const std::exception& error) {
-    ReportFailure(head, FromUtf8(error.what()));
-    return;
-  }
-
-  switch (status) {
-    case 0:
-      m_FilePrg->setValue(kProgressSteps);
-      ReportSuccess(head, files);
-      break;
-    case 1:
-      ReportFailure(head, files + u": refused, the cipher-text file is not whole blocks");
-      break;
-    case 2:
-      ReportFailure(head, files + u": the length field is wrong; wrong key or key size?");
-      break;
-    default:
-      ReportFailure(head, files + u": failed with status " + ToU16(QString::number(status)));
-      break;
+  if (hostseal::RunFileJob(*m_StatusBox, Rijndael(),
+                           encrypt ? FileDirection::kEncrypt : FileDirection::kDecrypt,
+                           ToU16(input), ToU16(output), progress)) {
+    m_FilePrg->setValue(kProgressSteps);
   }
 }
 

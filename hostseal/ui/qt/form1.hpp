@@ -4,7 +4,8 @@
 // can be cancelled, and no other operation starts while one runs.
 //
 // The window only gathers input and shows results; the work is done by the library and by
-// the toolkit-free operations that the command line shares (ReportHostIdentity, ApplyKey).
+// the toolkit-free operations that the command line shares (ReportHostIdentity, the text and file
+// operations).
 #pragma once
 
 #include <QCloseEvent>
@@ -76,8 +77,6 @@ class Form1 final : public QWidget {
   cRijndael& Rijndael();
   void RunFileOperation(bool encrypt);
   void RunFileJob(bool encrypt, const QString& input, const QString& output);
-  void ReportFailure(const std::u16string& head, const std::u16string& why);
-  void ReportSuccess(const std::u16string& head, const std::u16string& what);
   int TwipsToPixelsX(int twips) const;
   int TwipsToPixelsY(int twips) const;
 

@@ -1,0 +1,22 @@
+// The window's text operations, shared by every window toolkit: a text encrypted to
+// hexadecimal text under the built-in pass phrase, and hexadecimal text decrypted back, each
+// reported as one status line ("Encrypt text: ...", green with the result or red with why).
+#pragma once
+
+#include <string>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/ui/rich_text_box.hpp"
+
+namespace hostseal {
+
+// The hexadecimal text, or "" when there is none; the line tells why.
+std::u16string EncryptTextOperation(RichTextBox& StatusTxt, cRijndael& cipher,
+                                    const std::u16string& input);
+
+// The plain text, or "" when there is none. The cipher shows what is wrong with the input in
+// its message box; the line says that there was no text.
+std::u16string DecryptTextOperation(RichTextBox& StatusTxt, cRijndael& cipher,
+                                    const std::u16string& input);
+
+}  // namespace hostseal
