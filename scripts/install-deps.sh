@@ -31,6 +31,9 @@ packages=(
   # (wine32, an i386 package: multiarch)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 wine32:i386
+  # a display for the tests of the Windows window under Wine: a virtual X server, and the
+  # marlett font that draws Wine's caption buttons in the screenshot
+  xvfb xauth fonts-wine
 )
 
 source "$(dirname "$0")/missing_packages.sh"
@@ -48,5 +51,11 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 echo "install-deps: installing ${missing[*]}"
-apt-get update -qq
+# A mirror in the middle of a sync can fail one index; try again, then go on with what was
+# fetched: the install below fails clearly if a package cannot be found.
+for attempt in 1 2 3; do
+  apt-get update -qq && break
+  echo "install-deps: apt-get update failed (attempt $attempt of 3)"
+  sleep $((attempt * 10))
+done
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
