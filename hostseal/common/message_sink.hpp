@@ -29,4 +29,17 @@ MessageSink& DefaultMessageSink();
 // must outlive its use. Returns the sink that was in force before.
 MessageSink* SetDefaultMessageSink(MessageSink* sink);
 
+// Makes a sink the process-wide default for as long as the scope lives, then restores the
+// one before it.
+class DefaultMessageSinkScope {
+ public:
+  explicit DefaultMessageSinkScope(MessageSink& sink) : m_Previous(SetDefaultMessageSink(&sink)) {}
+  ~DefaultMessageSinkScope() { SetDefaultMessageSink(m_Previous); }
+  DefaultMessageSinkScope(const DefaultMessageSinkScope&) = delete;
+  DefaultMessageSinkScope& operator=(const DefaultMessageSinkScope&) = delete;
+
+ private:
+  MessageSink* m_Previous;
+};
+
 }  // namespace hostseal

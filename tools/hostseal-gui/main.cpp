@@ -13,19 +13,6 @@
 
 namespace {
 
-// Makes a sink the process default for as long as it lives.
-class DefaultSinkScope {
- public:
-  explicit DefaultSinkScope(hostseal::MessageSink& sink)
-      : m_Previous(hostseal::SetDefaultMessageSink(&sink)) {}
-  ~DefaultSinkScope() { hostseal::SetDefaultMessageSink(m_Previous); }
-  DefaultSinkScope(const DefaultSinkScope&) = delete;
-  DefaultSinkScope& operator=(const DefaultSinkScope&) = delete;
-
- private:
-  hostseal::MessageSink* m_Previous;
-};
-
 // Writes all of text to stream; false when it cannot (a closed pipe, a full disk).
 bool WriteAll(std::FILE* stream, const QString& text) {
   const QByteArray bytes = text.toLocal8Bit();
@@ -65,7 +52,7 @@ int main(int argc, char** argv) {
   if (line.action == GuiCommandLine::Action::kScreenshot) {
     // Nobody is there to close a message box: messages go to standard error.
     hostseal::StandardErrorSink sink;
-    const DefaultSinkScope scope(sink);
+    const hostseal::DefaultMessageSinkScope scope(sink);
     hostseal::Form1 form(sink);
     form.show();
     form.RunDemonstration();
@@ -78,7 +65,7 @@ int main(int argc, char** argv) {
   }
 
   hostseal::QtMessageSink sink(QApplication::applicationName());
-  const DefaultSinkScope scope(sink);
+  const hostseal::DefaultMessageSinkScope scope(sink);
   hostseal::Form1 form(sink);
   sink.SetParent(&form);
   form.show();

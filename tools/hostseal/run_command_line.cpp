@@ -86,15 +86,6 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   return kExitUsage;
 }
 
-// Keeps the tool's sink as the process default while main runs.
-class DefaultSinkScope {
- public:
-  explicit DefaultSinkScope(MessageSink& sink) { SetDefaultMessageSink(&sink); }
-  ~DefaultSinkScope() { SetDefaultMessageSink(nullptr); }
-  DefaultSinkScope(const DefaultSinkScope&) = delete;
-  DefaultSinkScope& operator=(const DefaultSinkScope&) = delete;
-};
-
 }  // namespace
 
 int RunCommandLine(int argc, char** argv) {
@@ -105,7 +96,7 @@ int RunCommandLine(int argc, char** argv) {
   // unless --codepage says otherwise.
   std::setlocale(LC_CTYPE, "");
   CommandMessageSink sink;
-  const DefaultSinkScope sinkScope(sink);
+  const DefaultMessageSinkScope sinkScope(sink);  // while main runs
 
   const SecretArguments secrets(argc, argv);
   if (secrets.TookAny()) HideWipedArguments(argc, argv);

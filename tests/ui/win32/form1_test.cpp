@@ -1,0 +1,444 @@
+// Form1 on Windows: its status frame at the first, the smallest and a large size, and each
+// operation's status lines after a click, with a recording message sink, injected host
+// queries and file names; file jobs cancelled from inside their progress.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/status_log.hpp"
+#include "hostseal/ui/win32/form1.hpp"
+#include "hostseal/ui/win32/richedit_box.hpp"
+#include "tests/support/recording_sink.hpp"
+#include "tests/support/scratch_folder.hpp"
+#include "tests/ui/identity_oracle.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+struct ShownLine {
+  std::u16string text;
+  OleColor color;
+  bool operator==(const ShownLine&) const = default;
+};
+
+void PrintTo(const ShownLine& line, std::ostream* out) {
+  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::u16string Name(const std::filesystem::path& path) {
+  return path.u16string();
+}
+
+// A message-only window that runs a function when a message posted to it comes through: the
+// file job's progress serves it, so the function runs inside the job.
+class DuringJob {
+ public:
+  DuringJob() {
+    static const bool registered = [] {
+      WNDCLASSEXW description{};
+      description.cbSize = sizeof description;
+      description.lpfnWndProc = &DuringJob::Procedure;
+      description.hInstance = ::GetModuleHandleW(nullptr);
+      description.lpszClassName = L"hostseal.test.DuringJob";
+      return ::RegisterClassExW(&description) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    m_Window = ::CreateWindowExW(0, L"hostseal.test.DuringJob", L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ::SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  ~DuringJob() { ::DestroyWindow(m_Window); }
+  DuringJob(const DuringJob&) = delete;
+  DuringJob& operator=(const DuringJob&) = delete;
+
+  void Post() {
+    if (action) ::PostMessageW(m_Window, WM_APP, 0, 0);
+  }
+  std::function<void()> action;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<DuringJob*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_APP && self != nullptr && self->action) {
+      self->action();
+      return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  HWND m_Window;
+};
+
+class Form1Test : public ::testing::Test {
+ protected:
+  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) {
+    ::ShowWindow(m_Form.Handle(), SW_SHOWNOACTIVATE);
+  }
+
+  static HostQueries Queries() {
+    HostQueries queries;
+    queries.hostName = [] { return std::u16string(u"box1"); };
+    queries.hostIP = [](const std::u16string&) { return std::u16string(u"10.0.0.5"); };
+    queries.macAddress = [](const std::u16string&, std::u16string& sMac) {
+      sMac = u"00-C-29-A-B-1";
+      return true;
+    };
+    queries.cpu = [] { return std::u16string(u"BFEBFBFF000906EA"); };
+    queries.defaultRoute = [] { return std::optional<InterfaceIdentity>(); };
+    return queries;
+  }
+
+  // The dialogs hand out the names that the test queued, then "" (cancelled). The save
+  // dialog, the last step before a job, has m_DuringJob run inside the job's progress.
+  Form1::FileDialogs Dialogs() {
+    Form1::FileDialogs dialogs;
+    dialogs.openFile = [this](HWND, const std::u16string&) { return Next(m_OpenNames); };
+    dialogs.saveFile = [this](HWND, const std::u16string&) {
+      m_DuringJob.Post();
+      return Next(m_SaveNames);
+    };
+    return dialogs;
+  }
+
+  static std::u16string Next(std::vector<std::u16string>& names) {
+    if (names.empty()) return {};
+    std::u16string name = names.front();
+    names.erase(names.begin());
+    return name;
+  }
+
+  HWND Item(Form1::Control id) { return m_Form.Item(id); }
+
+  // A click as the button reports it to its window.
+  void Click(Form1::Control id) {
+    ::SendMessageW(m_Form.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Item(id)));
+  }
+
+  void Choose(Form1::Control combo, int index) {
+    ::SendMessageW(Item(combo), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(m_Form.Handle(), WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(Item(combo)));
+  }
+
+  void SetText(Form1::Control id, const std::wstring& text) {
+    ::SetWindowTextW(Item(id), text.c_str());
+  }
+
+  std::u16string Text(Form1::Control id) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(Item(id))) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        ::GetWindowTextW(Item(id), text.data(), static_cast<int>(text.size()))));
+    return {text.begin(), text.end()};
+  }
+
+  bool Enabled(Form1::Control id) { return ::IsWindowEnabled(Item(id)) != FALSE; }
+
+  // The log's lines, each with the colour of its first character.
+  std::vector<ShownLine> Lines() {
+    const RichEditBox box(Item(Form1::kStatusTxt));
+    std::vector<ShownLine> lines;
+    const std::u16string text = box.Text();
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find(u"\r\n", start);
+      if (end == std::u16string::npos) end = text.size();
+      lines.push_back(
+          {text.substr(start, end - start), box.ColorAt(static_cast<std::int32_t>(start))});
+      start = end + 2;
+    }
+    return lines;
+  }
+
+  int Pixels(int twips) {
+    return ::MulDiv(twips, static_cast<int>(::GetDpiForWindow(m_Form.Handle())), 1440);
+  }
+
+  // A control's rectangle in its parent's client area.
+  static RECT PlaceIn(HWND control) {
+    RECT place{};
+    ::GetWindowRect(control, &place);
+    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+  }
+
+  static SIZE WindowSize(HWND window) {
+    RECT bounds{};
+    ::GetWindowRect(window, &bounds);
+    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+  }
+
+  void ExpectSavedLogPlace(const char* at) {
+    const RECT log = PlaceIn(Item(Form1::kStatusTxt));
+    EXPECT_EQ(log.left, Pixels(120)) << at;
+    EXPECT_EQ(log.top, Pixels(240)) << at;
+    EXPECT_EQ(log.right - log.left, Pixels(5415)) << at;
+    EXPECT_EQ(log.bottom - log.top, Pixels(3735)) << at;
+  }
+
+  RecordingSink m_Sink;
+  std::vector<std::u16string> m_OpenNames;
+  std::vector<std::u16string> m_SaveNames;
+  DuringJob m_DuringJob;
+  Form1 m_Form;
+};
+
+TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixelsInSongTi) {
+  HWND frame = Item(Form1::kStatusFrame);
+  HWND log = Item(Form1::kStatusTxt);
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(::GetParent(log), frame);
+  EXPECT_EQ(Text(Form1::kStatusFrame), u"状态栏");
+  std::array<wchar_t, 64> className{};
+  ::GetClassNameW(log, className.data(), static_cast<int>(className.size()));
+  EXPECT_EQ(::lstrcmpiW(className.data(), MSFTEDIT_CLASS), 0) << className.data();
+  ExpectSavedLogPlace("first");
+  const auto style = ::GetWindowLongW(log, GWL_STYLE);
+  EXPECT_NE(style & ES_READONLY, 0);
+  EXPECT_NE(style & WS_VSCROLL, 0);
+
+  CHARFORMAT2W format{};
+  format.cbSize = sizeof format;
+  ::SendMessageW(log, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  EXPECT_EQ(std::wstring(format.szFaceName), L"宋体");
+  EXPECT_EQ(format.yHeight, 240);  // 12 points
+  EXPECT_EQ(format.bCharSet, GB2312_CHARSET);
+  EXPECT_EQ(format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT), 0U);
+  // Light grey on black; EM_SETBKGNDCOLOR answers with the colour it replaces.
+  EXPECT_EQ(format.crTextColor, RGB(0xD0, 0xD0, 0xD0));
+  EXPECT_EQ(::SendMessageW(log, EM_SETBKGNDCOLOR, 0, RGB(0, 0, 0)), RGB(0, 0, 0));
+
+  std::array<wchar_t, 64> title{};
+  ::GetWindowTextW(m_Form.Handle(), title.data(), static_cast<int>(title.size()));
+  EXPECT_EQ(std::wstring(title.data()), L"hostseal");
+}
+
+TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
+  HWND window = m_Form.Handle();
+  const SIZE first = WindowSize(window);
+  ::SetWindowPos(window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);  // the smallest size
+  EXPECT_EQ(WindowSize(window).cx, first.cx);
+  EXPECT_EQ(WindowSize(window).cy, first.cy);
+  ExpectSavedLogPlace("smallest");
+
+  ::SetWindowPos(window, nullptr, 0, 0, first.cx + 300, first.cy + 200, SWP_NOMOVE | SWP_NOZORDER);
+  RECT client{};
+  ::GetClientRect(window, &client);
+  const RECT frame = PlaceIn(Item(Form1::kStatusFrame));
+  const RECT log = PlaceIn(Item(Form1::kStatusTxt));
+  // The frame reaches the bottom edge but for the margin, and the log has all the new width;
+  // the operations stay clear of it.
+  EXPECT_EQ(client.bottom - frame.bottom, frame.top);
+  EXPECT_EQ(log.right - log.left, Pixels(5415) + 300);
+  EXPECT_EQ(log.bottom - log.top, frame.bottom - frame.top - Pixels(240) - Pixels(120));
+  EXPECT_LT(frame.right, PlaceIn(Item(Form1::kEncryptCmd)).left);
+}
+
+TEST_F(Form1Test, IdentityReportsTheInjectedAnswers) {
+  Click(Form1::kIdentityCmd);
+  const SealedText sealed = SealWithOracle(
+      ComposeIdentityLine(u"box1", u"10.0.0.5", u"00-C-29-A-B-1", u"BFEBFBFF000906EA"));
+  EXPECT_EQ(Lines(), (std::vector<ShownLine>{
+                         {u"Host name: box1", kGreen},
+                         {u"IP address: 10.0.0.5", kGreen},
+                         {u"MAC address: 00-C-29-A-B-1", kGreen},
+                         {u"CPU: BFEBFBFF000906EA", kGreen},
+                         {u"Encrypted identity: " + sealed.text, sealed.color},
+                     }));
+  EXPECT_TRUE(m_Sink.messages.empty());
+}
+
+TEST_F(Form1Test, TextComesBackThroughEncryptAndDecryptAndBadHexIsRed) {
+  SetText(Form1::kInputTxt, L"主机 hostseal");
+  Click(Form1::kEncryptCmd);
+  const SealedText sealed = SealWithOracle(u"主机 hostseal");
+  ASSERT_EQ(Lines(), (std::vector<ShownLine>{{u"Encrypt text: " + sealed.text, kGreen}}));
+  EXPECT_EQ(Text(Form1::kResultTxt), sealed.text);
+  EXPECT_NE(::GetWindowLongW(Item(Form1::kResultTxt), GWL_STYLE) & ES_READONLY, 0);
+
+  // The text is encrypted in the ANSI code page, which need not hold Chinese: the round trip
+  // is in ASCII.
+  SetText(Form1::kInputTxt, L"round trip");
+  Click(Form1::kEncryptCmd);
+  Click(Form1::kUseResultCmd);
+  Click(Form1::kDecryptCmd);
+  EXPECT_EQ(Text(Form1::kResultTxt), u"round trip");
+  EXPECT_EQ(Lines().back(), (ShownLine{u"Decrypt text: round trip", kGreen}));
+
+  SetText(Form1::kInputTxt, L"xyz zyx");
+  Click(Form1::kDecryptCmd);
+  EXPECT_EQ(Lines().back().color, kRed);
+  EXPECT_EQ(m_Sink.messages, std::vector<std::u16string>{u"Text not Hex data"});
+  EXPECT_TRUE(Text(Form1::kResultTxt).empty());
+}
+
+TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
+  const ScratchFolder dir;
+  const auto plain = dir / "plain.bin";
+  const auto sealed = dir / "sealed.bin";
+  const auto back = dir / "back.bin";
+  std::string content(4'000'017, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
+  WriteFile(plain, content);
+
+  Choose(Form1::kKeyKindCbo, 2);  // a pass phrase
+  EXPECT_TRUE(Enabled(Form1::kKeyBitsCbo));
+  EXPECT_NE(::SendMessageW(Item(Form1::kKeyTxt), EM_GETPASSWORDCHAR, 0, 0), 0);
+  SetText(Form1::kKeyTxt, L"密码 phrase");
+  ::SendMessageW(Item(Form1::kKeyBitsCbo), CB_SETCURSEL, 2, 0);  // 256 bits
+
+  m_OpenNames = {Name(plain), Name(sealed)};
+  m_SaveNames = {Name(sealed), Name(back)};
+  Click(Form1::kEncryptFileCmd);
+  std::vector<ShownLine> lines = Lines();
+  ASSERT_EQ(lines.size(), 1U);
+  EXPECT_EQ(lines[0],
+            (ShownLine{u"Encrypt file: " + Name(plain) + u" -> " + Name(sealed), kGreen}));
+  EXPECT_EQ(ReadFile(sealed).size(), 4'000'032U);
+  EXPECT_EQ(::SendMessageW(Item(Form1::kFilePrg), PBM_GETPOS, 0, 0), 1000);
+
+  Click(Form1::kDecryptFileCmd);
+  lines = Lines();
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines[1], (ShownLine{u"Decrypt file: " + Name(sealed) + u" -> " + Name(back), kGreen}));
+  EXPECT_TRUE(ReadFile(back) == content);
+  EXPECT_TRUE(m_Sink.messages.empty());
+
+  // Under another pass phrase the length field is out of range: red, and the cipher's warning.
+  SetText(Form1::kKeyTxt, L"another phrase");
+  m_OpenNames = {Name(sealed)};
+  m_SaveNames = {Name(back)};
+  Click(Form1::kDecryptFileCmd);
+  lines = Lines();
+  ASSERT_EQ(lines.size(), 3U);
+  EXPECT_EQ(lines[2].color, kRed);
+  EXPECT_EQ(m_Sink.messages.size(), 1U);
+  EXPECT_TRUE(ReadFile(back) == content);
+}
+
+TEST_F(Form1Test, AMissingFileOrABadKeyIsARedLineAndNothingIsWritten) {
+  const ScratchFolder dir;
+  m_OpenNames = {Name(dir / "missing.bin")};
+  m_SaveNames = {Name(dir / "out.bin")};
+  Click(Form1::kEncryptFileCmd);
+  ASSERT_EQ(Lines().size(), 1U);
+  EXPECT_EQ(Lines()[0].color, kRed);
+  EXPECT_EQ(Lines()[0].text.rfind(u"Encrypt file: ", 0), 0U);
+  EXPECT_TRUE(dir.Names().empty());
+  EXPECT_TRUE(Enabled(Form1::kEncryptFileCmd));
+
+  // A key that cannot be used is reported before any file is asked for.
+  Choose(Form1::kKeyKindCbo, 1);
+  SetText(Form1::kKeyTxt, L"00112233 not hex");
+  m_OpenNames = {Name(dir / "in.bin")};
+  Click(Form1::kEncryptFileCmd);
+  ASSERT_EQ(Lines().size(), 2U);
+  EXPECT_EQ(Lines()[1].color, kRed);
+  EXPECT_EQ(m_OpenNames.size(), 1U);  // no dialog was shown
+}
+
+TEST_F(Form1Test, CancelOrCloseStopsAFileJobAndNothingElseRunsMeanwhile) {
+  const ScratchFolder dir;
+  const auto plain = dir / "plain.bin";
+  WriteFile(plain, std::string(4'000'017, 'p'));  // two chunks: a report comes before the end
+  const auto sealed = dir / "sealed.bin";
+  WriteFile(sealed, "former content");
+  bool othersDisabled = false;
+  LRESULT position = -1;
+  m_DuringJob.action = [&] {
+    othersDisabled = !Enabled(Form1::kDecryptFileCmd) && !Enabled(Form1::kIdentityCmd) &&
+                     !Enabled(Form1::kInputTxt) && Enabled(Form1::kCancelCmd);
+    position = ::SendMessageW(Item(Form1::kFilePrg), PBM_GETPOS, 0, 0);
+    m_Form.ReportIdentity();  // refused while the job runs: no line
+    Click(Form1::kCancelCmd);
+  };
+  m_OpenNames = {Name(plain)};
+  m_SaveNames = {Name(sealed)};
+  Click(Form1::kEncryptFileCmd);
+  EXPECT_EQ(Lines(),
+            (std::vector<ShownLine>{{u"Encrypt file: " + Name(plain) + u" -> " + Name(sealed) +
+                                         u": cancelled; the target is as it was",
+                                     kRed}}));
+  EXPECT_EQ(ReadFile(sealed), "former content");
+  EXPECT_TRUE(othersDisabled);
+  EXPECT_GE(position, 0);
+  EXPECT_LT(position, 1000);
+  EXPECT_FALSE(Enabled(Form1::kCancelCmd));
+  EXPECT_TRUE(Enabled(Form1::kEncryptFileCmd));
+
+  // Closing the window cancels the job too, and the window closes once it has stopped.
+  m_DuringJob.action = [&] { ::SendMessageW(m_Form.Handle(), WM_CLOSE, 0, 0); };
+  m_OpenNames = {Name(plain)};
+  m_SaveNames = {Name(dir / "new.bin")};
+  HWND window = m_Form.Handle();
+  Click(Form1::kEncryptFileCmd);
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain.bin", "sealed.bin"}));
+  EXPECT_FALSE(::IsWindow(window));
+  EXPECT_EQ(m_Form.Handle(), nullptr);
+}
+
+// The log takes lines beyond the RichEdit control's default limit of 32,767 characters.
+TEST_F(Form1Test, TheLogKeepsTakingLinesPastThirtyTwoThousandCharacters) {
+  RichEditBox box(Item(Form1::kStatusTxt));
+  const std::u16string line(78, u'l');
+  for (int i = 0; i < 500; ++i) AddStatusLine(box, line, u"", 0);
+  EXPECT_EQ(box.Text().size(), 40'000U);
+}
+
+// The PNG's width and height, from its IHDR chunk; {0, 0} when it is no PNG.
+SIZE PngSize(const std::string& png) {
+  if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+  const auto big = [&png](std::size_t at) {
+    return static_cast<LONG>(
+        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at])) << 24 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at + 1])) << 16 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at + 2])) << 8 |
+        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at + 3])));
+  };
+  return {big(16), big(20)};
+}
+
+TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAPngOfTheWindow) {
+  const ScratchFolder dir;
+  m_Form.RunDemonstration();
+  const std::vector<ShownLine> lines = Lines();
+  ASSERT_EQ(lines.size(), 8U);  // five identity lines, a red one, then the text round trip
+  EXPECT_EQ(lines[5], (ShownLine{u"Encrypt text: no text to encrypt", kRed}));
+  EXPECT_EQ(lines[7].text.rfind(u"Decrypt text: ", 0), 0U);
+  EXPECT_EQ(lines[7].color, kGreen);
+
+  const auto file = dir / "shot.png";
+  WriteFile(file, "an older picture");
+  ASSERT_TRUE(m_Form.SaveScreenshot(Name(file)));
+  const SIZE size = PngSize(ReadFile(file));
+  EXPECT_EQ(size.cx, WindowSize(m_Form.Handle()).cx);
+  EXPECT_EQ(size.cy, WindowSize(m_Form.Handle()).cy);
+  EXPECT_FALSE(m_Form.SaveScreenshot(Name(dir / "no" / "such" / "shot.png")));
+  EXPECT_EQ(dir.Names(), std::set<std::string>{"shot.png"});
+}
+
+}  // namespace
+}  // namespace hostseal::testing

@@ -1,0 +1,54 @@
+// hostseal-gui.exe as a user starts it: its options answered on the standard handles it was
+// given, and the screenshot of the demonstration.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "hostseal/common/utf8.hpp"
+#include "tests/support/scratch_folder.hpp"
+#include "tests/support/tool_process.hpp"
+
+namespace hostseal::testing {
+namespace {
+
+std::string Utf8(const std::filesystem::path& path) {
+  return ToUtf8(path.u16string());
+}
+
+ToolResult RunGui(std::vector<std::string> arguments) {
+  return RunTool(HOSTSEAL_GUI_PATH, ToolRun{std::move(arguments), "", {}});
+}
+
+TEST(GuiProgram, AnswersHelpVersionAndUsageErrorsOnItsStandardHandles) {
+  const ToolResult version = RunGui({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "hostseal-gui " HOSTSEAL_VERSION "\n");
+
+  const ToolResult help = RunGui({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--screenshot FILE"), std::string::npos) << help.out;
+
+  const ToolResult wrong = RunGui({"--no-such-option"});
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_NE(wrong.err.find("run 'hostseal-gui --help'"), std::string::npos) << wrong.err;
+  EXPECT_EQ(RunGui({"--screenshot"}).status, 2);
+}
+
+TEST(GuiProgram, WritesTheScreenshotOfItsDemonstrationAsAPng) {
+  const ScratchFolder dir;
+  const ToolResult shot = RunGui({"--screenshot", Utf8(dir / "窗口.png")});
+  ASSERT_EQ(shot.status, 0) << shot.err;
+  std::ifstream in(dir / "窗口.png", std::ios::binary);
+  const std::string png{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(png.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
+  EXPECT_GT(png.size(), 1000U);
+
+  const ToolResult failed = RunGui({"--screenshot", Utf8(dir / "no" / "shot.png")});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("cannot write"), std::string::npos) << failed.err;
+}
+
+}  // namespace
+}  // namespace hostseal::testing

@@ -1,0 +1,136 @@
+// hostseal-gui on Windows: the window Form1. With --screenshot FILE it runs a short scripted
+// demonstration, writes the window to FILE as a PNG image and exits. --help, --version and
+// errors on the command line go to standard output or standard error when the program was
+// started with them (from a console, or redirected), and into a message box otherwise: a
+// program of the window subsystem has no console of its own.
+#include <windows.h>
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <string_view>
+
+#include "hostseal/common/message_sink.hpp"
+#include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/win32/form1.hpp"
+#include "hostseal/ui/win32/win32_message_sink.hpp"
+#include "tools/hostseal/windows/utf8_arguments.hpp"
+
+namespace {
+
+enum class Stream { kOutput, kError };
+
+// Writes UTF-8 text to the standard handle, as wide characters to a console; false when
+// there is no such handle or it does not take the text.
+bool WriteToStandardHandle(Stream stream, std::string_view utf8) {
+  HANDLE handle = ::GetStdHandle(stream == Stream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  DWORD mode = 0;
+  if (::GetConsoleMode(handle, &mode)) {
+    const std::u16string text = hostseal::FromUtf8(utf8);
+    const std::wstring wide(text.begin(), text.end());
+    DWORD written = 0;
+    return ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                           nullptr) &&
+           written == wide.size();
+  }
+  DWORD written = 0;
+  return ::WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+         written == utf8.size();
+}
+
+// The text on the standard handle, or in a message box where there is none.
+void Tell(Stream stream, const std::string& utf8) {
+  if (WriteToStandardHandle(stream, utf8)) return;
+  const std::u16string text = hostseal::FromUtf8(utf8);
+  const std::wstring wide(text.begin(), text.end());
+  ::MessageBoxW(nullptr, wide.c_str(), L"hostseal",
+                MB_OK | (stream == Stream::kError ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+int UsageError(const std::string& what) {
+  Tell(Stream::kError, "hostseal-gui: " + what + "\nrun 'hostseal-gui --help' for the options\n");
+  return 2;
+}
+
+// Serves the messages that are waiting, so that the window is painted.
+void ServePendingMessages() {
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+int Screenshot(const std::string& fileName) {
+  // Nobody is there to close a message box: messages go to standard error.
+  hostseal::StandardErrorSink sink;
+  const hostseal::DefaultMessageSinkScope scope(sink);
+  hostseal::Form1 form(sink);
+  ::ShowWindow(form.Handle(), SW_SHOWNORMAL);
+  ::UpdateWindow(form.Handle());
+  form.RunDemonstration();
+  ServePendingMessages();
+  if (!form.SaveScreenshot(hostseal::FromUtf8(fileName))) {
+    Tell(Stream::kError, "hostseal-gui: cannot write " + fileName + "\n");
+    return 1;
+  }
+  return 0;
+}
+
+int Window() {
+  hostseal::Win32MessageSink sink(u"hostseal");
+  const hostseal::DefaultMessageSinkScope scope(sink);
+  hostseal::Form1 form(sink);
+  sink.SetOwner(form.Handle());
+  form.QuitWhenClosed();
+  ::ShowWindow(form.Handle(), SW_SHOWDEFAULT);
+  MSG message{};
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+    // The dialog manager gives the Tab and arrow keys their meaning among the controls.
+    if (form.Handle() == nullptr || !::IsDialogMessageW(form.Handle(), &message)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+  }
+  sink.SetOwner(nullptr);
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int main() {
+  hostseal::cli::Utf8Arguments arguments;
+  if (arguments.Unconvertible() != 0) {
+    return UsageError("argument " + std::to_string(arguments.Unconvertible()) +
+                      " is not Unicode text (it holds an unpaired surrogate)");
+  }
+  CLI::App app("hostseal's window: host identity, text and file encryption.", "hostseal-gui");
+  std::string screenshot;
+  app.add_option("--screenshot", screenshot,
+                 "Run a short demonstration, write the window to FILE as PNG and exit.")
+      ->option_text("FILE");
+  app.set_version_flag("-v,--version", "hostseal-gui " HOSTSEAL_VERSION);
+  try {
+    app.parse(arguments.Count(), arguments.Argv());
+  } catch (const CLI::CallForHelp&) {
+    Tell(Stream::kOutput, app.help());
+    return 0;
+  } catch (const CLI::CallForVersion& version) {
+    Tell(Stream::kOutput, std::string(version.what()) + "\n");
+    return 0;
+  } catch (const CLI::ParseError& error) {
+    return UsageError(error.what());
+  }
+
+  try {
+    if (app.count("--screenshot") != 0) {
+      if (screenshot.empty()) return UsageError("--screenshot needs a file name");
+      return Screenshot(screenshot);
+    }
+    return Window();
+  } catch (const hostseal::RaisedError& error) {
+    Tell(Stream::kError, "hostseal-gui: " + error.Description() + "\n");
+    return 1;
+  }
+}
