@@ -113,8 +113,13 @@ void RichEditBox::SetSelBold(bool bold) {
 
 void RichEditBox::SetSelText(const std::u16string& text) {
   const std::wstring wide(text.begin(), text.end());
+  // The control paints when its window next paints, not at once for each line: lines often
+  // come several at a time, and painting at once is most of an insertion's cost.
+  ::SendMessageW(m_Edit, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(m_Edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
   ::SendMessageW(m_Edit, EM_SCROLLCARET, 0, 0);
+  ::SendMessageW(m_Edit, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(m_Edit, nullptr, FALSE);
 }
 
 CHARFORMAT2W RichEditBox::FormatAt(std::int32_t position) const {
