@@ -25,6 +25,7 @@ class MemoryBox final : public RichTextBox {
   bool Visible() const override { return m_Visible; }
   void SetFocus() override;
   std::u16string Text() const override;
+  std::int32_t TextLength() const override { return static_cast<std::int32_t>(m_Cells.size()); }
   void SetSelStart(std::int32_t position) override;
   void SetSelColor(OleColor color) override;
   void SetSelBold(bool bold) override;

@@ -20,6 +20,9 @@ class RichTextBox {
   virtual bool Visible() const = 0;
   virtual void SetFocus() = 0;
   virtual std::u16string Text() const = 0;
+  // The length of Text(), which the box knows without making the copy: the log asks for it
+  // with every line, and a copy would make a long log slower with each line.
+  virtual std::int32_t TextLength() const = 0;
   virtual void SetSelStart(std::int32_t position) = 0;
   virtual void SetSelColor(OleColor color) = 0;
   virtual void SetSelBold(bool bold) = 0;

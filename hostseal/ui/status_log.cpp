@@ -10,7 +10,7 @@ void AddStatusLine(RichTextBox& StatusTxt, const std::u16string& sHead, const st
   StatusTxt.SetFocus();
   // Colour and weight are set on the empty selection at the end, so the inserted text takes
   // them; any other kind keeps the colour that the end of the box already has.
-  StatusTxt.SetSelStart(static_cast<std::int32_t>(StatusTxt.Text().size()));
+  StatusTxt.SetSelStart(StatusTxt.TextLength());
   if (nKind == 0) {
     StatusTxt.SetSelColor(kGreen);
   } else if (nKind == 1 || nKind == 2) {

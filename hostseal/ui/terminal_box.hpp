@@ -31,6 +31,7 @@ class TerminalBox final : public RichTextBox {
   bool Visible() const override { return true; }
   void SetFocus() override {}
   std::u16string Text() const override { return m_Text; }
+  std::int32_t TextLength() const override { return static_cast<std::int32_t>(m_Text.size()); }
   void SetSelStart(std::int32_t position) override;
   void SetSelColor(OleColor color) override;
   void SetSelBold(bool bold) override;

@@ -35,6 +35,30 @@ TEST(MemoryBoxStatusLog, AnErrorOfTheBoxReachesTheCallerAndNothingIsAppended) {
   EXPECT_EQ(box.Lines(), std::vector<std::u16string>{u"before"});
 }
 
+// The log asks the box for the length of its text, never for a copy: a copy with every line
+// would make a long log slower with each line.
+TEST(MemoryBoxStatusLog, AddsLinesWithoutCopyingTheText) {
+  class CopyCountingBox final : public RichTextBox {
+   public:
+    bool Visible() const override { return inner.Visible(); }
+    void SetFocus() override { inner.SetFocus(); }
+    std::u16string Text() const override {
+      ++copies;
+      return inner.Text();
+    }
+    std::int32_t TextLength() const override { return inner.TextLength(); }
+    void SetSelStart(std::int32_t position) override { inner.SetSelStart(position); }
+    void SetSelColor(OleColor color) override { inner.SetSelColor(color); }
+    void SetSelBold(bool bold) override { inner.SetSelBold(bold); }
+    void SetSelText(const std::u16string& text) override { inner.SetSelText(text); }
+    MemoryBox inner;
+    mutable int copies = 0;
+  } box;
+  for (int kind = 0; kind < 4; ++kind) AddStatusLine(box, u"line ", u"text", kind);
+  EXPECT_EQ(box.copies, 0);
+  EXPECT_EQ(box.inner.Lines().size(), 4U);
+}
+
 TEST(MemoryBox, InsertsAtTheInsertionPointInTheFormatOfTheCharacterBefore) {
   MemoryBox box;
   box.SetSelColor(kRed);

@@ -27,6 +27,12 @@ class StatusLogTest : public ::testing::Test {
     box.SetSelText(text);
   }
 
+  // The box's text, and its length as the box tells it without a copy.
+  void ExpectText(const std::u16string& expected) {
+    EXPECT_EQ(m_Harness.Box().Text(), expected);
+    EXPECT_EQ(m_Harness.Box().TextLength(), static_cast<std::int32_t>(expected.size()));
+  }
+
   // Every character of [from, from + count) has this colour and is not bold.
   void ExpectSpan(std::int32_t from, std::int32_t count, OleColor color) {
     for (std::int32_t i = from; i < from + count; ++i) {
@@ -42,21 +48,21 @@ TYPED_TEST_SUITE_P(StatusLogTest);
 
 TYPED_TEST_P(StatusLogTest, TwoEmptyTextsAppendABareLineBreak) {
   AddStatusLine(this->m_Harness.Box(), u"", u"", 0);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"\r\n");
+  this->ExpectText(u"\r\n");
   AddStatusLine(this->m_Harness.Box(), u"", u"", 1);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"\r\n\r\n");
+  this->ExpectText(u"\r\n\r\n");
 }
 
 TYPED_TEST_P(StatusLogTest, JoinsBothTextsIntoOneGreenLine) {
   AddStatusLine(this->m_Harness.Box(), u"ab ", u"cd", 0);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"ab cd\r\n");
+  this->ExpectText(u"ab cd\r\n");
   this->ExpectSpan(0, 5, kGreen);
 }
 
 TYPED_TEST_P(StatusLogTest, KindsOneAndTwoGiveTheSameRedLine) {
   AddStatusLine(this->m_Harness.Box(), u"E: ", u"one", 1);
   AddStatusLine(this->m_Harness.Box(), u"E: ", u"two", 2);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"E: one\r\nE: two\r\n");
+  this->ExpectText(u"E: one\r\nE: two\r\n");
   this->ExpectSpan(0, 6, kRed);
   this->ExpectSpan(8, 6, kRed);
 }
@@ -69,7 +75,7 @@ TYPED_TEST_P(StatusLogTest, OtherKindsTakeTheColourAtTheEndOfTheBox) {
   AddStatusLine(this->m_Harness.Box(), u"", u"red", 1);
   AddStatusLine(this->m_Harness.Box(), u"k", u"-1", -1);
   AddStatusLine(this->m_Harness.Box(), u"k", u"max", INT32_MAX);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"blue\r\nk3\r\nred\r\nk-1\r\nkmax\r\n");
+  this->ExpectText(u"blue\r\nk3\r\nred\r\nk-1\r\nkmax\r\n");
   this->ExpectSpan(15, 3, kRed);
   this->ExpectSpan(20, 4, kRed);
 }
@@ -78,7 +84,7 @@ TYPED_TEST_P(StatusLogTest, ALineAddedToAHiddenBoxIsLostQuietly) {
   AddStatusLine(this->m_Harness.Box(), u"kept", u"", 0);
   this->m_Harness.Hide();
   EXPECT_NO_THROW(AddStatusLine(this->m_Harness.Box(), u"lost", u"", 1));
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"kept\r\n");
+  this->ExpectText(u"kept\r\n");
 }
 
 TYPED_TEST_P(StatusLogTest, EarlierLinesKeepTheirColourAndWeight) {
@@ -86,7 +92,7 @@ TYPED_TEST_P(StatusLogTest, EarlierLinesKeepTheirColourAndWeight) {
   AddStatusLine(this->m_Harness.Box(), u"ok", u"", 0);
   AddStatusLine(this->m_Harness.Box(), u"bad", u"", 1);
   AddStatusLine(this->m_Harness.Box(), u"ok again", u"", 0);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"bold ok\r\nbad\r\nok again\r\n");
+  this->ExpectText(u"bold ok\r\nbad\r\nok again\r\n");
   for (std::int32_t i = 0; i < 5; ++i) {
     EXPECT_EQ(this->m_Harness.ColorAt(i), kBlue);
     EXPECT_TRUE(this->m_Harness.BoldAt(i)) << "character " << i;
@@ -100,7 +106,7 @@ TYPED_TEST_P(StatusLogTest, AppendsAtTheEndWhereverTheInsertionPointWas) {
   AddStatusLine(this->m_Harness.Box(), u"first", u"", 0);
   this->m_Harness.Box().SetSelStart(0);
   AddStatusLine(this->m_Harness.Box(), u"第二行 ", u"状态", 1);
-  EXPECT_EQ(this->m_Harness.Box().Text(), u"first\r\n第二行 状态\r\n");
+  this->ExpectText(u"first\r\n第二行 状态\r\n");
   this->ExpectSpan(0, 5, kGreen);
   this->ExpectSpan(7, 6, kRed);
 }

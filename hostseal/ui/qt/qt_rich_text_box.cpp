@@ -32,6 +32,13 @@ std::u16string QtRichTextBox::Text() const {
   return text;
 }
 
+// Each block separator of the document is a line break of two characters in Text(); the
+// document's last character is its final separator, which Text() does not have.
+std::int32_t QtRichTextBox::TextLength() const {
+  const QTextDocument& document = *m_Edit.document();
+  return document.characterCount() - 1 + document.blockCount() - 1;
+}
+
 // A line break is two characters of Text() and one of the document; a position between its
 // two characters counts as the start of the next line.
 int QtRichTextBox::ToDocumentPosition(std::int32_t position) const {

@@ -19,6 +19,7 @@ class QtRichTextBox final : public RichTextBox {
   bool Visible() const override { return !m_Edit.isHidden(); }
   void SetFocus() override;
   std::u16string Text() const override;
+  std::int32_t TextLength() const override;
   void SetSelStart(std::int32_t position) override;
   void SetSelColor(OleColor color) override;
   void SetSelBold(bool bold) override;

@@ -29,7 +29,7 @@ void SetSelectionFormat(HWND edit, CHARFORMAT2W format) {
 
 // The length of the control's text, counting a line break as one character, or, with
 // GTL_USECRLF, as two.
-LONG TextLength(HWND edit, DWORD flags) {
+LONG ControlLength(HWND edit, DWORD flags) {
   GETTEXTLENGTHEX length{};
   length.flags = flags | GTL_PRECISE | GTL_NUMCHARS;
   length.codepage = 1200;
@@ -56,7 +56,7 @@ void RichEditBox::SetFocus() {
 }
 
 std::u16string RichEditBox::Text() const {
-  const auto count = static_cast<std::size_t>(TextLength(m_Edit, GTL_USECRLF));
+  const auto count = static_cast<std::size_t>(ControlLength(m_Edit, GTL_USECRLF));
   std::wstring text(count + 1, L'\0');
   GETTEXTEX get{};
   get.cb = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -67,9 +67,13 @@ std::u16string RichEditBox::Text() const {
   return {text.begin(), text.begin() + static_cast<std::ptrdiff_t>(std::min(copied, count))};
 }
 
+std::int32_t RichEditBox::TextLength() const {
+  return static_cast<std::int32_t>(ControlLength(m_Edit, GTL_USECRLF));
+}
+
 LONG RichEditBox::ToControlPosition(std::int32_t position) const {
   // The end of the box, where every status line goes, needs no copy of the text.
-  if (position >= TextLength(m_Edit, GTL_USECRLF)) return TextLength(m_Edit, GTL_DEFAULT);
+  if (position >= ControlLength(m_Edit, GTL_USECRLF)) return ControlLength(m_Edit, GTL_DEFAULT);
   const std::u16string text = Text();
   const std::size_t wanted =
       std::min(static_cast<std::size_t>(std::max<std::int32_t>(position, 0)), text.size());
@@ -89,7 +93,7 @@ void RichEditBox::SetSelStart(std::int32_t position) {
   // the control's final paragraph mark, which keeps the format the control began with. The
   // end of the box has the colour and weight of its last character instead, as in the other
   // boxes, so that a line of another kind goes on in the colour of the line before it.
-  if (at > 0 && at == TextLength(m_Edit, GTL_DEFAULT)) {
+  if (at > 0 && at == ControlLength(m_Edit, GTL_DEFAULT)) {
     CHARFORMAT2W last = EmptyFormat(CFM_COLOR | CFM_BOLD);
     Select(m_Edit, at - 1, at);
     ::SendMessageW(m_Edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&last));

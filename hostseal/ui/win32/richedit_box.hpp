@@ -30,6 +30,7 @@ class RichEditBox final : public RichTextBox {
   bool Visible() const override;
   void SetFocus() override;
   std::u16string Text() const override;
+  std::int32_t TextLength() const override;
   void SetSelStart(std::int32_t position) override;
   void SetSelColor(OleColor color) override;
   void SetSelBold(bool bold) override;
