@@ -81,6 +81,7 @@ class DuringJob {
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the window keeps its object as an integer
     auto* self = reinterpret_cast<DuringJob*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_APP && self != nullptr && self->action) {
       self->action();

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <CLI/CLI.hpp>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -97,9 +98,7 @@ int Window() {
   return static_cast<int>(message.wParam);
 }
 
-}  // namespace
-
-int main() {
+int Run() {
   hostseal::cli::Utf8Arguments arguments;
   if (arguments.Unconvertible() != 0) {
     return UsageError("argument " + std::to_string(arguments.Unconvertible()) +
@@ -131,6 +130,19 @@ int main() {
     return Window();
   } catch (const hostseal::RaisedError& error) {
     Tell(Stream::kError, "hostseal-gui: " + error.Description() + "\n");
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main() {
+  try {
+    return Run();
+  } catch (const std::exception& error) {  // out of memory, or the system refused a resource
+    ::MessageBoxA(nullptr, error.what(), "hostseal", MB_OK | MB_ICONERROR);
+    return 1;
+  } catch (...) {
     return 1;
   }
 }
