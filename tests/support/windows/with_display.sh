@@ -33,10 +33,19 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Xvfb picks a free display and writes its number to descriptor 3. Only this machine's own
-# connections are taken (no TCP).
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" \
-  >"$scratch/xvfb.log" 2>&1 &
+# Xvfb picks a free display and writes its number to descriptor 3. It takes connections from
+# this machine only (no TCP), and only from clients with this run's cookie: another user of
+# the machine can neither watch the test's windows nor type into them.
+if ! command -v xauth >/dev/null 2>&1; then
+  echo "skipped: xauth is not installed (package xauth; scripts/install-deps.sh installs it)"
+  exit 0
+fi
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+touch "$scratch/server-auth" "$scratch/client-auth"
+chmod 600 "$scratch/server-auth" "$scratch/client-auth"
+xauth -q -f "$scratch/server-auth" add :0 MIT-MAGIC-COOKIE-1 "$cookie"
+Xvfb -displayfd 3 -auth "$scratch/server-auth" -screen 0 1280x1024x24 -nolisten tcp \
+  3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
 xvfb=$!
 tries=0
 while [ ! -s "$scratch/display" ]; do
@@ -48,7 +57,9 @@ while [ ! -s "$scratch/display" ]; do
   sleep 0.1
 done
 DISPLAY=:$(head -n 1 "$scratch/display")
-export DISPLAY
+xauth -q -f "$scratch/client-auth" add "$DISPLAY" MIT-MAGIC-COOKIE-1 "$cookie"
+XAUTHORITY=$scratch/client-auth
+export DISPLAY XAUTHORITY
 
 # Each time, since the registry reaches the prefix's files only when the Wine server stops:
 # - 宋体 (SimSun) maps to a CJK font that Debian installs (fonts-noto-cjk), so that the
