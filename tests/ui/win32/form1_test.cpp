@@ -237,6 +237,20 @@ TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixelsInSongTi) {
   EXPECT_EQ(std::wstring(title.data()), L"hostseal");
 }
 
+// The manifest that every program with the window embeds: common controls 6, and the window
+// drawn at the DPI of its monitor, which the system applies.
+TEST_F(Form1Test, TheProgramCarriesItsManifestAndIsPerMonitorDpiAware) {
+  HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(found, nullptr);
+  const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
+  const std::string manifest(bytes, ::SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos);
+  EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
+  EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(m_Form.Handle())),
+            DPI_AWARENESS_PER_MONITOR_AWARE);
+}
+
 TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
   HWND window = m_Form.Handle();
   const SIZE first = WindowSize(window);
