@@ -62,16 +62,16 @@ XAUTHORITY=$scratch/client-auth
 export DISPLAY XAUTHORITY
 
 # Each time, since the registry reaches the prefix's files only when the Wine server stops:
-# - 宋体 (SimSun) maps to a CJK font that Debian installs (fonts-noto-cjk), so that the
-#   frame's caption and the log's Chinese lines are drawn;
+# - 宋体 (SimSun) maps to the Song face that Debian installs (Noto Serif CJK SC, package
+#   fonts-noto-cjk), so that the frame's caption and the log's Chinese lines are drawn;
 # - Wine draws the window frames itself (Decorated=N): there is no window manager on the
 #   virtual display, and a screenshot then shows the caption and the borders.
 # The file is UTF-16, as regedit reads it, so that the Chinese name survives any locale.
 {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-  printf '"SimSun"="Noto Sans CJK SC"\r\n'
-  printf '"宋体"="Noto Sans CJK SC"\r\n\r\n'
+  printf '"SimSun"="Noto Serif CJK SC"\r\n'
+  printf '"宋体"="Noto Serif CJK SC"\r\n\r\n'
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
   printf '"Decorated"="N"\r\n'
 } | iconv -f UTF-8 -t UTF-16 >"$scratch/gui.reg"
