@@ -6,13 +6,12 @@
 #include <openssl/evp.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "tests/support/file_bytes.hpp"
 #include "tests/tools/process_runner.hpp"
 
 namespace hostseal::testing {
@@ -87,15 +86,6 @@ inline void ExpectResult(const ProcessResult& r, int status, const std::string& 
   EXPECT_EQ(r.status, status);
   EXPECT_EQ(r.out, out);
   EXPECT_EQ(r.err, err);
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 }  // namespace hostseal::testing

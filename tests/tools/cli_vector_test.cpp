@@ -6,11 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "tests/support/file_bytes.hpp"
 #include "tests/support/known_answer_file.hpp"
 #include "tests/support/tool_process.hpp"
 
@@ -50,11 +50,6 @@ std::string WithoutReasons(const std::string& text) {
     start = end + 1;
   }
   return out;
-}
-
-std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // An empty folder of the test's own, the current folder while it lives.
@@ -112,7 +107,7 @@ TEST(CliVectors, TheToolPrintsWhatTheLinuxToolPrinted) {
     if (line.fields[8] == "absent") {
       EXPECT_FALSE(std::filesystem::exists("out.bin"));
     } else {
-      EXPECT_EQ(ReadAll("out.bin"), Bytes(line, 8));
+      EXPECT_EQ(ReadFile("out.bin"), Bytes(line, 8));
     }
   }
 }

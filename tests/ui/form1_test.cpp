@@ -18,60 +18,26 @@
 #include <QTimer>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "hostseal/ui/qt/form1.hpp"
 #include "hostseal/ui/qt/qt_rich_text_box.hpp"
+#include "tests/support/file_bytes.hpp"
 #include "tests/support/recording_sink.hpp"
+#include "tests/ui/form1_support.hpp"
 #include "tests/ui/identity_oracle.hpp"
 
 namespace hostseal::testing {
 namespace {
 
-struct ShownLine {
-  std::u16string text;
-  OleColor color;
-  bool operator==(const ShownLine&) const = default;
-};
-
-void PrintTo(const ShownLine& line, std::ostream* out) {
-  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
-}
-
-std::string ReadFile(const QString& path) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const QString& path, const std::string& bytes) {
-  std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
 class Form1Test : public ::testing::Test {
  protected:
-  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) {
+  Form1Test() : m_Form(m_Sink, InjectedQueries(), Dialogs()) {
     m_Form.show();
     m_DuringJobTimer.setSingleShot(true);
     QObject::connect(&m_DuringJobTimer, &QTimer::timeout, [this] { m_DuringJob(); });
-  }
-
-  HostQueries Queries() {
-    HostQueries queries;
-    queries.hostName = [] { return std::u16string(u"box1"); };
-    queries.hostIP = [](const std::u16string&) { return std::u16string(u"10.0.0.5"); };
-    queries.macAddress = [](const std::u16string&, std::u16string& sMac) {
-      sMac = u"00-C-29-A-B-1";
-      return true;
-    };
-    queries.cpu = [] { return std::u16string(u"BFEBFBFF000906EA"); };
-    queries.defaultRoute = [] { return std::optional<InterfaceIdentity>(); };
-    return queries;
   }
 
   // The dialogs hand out the names that the test queued, then "" (cancelled). The save
@@ -104,18 +70,7 @@ class Form1Test : public ::testing::Test {
 
   // The log's lines, each with the colour of its first character.
   std::vector<ShownLine> Lines() {
-    QtRichTextBox box(*Find<QTextEdit>("StatusTxt"));
-    std::vector<ShownLine> lines;
-    const std::u16string text = box.Text();
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find(u"\r\n", start);
-      if (end == std::u16string::npos) end = text.size();
-      lines.push_back(
-          {text.substr(start, end - start), box.ColorAt(static_cast<std::int32_t>(start))});
-      start = end + 2;
-    }
-    return lines;
+    return ShownLines(QtRichTextBox(*Find<QTextEdit>("StatusTxt")));
   }
 
   void SetInput(const QString& text) { Find<QLineEdit>("InputTxt")->setText(text); }
@@ -207,13 +162,7 @@ TEST_F(Form1Test, IdentityReportsTheInjectedAnswers) {
   Click("IdentityCmd");
   const SealedText sealed = SealWithOracle(
       ComposeIdentityLine(u"box1", u"10.0.0.5", u"00-C-29-A-B-1", u"BFEBFBFF000906EA"));
-  EXPECT_EQ(Lines(), (std::vector<ShownLine>{
-                         {u"Host name: box1", kGreen},
-                         {u"IP address: 10.0.0.5", kGreen},
-                         {u"MAC address: 00-C-29-A-B-1", kGreen},
-                         {u"CPU: BFEBFBFF000906EA", kGreen},
-                         {u"Encrypted identity: " + sealed.text, sealed.color},
-                     }));
+  EXPECT_EQ(Lines(), InjectedIdentityLines(sealed.text, sealed.color));
   EXPECT_TRUE(m_Sink.messages.empty());
 }
 
@@ -258,7 +207,7 @@ TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
   const QString back = dir.filePath(QStringLiteral("back.bin"));
   std::string content(4'000'017, '\0');
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
-  WriteFile(plain, content);
+  WriteFile(plain.toStdString(), content);
 
   auto* kind = Find<QComboBox>("KeyKindCbo");
   kind->setCurrentIndex(kind->findData(static_cast<int>(KeyChoice::Kind::kPassPhrase)));
@@ -276,7 +225,7 @@ TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
   }
   const std::u16string files = plain.toStdU16String() + u" -> " + sealed.toStdU16String();
   EXPECT_EQ(lines[0], (ShownLine{u"Encrypt file: " + files, kGreen}));
-  EXPECT_EQ(ReadFile(sealed).size(), 4'000'032U);
+  EXPECT_EQ(ReadFile(sealed.toStdString()).size(), 4'000'032U);
   EXPECT_EQ(Find<QProgressBar>("FilePrg")->value(), Find<QProgressBar>("FilePrg")->maximum());
   EXPECT_TRUE(m_Form.isEnabled());
 
@@ -286,7 +235,7 @@ TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
   EXPECT_EQ(lines[1], (ShownLine{u"Decrypt file: " + sealed.toStdU16String() + u" -> " +
                                      back.toStdU16String(),
                                  kGreen}));
-  EXPECT_TRUE(ReadFile(back) == content);
+  EXPECT_TRUE(ReadFile(back.toStdString()) == content);
   EXPECT_TRUE(m_Sink.messages.empty());
 
   // Under another pass phrase the length field is out of range: red, and the cipher's warning.
@@ -331,9 +280,10 @@ TEST_F(Form1Test, CancelOrCloseStopsAFileJobAndNothingElseRunsMeanwhile) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString plain = dir.filePath(QStringLiteral("plain.bin"));
-  WriteFile(plain, std::string(4'000'017, 'p'));  // two chunks: a report comes before the end
+  WriteFile(plain.toStdString(),
+            std::string(4'000'017, 'p'));  // two chunks: a report comes before the end
   const QString sealed = dir.filePath(QStringLiteral("sealed.bin"));
-  WriteFile(sealed, "former content");
+  WriteFile(sealed.toStdString(), "former content");
   auto* bar = Find<QProgressBar>("FilePrg");
   bar->setValue(bar->maximum());  // as a finished job leaves it
   std::vector<int> shown;
@@ -352,7 +302,7 @@ TEST_F(Form1Test, CancelOrCloseStopsAFileJobAndNothingElseRunsMeanwhile) {
   EXPECT_EQ(Lines(),
             (std::vector<ShownLine>{
                 {u"Encrypt file: " + files + u": cancelled; the target is as it was", kRed}}));
-  EXPECT_EQ(ReadFile(sealed), "former content");
+  EXPECT_EQ(ReadFile(sealed.toStdString()), "former content");
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.front(), 0);
   EXPECT_LT(shown.back(), bar->maximum());

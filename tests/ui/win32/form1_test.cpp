@@ -9,10 +9,7 @@
 
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,32 +18,14 @@
 #include "hostseal/ui/status_log.hpp"
 #include "hostseal/ui/win32/form1.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
+#include "tests/support/file_bytes.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/support/scratch_folder.hpp"
+#include "tests/ui/form1_support.hpp"
 #include "tests/ui/identity_oracle.hpp"
 
 namespace hostseal::testing {
 namespace {
-
-struct ShownLine {
-  std::u16string text;
-  OleColor color;
-  bool operator==(const ShownLine&) const = default;
-};
-
-void PrintTo(const ShownLine& line, std::ostream* out) {
-  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 std::u16string Name(const std::filesystem::path& path) {
   return path.u16string();
@@ -95,21 +74,8 @@ class DuringJob {
 
 class Form1Test : public ::testing::Test {
  protected:
-  Form1Test() : m_Form(m_Sink, Queries(), Dialogs()) {
+  Form1Test() : m_Form(m_Sink, InjectedQueries(), Dialogs()) {
     ::ShowWindow(m_Form.Handle(), SW_SHOWNOACTIVATE);
-  }
-
-  static HostQueries Queries() {
-    HostQueries queries;
-    queries.hostName = [] { return std::u16string(u"box1"); };
-    queries.hostIP = [](const std::u16string&) { return std::u16string(u"10.0.0.5"); };
-    queries.macAddress = [](const std::u16string&, std::u16string& sMac) {
-      sMac = u"00-C-29-A-B-1";
-      return true;
-    };
-    queries.cpu = [] { return std::u16string(u"BFEBFBFF000906EA"); };
-    queries.defaultRoute = [] { return std::optional<InterfaceIdentity>(); };
-    return queries;
   }
 
   // The dialogs hand out the names that the test queued, then "" (cancelled). The save
@@ -159,20 +125,7 @@ class Form1Test : public ::testing::Test {
   bool Enabled(Form1::Control id) { return ::IsWindowEnabled(Item(id)) != FALSE; }
 
   // The log's lines, each with the colour of its first character.
-  std::vector<ShownLine> Lines() {
-    const RichEditBox box(Item(Form1::kStatusTxt));
-    std::vector<ShownLine> lines;
-    const std::u16string text = box.Text();
-    std::size_t start = 0;
-    while (start < text.size()) {
-      std::size_t end = text.find(u"\r\n", start);
-      if (end == std::u16string::npos) end = text.size();
-      lines.push_back(
-          {text.substr(start, end - start), box.ColorAt(static_cast<std::int32_t>(start))});
-      start = end + 2;
-    }
-    return lines;
-  }
+  std::vector<ShownLine> Lines() { return ShownLines(RichEditBox(Item(Form1::kStatusTxt))); }
 
   int Pixels(int twips) {
     return ::MulDiv(twips, static_cast<int>(::GetDpiForWindow(m_Form.Handle())), 1440);
@@ -276,13 +229,7 @@ TEST_F(Form1Test, IdentityReportsTheInjectedAnswers) {
   Click(Form1::kIdentityCmd);
   const SealedText sealed = SealWithOracle(
       ComposeIdentityLine(u"box1", u"10.0.0.5", u"00-C-29-A-B-1", u"BFEBFBFF000906EA"));
-  EXPECT_EQ(Lines(), (std::vector<ShownLine>{
-                         {u"Host name: box1", kGreen},
-                         {u"IP address: 10.0.0.5", kGreen},
-                         {u"MAC address: 00-C-29-A-B-1", kGreen},
-                         {u"CPU: BFEBFBFF000906EA", kGreen},
-                         {u"Encrypted identity: " + sealed.text, sealed.color},
-                     }));
+  EXPECT_EQ(Lines(), InjectedIdentityLines(sealed.text, sealed.color));
   EXPECT_TRUE(m_Sink.messages.empty());
 }
 

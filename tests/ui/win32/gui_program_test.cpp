@@ -2,11 +2,10 @@
 // given, and the screenshot of the demonstration.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "hostseal/common/utf8.hpp"
+#include "tests/support/file_bytes.hpp"
 #include "tests/support/scratch_folder.hpp"
 #include "tests/support/tool_process.hpp"
 
@@ -40,8 +39,7 @@ TEST(GuiProgram, WritesTheScreenshotOfItsDemonstrationAsAPng) {
   const ScratchFolder dir;
   const ToolResult shot = RunGui({"--screenshot", Utf8(dir / "窗口.png")});
   ASSERT_EQ(shot.status, 0) << shot.err;
-  std::ifstream in(dir / "窗口.png", std::ios::binary);
-  const std::string png{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string png = ReadFile(dir / "窗口.png");
   EXPECT_EQ(png.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
   EXPECT_GT(png.size(), 1000U);
 

@@ -1,0 +1,69 @@
+// What the tests of every window share: the host queries they inject, and the log's lines as
+// the window shows them, each with the colour of its first character.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/ui/rich_text_box.hpp"
+
+namespace hostseal::testing {
+
+struct ShownLine {
+  std::u16string text;
+  OleColor color;
+  bool operator==(const ShownLine&) const = default;
+};
+
+inline void PrintTo(const ShownLine& line, std::ostream* out) {
+  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
+}
+
+// A window's box (its Text() and ColorAt(position)) as lines without their breaks.
+template <class Box>
+std::vector<ShownLine> ShownLines(const Box& box) {
+  std::vector<ShownLine> lines;
+  const std::u16string text = box.Text();
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(u"\r\n", start);
+    if (end == std::u16string::npos) end = text.size();
+    lines.push_back(
+        {text.substr(start, end - start), box.ColorAt(static_cast<std::int32_t>(start))});
+    start = end + 2;
+  }
+  return lines;
+}
+
+// A host named box1 at 10.0.0.5 with MAC 00-C-29-A-B-1, without a default route.
+inline HostQueries InjectedQueries() {
+  HostQueries queries;
+  queries.hostName = [] { return std::u16string(u"box1"); };
+  queries.hostIP = [](const std::u16string&) { return std::u16string(u"10.0.0.5"); };
+  queries.macAddress = [](const std::u16string&, std::u16string& sMac) {
+    sMac = u"00-C-29-A-B-1";
+    return true;
+  };
+  queries.cpu = [] { return std::u16string(u"BFEBFBFF000906EA"); };
+  queries.defaultRoute = [] { return std::optional<InterfaceIdentity>(); };
+  return queries;
+}
+
+// The identity lines that InjectedQueries gives.
+inline std::vector<ShownLine> InjectedIdentityLines(const std::u16string& sealedText,
+                                                    OleColor sealedColor) {
+  return {
+      {u"Host name: box1", kGreen},
+      {u"IP address: 10.0.0.5", kGreen},
+      {u"MAC address: 00-C-29-A-B-1", kGreen},
+      {u"CPU: BFEBFBFF000906EA", kGreen},
+      {u"Encrypted identity: " + sealedText, sealedColor},
+  };
+}
+
+}  // namespace hostseal::testing
