@@ -78,6 +78,13 @@ export DISPLAY XAUTHORITY
 "$emulator" "$bits" "$prefix" regedit /s "Z:$(printf '%s' "$scratch/gui.reg" | tr / '\\')" \
   </dev/null
 
+# Wine's own fonts (package fonts-wine: Tahoma for the controls, Marlett for the caption
+# buttons): this Wine looks for them beside its libraries, where Debian does not put them, so
+# they go into the prefix's Fonts folder.
+if [ -d /usr/share/wine/fonts ] && [ -d "$prefix/drive_c/windows/Fonts" ]; then
+  cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
+
 status=0
 "$emulator" "$bits" "$prefix" "$@" || status=$?
 exit $status
