@@ -35,20 +35,8 @@ TEST(QtRichTextBox, ConvertsOleColoursBothWays) {
 TEST(QtRichTextBox, PositionsCountBothCharactersOfALineBreak) {
   QTextEdit edit;
   QtRichTextBox box(edit);
-  box.SetSelText(u"ab\r\ncd\r\n");
-  ASSERT_EQ(box.Text(), u"ab\r\ncd\r\n");
-  EXPECT_EQ(edit.toPlainText(), QStringLiteral("ab\ncd\n"));
-  box.SetSelStart(5);  // between c and d
-  box.SetSelText(u"X");
-  box.SetSelStart(4);  // the start of the second line
-  box.SetSelText(u"Y");
-  box.SetSelStart(3);  // between \r and \n: also the start of the second line
-  box.SetSelText(u"Z");
-  box.SetSelStart(1000);
-  box.SetSelText(u"end");
-  box.SetSelStart(-3);
-  box.SetSelText(u"<");
-  EXPECT_EQ(box.Text(), u"<ab\r\nZYcXd\r\nend");
+  ExpectPositionsCountBothCharactersOfALineBreak(box);
+  EXPECT_EQ(edit.toPlainText(), QStringLiteral("<ab\nZYcXd\nend"));
 }
 
 TEST(QtRichTextBox, VisibleIsTheControlsOwnSetting) {

@@ -15,6 +15,26 @@ namespace hostseal::testing {
 
 inline constexpr OleColor kBlue = 0xFF0000;
 
+// For a box over a control that keeps one character for each line break: positions count the
+// two characters of "\r\n" in Text(), and a position between them is the start of the next
+// line; positions outside the text are its ends.
+inline void ExpectPositionsCountBothCharactersOfALineBreak(RichTextBox& box) {
+  box.SetSelText(u"ab\r\ncd\r\n");
+  ASSERT_EQ(box.Text(), u"ab\r\ncd\r\n");
+  box.SetSelStart(5);  // between c and d
+  box.SetSelText(u"X");
+  box.SetSelStart(4);  // the start of the second line
+  box.SetSelText(u"Y");
+  box.SetSelStart(3);  // between \r and \n: also the start of the second line
+  box.SetSelText(u"Z");
+  box.SetSelStart(1000);
+  box.SetSelText(u"end");
+  box.SetSelStart(-3);
+  box.SetSelText(u"<");
+  EXPECT_EQ(box.Text(), u"<ab\r\nZYcXd\r\nend");
+  EXPECT_EQ(box.TextLength(), static_cast<std::int32_t>(box.Text().size()));
+}
+
 template <class Harness>
 class StatusLogTest : public ::testing::Test {
  protected:

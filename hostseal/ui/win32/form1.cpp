@@ -467,10 +467,15 @@ void Form1::OnClose() {
   ::DestroyWindow(m_Window);
 }
 
+KeyChoice::Kind Form1::KeyKind() const {
+  HWND kinds = Item(kKeyKindCbo);
+  const auto at = ::SendMessageW(kinds, CB_GETCURSEL, 0, 0);
+  return static_cast<KeyChoice::Kind>(
+      ::SendMessageW(kinds, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+}
+
 void Form1::UpdateKeyInputs() {
-  const auto kind = static_cast<KeyChoice::Kind>(::SendMessageW(
-      Item(kKeyKindCbo), CB_GETITEMDATA,
-      static_cast<WPARAM>(::SendMessageW(Item(kKeyKindCbo), CB_GETCURSEL, 0, 0)), 0));
+  const KeyChoice::Kind kind = KeyKind();
   HWND key = Item(kKeyTxt);
   ::EnableWindow(key, kind != KeyChoice::Kind::kBuiltIn);
   ::EnableWindow(Item(kKeyTxtLbl), kind != KeyChoice::Kind::kBuiltIn);
@@ -490,11 +495,8 @@ void Form1::SetOperationsEnabled(bool enabled) {
 }
 
 KeyChoice Form1::CurrentKeyChoice() const {
-  HWND kindBox = Item(kKeyKindCbo);
   KeyChoice choice;
-  choice.kind = static_cast<KeyChoice::Kind>(
-      ::SendMessageW(kindBox, CB_GETITEMDATA,
-                     static_cast<WPARAM>(::SendMessageW(kindBox, CB_GETCURSEL, 0, 0)), 0));
+  choice.kind = KeyKind();
   if (choice.kind != KeyChoice::Kind::kBuiltIn) {
     std::wstring key = WindowText(Item(kKeyTxt));
     choice.text = ToU16(key);

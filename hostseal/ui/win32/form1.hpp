@@ -106,6 +106,7 @@ class Form1 final {
   int Twips(int twips) const;
   void UpdateKeyInputs();
   void SetOperationsEnabled(bool enabled);
+  KeyChoice::Kind KeyKind() const;
   KeyChoice CurrentKeyChoice() const;
   cRijndael& Rijndael();
   void RunFileOperation(FileDirection direction);

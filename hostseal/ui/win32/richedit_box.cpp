@@ -130,7 +130,7 @@ CHARFORMAT2W RichEditBox::FormatAt(std::int32_t position) const {
   CHARRANGE kept{};
   ::SendMessageW(m_Edit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&kept));
   CHARFORMAT2W format = EmptyFormat(CFM_COLOR | CFM_BOLD);
-  const std::int32_t end = static_cast<std::int32_t>(Text().size());
+  const std::int32_t end = TextLength();
   if (position < 0 || position >= end) {
     ::SendMessageW(m_Edit, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     format.dwEffects &= ~static_cast<DWORD>(CFE_BOLD);
