@@ -1,0 +1,131 @@
+#include "hostseal/fs/linux/path_resolution.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "hostseal/fs/file_error.hpp"
+
+namespace hostseal {
+
+namespace {
+
+constexpr int kMaxLinks = 40;  // as the kernel's own limit
+
+// A folder reached on the way, and its path as walked, to name a part in a message.
+struct Folder {
+  FileDescriptor fd;
+  struct stat info {};
+  std::string shown;
+};
+
+FileDescriptor OpenPathAt(int folder, const char* name, int flags) {
+  int fd = -1;
+  do {
+    fd = ::openat(folder, name, O_PATH | O_CLOEXEC | flags);
+  } while (fd < 0 && errno == EINTR);
+  return FileDescriptor(fd);
+}
+
+Folder OpenStart(bool absolute, const std::filesystem::path& path) {
+  Folder start;
+  start.fd = OpenPathAt(AT_FDCWD, absolute ? "/" : ".", O_DIRECTORY);
+  if (!start.fd.IsOpen() || ::fstat(start.fd.Get(), &start.info) != 0) {
+    throw FileSystemError(errno, path);
+  }
+  if (absolute) start.shown.push_back('/');
+  return start;
+}
+
+// Puts the parts of text on the stack, its first part on top. Empty parts ("a//b") are
+// dropped; a trailing "/" leaves "." as the last part, so that only a folder can end there.
+void PushParts(std::string_view text, std::vector<std::string>& stack) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find('/', start), text.size());
+    if (end > start) parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  if (!text.empty() && text.back() == '/') parts.emplace_back(".");
+  for (auto part = parts.rbegin(); part != parts.rend(); ++part) stack.emplace_back(*part);
+}
+
+std::string Joined(const std::string& folder, const std::string& part) {
+  std::string joined = folder;
+  if (!joined.empty() && joined.back() != '/') joined += '/';
+  joined += part;
+  return joined;
+}
+
+// The target of the link that fd (opened with O_PATH | O_NOFOLLOW) is.
+std::string ReadLink(int fd, const std::filesystem::path& path) {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t n = ::readlinkat(fd, "", buffer.data(), buffer.size());
+    if (n < 0) throw FileSystemError(errno, path);
+    if (static_cast<std::size_t>(n) < buffer.size()) {
+      return std::string(buffer.data(), static_cast<std::size_t>(n));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void RequireTrustedLink(const struct stat& folder, const struct stat& link,
+                        const std::string& shown) {
+  if (IsSharedFolder(folder) && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid) {
+    throw FileSystemError(ErrorNumber::kPermissionDenied, std::filesystem::path(shown),
+                          "a link in a shared folder, owned by another user, is not followed");
+  }
+}
+
+}  // namespace
+
+bool IsSharedFolder(const struct stat& folder) {
+  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+}
+
+ResolvedPath ResolvePath(const std::filesystem::path& path) {
+  const std::string& text = path.native();
+  std::vector<std::string> parts;  // still to walk, the next one at the back
+  PushParts(text, parts);
+  if (parts.empty()) throw FileSystemError(ENOENT, path);
+  Folder here = OpenStart(text.front() == '/', path);
+  int links = 0;
+  for (;;) {
+    std::string part = std::move(parts.back());
+    parts.pop_back();
+    const bool last = parts.empty();
+    if (last && (part == "." || part == "..")) return {std::move(here.fd), std::move(part)};
+    if (part == ".") continue;
+
+    FileDescriptor next = OpenPathAt(here.fd.Get(), part.c_str(), O_NOFOLLOW);
+    if (!next.IsOpen()) {
+      if (last && errno == ENOENT) return {std::move(here.fd), std::move(part)};
+      throw FileSystemError(errno, path);
+    }
+    struct stat info {};
+    if (::fstat(next.Get(), &info) != 0) throw FileSystemError(errno, path);
+    std::string shown = Joined(here.shown, part);
+
+    if (S_ISLNK(info.st_mode)) {
+      RequireTrustedLink(here.info, info, shown);
+      if (++links > kMaxLinks) throw FileSystemError(ELOOP, path);
+      const std::string target = ReadLink(next.Get(), path);
+      if (target.empty()) throw FileSystemError(ENOENT, path);
+      if (target.front() == '/') here = OpenStart(true, path);
+      PushParts(target, parts);
+      continue;
+    }
+    if (last) return {std::move(here.fd), std::move(part)};
+    if (!S_ISDIR(info.st_mode)) throw FileSystemError(ENOTDIR, path);
+    here = Folder{std::move(next), info, std::move(shown)};
+  }
+}
+
+}  // namespace hostseal
