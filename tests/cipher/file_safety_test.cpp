@@ -1,6 +1,7 @@
 // What a user can rely on when files are encrypted on a shared machine: outputs private until
 // complete, interruptions that leave nothing behind, hard links that see the new content,
 // wrong keys that destroy nothing, inputs read to their end, and names that cannot be files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -271,7 +273,8 @@ std::string Cat(const std::string& path) {
 }
 
 TEST_F(FileSafety, PseudoFilesAreReadToTheirEnd) {
-  for (const std::string path : {"/proc/cpuinfo", "/proc/self/mountinfo"}) {
+  for (const std::string path :
+       {"/proc/cpuinfo", "/proc/self/mountinfo", "/sys/devices/system/cpu/online"}) {
     SCOPED_TRACE(path);
     const std::string before = Cat(path);
     ASSERT_FALSE(before.empty());
@@ -287,25 +290,35 @@ TEST_F(FileSafety, PseudoFilesAreReadToTheirEnd) {
   EXPECT_GT(size, 0);
 }
 
-TEST_F(FileSafety, AnInputThatGrowsOrShrinksWhileReadIsRefused) {
+// Also a change that keeps the length: 16 bytes rewritten in place, or the times alone. The
+// file's times are set far back first, so that the change moves them whatever the clock's tick.
+TEST_F(FileSafety, AnInputThatChangesWhileReadIsRefused) {
   const std::vector<Byte> plain = testing::RandomBytes(2 * kChunk + 1, 3);
-  for (const bool grow : {true, false}) {
-    SCOPED_TRACE(grow ? "grows" : "shrinks");
+  const timespec past[2] = {{1'000'000'000, 5}, {1'000'000'000, 5}};
+  const timespec other[2] = {{1'000'000'000, 5}, {1'000'000'000, 6}};
+  for (const std::string change : {"grows", "shrinks", "rewritten", "times"}) {
+    SCOPED_TRACE(change);
     WriteFile(dir / "plain", plain);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "plain").c_str(), past, 0), 0);
     WriteFile(dir / "target", testing::Sequence(10));
-    auto change = [&](std::uint64_t done, std::uint64_t total) {
+    auto meddle = [&](std::uint64_t done, std::uint64_t total) {
       if (done == total) return;
-      if (grow) {
-        FILE* file = std::fopen((dir / "plain").c_str(), "ab");
-        std::fputs("more", file);
-        std::fclose(file);
-      } else {
+      if (change == "times") {
+        ::utimensat(AT_FDCWD, (dir / "plain").c_str(), other, 0);
+        return;
+      }
+      std::fstream file(dir / "plain",
+                        std::ios::binary | std::ios::in | std::ios::out |
+                            (change == "grows" ? std::ios::app : std::ios::openmode{}));
+      if (change == "shrinks") {
         fs::resize_file(dir / "plain", plain.size() - 1);
+      } else {
+        file.write("sixteen  bytes!!", 16);
       }
     };
     std::int32_t number = 0;
     try {
-      c.FileEncrypt(dir / "plain", dir / "target", change);
+      c.FileEncrypt(dir / "plain", dir / "target", meddle);
     } catch (const RaisedError& e) {
       number = e.Number();
       EXPECT_NE(e.Description().find("changed while it was read"), std::string::npos);

@@ -1,7 +1,9 @@
 #include "hostseal/fs/input_file.hpp"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,22 +36,24 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 class InputFile::Handle {
  public:
-  Handle(FileDescriptor fd, const struct stat& opened) noexcept
-      : m_Fd(std::move(fd)), m_Opened(opened) {}
+  Handle(FileDescriptor fd, const struct stat& opened, bool lengthKnown) noexcept
+      : m_Fd(std::move(fd)), m_Opened(opened), m_LengthKnown(lengthKnown) {}
   int Get() const noexcept { return m_Fd.Get(); }
 
-  // Whether the file's content may have changed since it was opened: its modification time
-  // moved, or its change time, which nobody can set back, while its link count stayed (a name
-  // removed or added, as when the file is deleted while it is read, moves the change time
-  // too, and changes nothing that is read).
-  bool TimesMoved(const struct stat& now) const noexcept {
-    return !SameTime(now.st_mtim, m_Opened.st_mtim) ||
+  // Whether the file may have changed since it was opened: its length moved, or its
+  // modification time, or its change time, which nobody can set back, while its link count
+  // stayed (a name removed or added, as when the file is deleted while it is read, moves the
+  // change time too, and changes nothing that is read).
+  bool Changed(const struct stat& now) const noexcept {
+    return (m_LengthKnown && now.st_size != m_Opened.st_size) ||
+           !SameTime(now.st_mtim, m_Opened.st_mtim) ||
            (!SameTime(now.st_ctim, m_Opened.st_ctim) && now.st_nlink == m_Opened.st_nlink);
   }
 
  private:
   FileDescriptor m_Fd;
   struct stat m_Opened;
+  bool m_LengthKnown;
 };
 
 InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
@@ -77,10 +81,14 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   if (::fstat(fd, &info) != 0) throw FileSystemError(errno, m_Path);
   RequireRegular(info, m_Path);
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // plain blocking reads from here
-  m_Size = static_cast<std::uint64_t>(info.st_size);
+  // sysfs gives every attribute the length of a page, whatever it holds: such a file is read
+  // to its end as those of /proc are.
+  struct statfs where {};
+  const bool lengthKnown = ::fstatfs(fd, &where) != 0 || where.f_type != SYSFS_MAGIC;
+  m_Size = lengthKnown ? static_cast<std::uint64_t>(info.st_size) : 0;
   m_Permissions = static_cast<std::filesystem::perms>(info.st_mode & 0777);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  m_Handle = std::make_unique<Handle>(std::move(opened), info);
+  m_Handle = std::make_unique<Handle>(std::move(opened), info, lengthKnown);
 }
 
 InputFile::~InputFile() = default;
@@ -120,8 +128,7 @@ void InputFile::RequireUnchanged() const {
   struct stat info {};
   if (::fstat(m_Handle->Get(), &info) != 0) throw FileSystemError(errno, m_Path);
   Byte beyond = 0;
-  if (static_cast<std::uint64_t>(info.st_size) != m_Size || m_Handle->TimesMoved(info) ||
-      (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {
+  if (m_Handle->Changed(info) || (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {
     throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
   }
 }
