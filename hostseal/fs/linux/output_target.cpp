@@ -28,7 +28,7 @@ void RequireWritableTarget(int folder, const struct stat& existing,
   }
   if (existing.st_nlink > 1) {
     throw FileSystemError(ErrorNumber::kPermissionDenied, path,
-                          "a file in a shared folder with other names (hard links) is not written");
+                          "a file in a shared folder, with other hard links, is not written");
   }
 }
 

@@ -1,7 +1,9 @@
 #include "hostseal/fs/linux/path_resolution.hpp"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +43,29 @@ Folder OpenStart(bool absolute, const std::filesystem::path& path) {
   }
   if (absolute) start.shown.push_back('/');
   return start;
+}
+
+// The folders of a path in one call, when none of them is a link (openat2, Linux 5.6): the
+// usual case, and a walk part by part costs a few microseconds more. False when the call is
+// not there, refused, or meets a link; the walk then finds out.
+bool OpenFoldersAtOnce(const std::string& folders, Folder& here) {
+#ifdef SYS_openat2
+  open_how how{};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS;
+  long fd = -1;
+  do {
+    fd = ::syscall(SYS_openat2, AT_FDCWD, folders.c_str(), &how, sizeof how);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  here.fd = FileDescriptor(static_cast<int>(fd));
+  here.shown = folders;
+  return ::fstat(here.fd.Get(), &here.info) == 0;
+#else
+  static_cast<void>(folders);
+  static_cast<void>(here);
+  return false;
+#endif
 }
 
 // Puts the parts of text on the stack, its first part on top. Empty parts ("a//b") are
@@ -93,9 +118,16 @@ bool IsSharedFolder(const struct stat& folder) {
 ResolvedPath ResolvePath(const std::filesystem::path& path) {
   const std::string& text = path.native();
   std::vector<std::string> parts;  // still to walk, the next one at the back
-  PushParts(text, parts);
-  if (parts.empty()) throw FileSystemError(ENOENT, path);
-  Folder here = OpenStart(text.front() == '/', path);
+  Folder here;
+  const std::size_t slash = text.rfind('/');
+  if (slash != std::string::npos && slash + 1 < text.size() &&
+      OpenFoldersAtOnce(slash == 0 ? std::string("/") : text.substr(0, slash), here)) {
+    PushParts(std::string_view(text).substr(slash + 1), parts);
+  } else {
+    PushParts(text, parts);
+    if (parts.empty()) throw FileSystemError(ENOENT, path);
+    here = OpenStart(text.front() == '/', path);
+  }
   int links = 0;
   for (;;) {
     std::string part = std::move(parts.back());

@@ -4,8 +4,10 @@
 // The kernel follows a link wherever it meets one, and in a sticky folder that everyone may
 // write to (such as /tmp) anyone can put one there: a link to a folder of the caller's, planted
 // as a folder part of a path the caller uses, would have the caller write or read there. So the
-// path is walked here one part at a time, each opened from the folder before it without
-// following links (O_PATH | O_NOFOLLOW). A link met at any part, the last included, is read
+// folders are opened in one call that refuses every link (openat2 with RESOLVE_NO_SYMLINKS),
+// and where that meets a link, or the kernel lacks the call, the path is walked one part at a
+// time, each opened from the folder before it without following links (O_PATH | O_NOFOLLOW).
+// A link met at any part, the last included, is read
 // and its target walked in turn (relative to the link's folder, or from "/"), at most 40 links
 // in all as the kernel allows, and it is followed only when it lies outside such a folder or
 // belongs to the caller (effective user) or to the folder's owner: the kernel's own rule for
