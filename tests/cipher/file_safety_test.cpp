@@ -329,6 +329,40 @@ TEST_F(FileSafety, AnInputThatChangesWhileReadIsRefused) {
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain", "target"}));
 }
 
+// Paths as the kernel resolves them, though they are walked part by part: links relative and
+// absolute at any part, "..", names that are not UTF-8, and at most 40 links.
+TEST_F(FileSafety, PathsAreResolvedAsTheKernelDoes) {
+  const std::string odd = "\xFF\xFE";
+  fs::create_directories(dir / "sub");
+  fs::create_directories(dir / odd);
+  fs::create_symlink("sub", dir / "rel");
+  fs::create_symlink(dir / "sub", dir / "abs");
+  fs::create_symlink("../rel/../" + odd, dir / odd / "back");
+  fs::create_symlink("sub/chained", dir / "c1");
+  for (int i = 2; i <= 41; ++i) {
+    fs::create_symlink("c" + std::to_string(i - 1), dir / ("c" + std::to_string(i)));
+  }
+  WriteFile(dir / "plain", testing::Sequence(70));
+  const std::vector<Byte> cipher = testing::FramedWithLength(c, testing::Sequence(70));
+  for (const auto& [named, real] : std::vector<std::pair<fs::path, fs::path>>{
+           {dir / "rel" / "a", dir / "sub" / "a"},
+           {dir / "abs" / "." / "b", dir / "sub" / "b"},
+           {dir / "abs" / ".." / odd / "c", dir / odd / "c"},
+           {dir / odd / "back" / "back" / "d", dir / odd / "d"},
+           {dir / "c40", dir / "sub" / "chained"}}) {
+    SCOPED_TRACE(named.string());
+    ASSERT_EQ(c.FileEncrypt(dir / "plain", named, {}), 0);
+    EXPECT_EQ(ReadFile(real), cipher);
+    ASSERT_EQ(c.FileDecrypt(dir / "back", named, {}), 0);
+    EXPECT_EQ(ReadFile(dir / "back"), testing::Sequence(70));
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "c40"));
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "c41", {}); }), 75);
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "c41", dir / "out", {}); }), 75);
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "c41" / "x", {}); }),
+            75);
+}
+
 TEST_F(FileSafety, NamesThatCannotBeFileNamesAndOneStyleOfFileErrors) {
   const std::u16string folder = FromUtf8(dir.Path().string());
   WriteFile(dir / "x\xEF\xBF\xBD", testing::Sequence(20));  // "x" and U+FFFD

@@ -161,24 +161,24 @@ TEST_F(FileSharing, WhatIsPlantedInASharedFolderIsUsedOnlyOnTheCallersTerms) {
   enum class Planted { kLink, kHardLink, kFileOrFolder };
   struct Case {
     Planted what;
-    bool folderPart;
     uid_t by;
+    bool folderPart;
     bool refusedAsInput;
     bool refusedAsOutput;
   };
   const Case cases[] = {
-      {Planted::kLink, false, kNobody, true, true},
-      {Planted::kLink, false, kCaller, false, false},
-      {Planted::kLink, false, kOwner, false, false},
-      {Planted::kLink, true, kNobody, true, true},
-      {Planted::kLink, true, kCaller, false, false},
-      {Planted::kLink, true, kOwner, false, false},
+      {Planted::kLink, kNobody, false, true, true},
+      {Planted::kLink, kCaller, false, false, false},
+      {Planted::kLink, kOwner, false, false, false},
+      {Planted::kLink, kNobody, true, true, true},
+      {Planted::kLink, kCaller, true, false, false},
+      {Planted::kLink, kOwner, true, false, false},
       // A hard link has no owner of its own: whoever made it, the file is not written there.
-      {Planted::kHardLink, false, kNobody, false, true},
-      {Planted::kFileOrFolder, false, kNobody, false, true},
-      {Planted::kFileOrFolder, false, kCaller, false, false},
-      {Planted::kFileOrFolder, false, kOwner, false, false},
-      {Planted::kFileOrFolder, true, kNobody, false, false},  // a folder of nobody's own
+      {Planted::kHardLink, kNobody, false, false, true},
+      {Planted::kFileOrFolder, kNobody, false, false, true},
+      {Planted::kFileOrFolder, kCaller, false, false, false},
+      {Planted::kFileOrFolder, kOwner, false, false, false},
+      {Planted::kFileOrFolder, kNobody, true, false, false},  // a folder of nobody's own
   };
   ASSERT_EQ(::chown((dir / "shared").c_str(), kOwner, kOwner), 0);
   const std::vector<Byte> kept = testing::Sequence(50, 9);

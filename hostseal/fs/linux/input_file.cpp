@@ -64,8 +64,9 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   const int folder = resolved.folder.Get();
   const char* name = resolved.name.c_str();
   struct stat info {};
-  if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+  if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
     throw FileSystemError(errno, m_Path);
+  }
   RequireRegular(info, m_Path);
 
   int fd = -1;
