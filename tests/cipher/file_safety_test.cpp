@@ -361,6 +361,12 @@ TEST_F(FileSafety, PathsAreResolvedAsTheKernelDoes) {
   EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "c41", dir / "out", {}); }), 75);
   EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "c41" / "x", {}); }),
             75);
+  // The links of /proc's own stand for what they were opened as, even a file with no name.
+  const int fd = ::open((dir / "plain").c_str(), O_RDONLY | O_CLOEXEC);
+  fs::remove(dir / "plain");
+  EXPECT_EQ(c.FileEncrypt("/dev/fd/" + std::to_string(fd), dir / "again", {}), 0);
+  ::close(fd);
+  EXPECT_EQ(ReadFile(dir / "again"), cipher);
 }
 
 TEST_F(FileSafety, NamesThatCannotBeFileNamesAndOneStyleOfFileErrors) {

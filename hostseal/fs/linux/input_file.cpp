@@ -60,11 +60,11 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   CheckFileName(m_Path);
   // Links on the way are followed on the caller's terms; the file is then opened from its
   // folder, and a link that took its place meanwhile is not followed.
-  const ResolvedPath resolved = ResolvePath(m_Path);
+  const ResolvedPath resolved = ResolvePath(m_Path, ProcLinks::kLeaveLast);
   const int folder = resolved.folder.Get();
   const char* name = resolved.name.c_str();
   struct stat info {};
-  if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+  if (::fstatat(folder, name, &info, resolved.procLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
     throw FileSystemError(errno, m_Path);
   }
   RequireRegular(info, m_Path);
@@ -73,7 +73,9 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   do {
     // O_NONBLOCK: should a FIFO take the file's place after the check above, opening it
     // returns at once instead of waiting for a writer. Regular files ignore the flag.
-    fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    fd = ::openat(
+        folder, name,
+        O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (resolved.procLink ? 0 : O_NOFOLLOW));
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw FileSystemError(errno, m_Path);
   FileDescriptor opened(fd);

@@ -1,8 +1,10 @@
 #include "hostseal/fs/linux/path_resolution.hpp"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -35,14 +37,13 @@ FileDescriptor OpenPathAt(int folder, const char* name, int flags) {
   return FileDescriptor(fd);
 }
 
-Folder OpenStart(bool absolute, const std::filesystem::path& path) {
-  Folder start;
+// The folder a path starts from; 0 or the errno of the failure.
+int OpenStart(bool absolute, Folder& start) {
   start.fd = OpenPathAt(AT_FDCWD, absolute ? "/" : ".", O_DIRECTORY);
-  if (!start.fd.IsOpen() || ::fstat(start.fd.Get(), &start.info) != 0) {
-    throw FileSystemError(errno, path);
-  }
+  if (!start.fd.IsOpen() || ::fstat(start.fd.Get(), &start.info) != 0) return errno;
+  start.shown.clear();
   if (absolute) start.shown.push_back('/');
-  return start;
+  return 0;
 }
 
 // The folders of a path in one call, when none of them is a link (openat2, Linux 5.6): the
@@ -88,17 +89,25 @@ std::string Joined(const std::string& folder, const std::string& part) {
   return joined;
 }
 
-// The target of the link that fd (opened with O_PATH | O_NOFOLLOW) is.
-std::string ReadLink(int fd, const std::filesystem::path& path) {
+// The target of the link that fd (opened with O_PATH | O_NOFOLLOW) is; 0 or the errno.
+int ReadLink(int fd, std::string& target) {
   std::vector<char> buffer(256);
   for (;;) {
     const ssize_t n = ::readlinkat(fd, "", buffer.data(), buffer.size());
-    if (n < 0) throw FileSystemError(errno, path);
+    if (n < 0) return errno;
     if (static_cast<std::size_t>(n) < buffer.size()) {
-      return std::string(buffer.data(), static_cast<std::size_t>(n));
+      target.assign(buffer.data(), static_cast<std::size_t>(n));
+      return target.empty() ? ENOENT : 0;
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+// The kernel's own links of /proc (self, fd/N, cwd) may name what no path names (a pipe, a
+// deleted file): they are left to the kernel, which jumps to what they stand for.
+bool IsInProc(int folder) {
+  struct statfs where {};
+  return ::fstatfs(folder, &where) == 0 && where.f_type == PROC_SUPER_MAGIC;
 }
 
 void RequireTrustedLink(const struct stat& folder, const struct stat& link,
@@ -115,7 +124,7 @@ bool IsSharedFolder(const struct stat& folder) {
   return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
 }
 
-ResolvedPath ResolvePath(const std::filesystem::path& path) {
+int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved) {
   const std::string& text = path.native();
   std::vector<std::string> parts;  // still to walk, the next one at the back
   Folder here;
@@ -125,39 +134,59 @@ ResolvedPath ResolvePath(const std::filesystem::path& path) {
     PushParts(std::string_view(text).substr(slash + 1), parts);
   } else {
     PushParts(text, parts);
-    if (parts.empty()) throw FileSystemError(ENOENT, path);
-    here = OpenStart(text.front() == '/', path);
+    if (parts.empty()) return ENOENT;
+    if (const int error = OpenStart(text.front() == '/', here); error != 0) return error;
   }
+  const auto found = [&](std::string name, bool procLink) {
+    resolved = {std::move(here.fd), std::move(name), procLink};
+    return 0;
+  };
   int links = 0;
   for (;;) {
     std::string part = std::move(parts.back());
     parts.pop_back();
     const bool last = parts.empty();
-    if (last && (part == "." || part == "..")) return {std::move(here.fd), std::move(part)};
+    if (last && (part == "." || part == "..")) return found(std::move(part), false);
     if (part == ".") continue;
 
     FileDescriptor next = OpenPathAt(here.fd.Get(), part.c_str(), O_NOFOLLOW);
-    if (!next.IsOpen()) {
-      if (last && errno == ENOENT) return {std::move(here.fd), std::move(part)};
-      throw FileSystemError(errno, path);
-    }
+    if (!next.IsOpen()) return last && errno == ENOENT ? found(std::move(part), false) : errno;
     struct stat info {};
-    if (::fstat(next.Get(), &info) != 0) throw FileSystemError(errno, path);
+    if (::fstat(next.Get(), &info) != 0) return errno;
     std::string shown = Joined(here.shown, part);
 
     if (S_ISLNK(info.st_mode)) {
       RequireTrustedLink(here.info, info, shown);
-      if (++links > kMaxLinks) throw FileSystemError(ELOOP, path);
-      const std::string target = ReadLink(next.Get(), path);
-      if (target.empty()) throw FileSystemError(ENOENT, path);
-      if (target.front() == '/') here = OpenStart(true, path);
+      if (++links > kMaxLinks) return ELOOP;
+      if (IsInProc(here.fd.Get())) {
+        if (last && procLinks == ProcLinks::kLeaveLast) return found(std::move(part), true);
+        if (!last) {
+          next = OpenPathAt(here.fd.Get(), part.c_str(), O_DIRECTORY);
+          if (!next.IsOpen() || ::fstat(next.Get(), &info) != 0) return errno;
+          here = Folder{std::move(next), info, std::move(shown)};
+          continue;
+        }
+      }
+      std::string target;
+      if (const int error = ReadLink(next.Get(), target); error != 0) return error;
+      if (target.front() == '/') {
+        if (const int error = OpenStart(true, here); error != 0) return error;
+      }
       PushParts(target, parts);
       continue;
     }
-    if (last) return {std::move(here.fd), std::move(part)};
-    if (!S_ISDIR(info.st_mode)) throw FileSystemError(ENOTDIR, path);
+    if (last) return found(std::move(part), false);
+    if (!S_ISDIR(info.st_mode)) return ENOTDIR;
     here = Folder{std::move(next), info, std::move(shown)};
   }
+}
+
+ResolvedPath ResolvePath(const std::filesystem::path& path, ProcLinks procLinks) {
+  ResolvedPath resolved;
+  if (const int error = TryResolvePath(path, procLinks, resolved); error != 0) {
+    throw FileSystemError(error, path);
+  }
+  return resolved;
 }
 
 }  // namespace hostseal

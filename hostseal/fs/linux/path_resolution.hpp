@@ -33,11 +33,24 @@ struct ResolvedPath {
   FileDescriptor folder;  // opened with O_PATH: for the *at calls only
   std::string name;       // not a link the rule refuses; "." or ".." when the path ends so
                           // (a trailing "/" gives "."); it may not exist
+  bool procLink = false;  // name is a link of /proc's own, to be opened following it
 };
+
+// The links of /proc's own (self, fd/N, cwd) stand for what no path may name: a pipe, a deleted
+// file, another mount namespace's file. In the folders on the way they are followed by the
+// kernel; at the last part they are either left to the kernel for the caller to open
+// (ResolvedPath::procLink: an input such as /dev/stdin), or read as any other link (an output,
+// which needs a folder and a name).
+enum class ProcLinks { kReadLast, kLeaveLast };
 
 // Raises RaisedError: 70 for a link refused as above, 75 "Too many levels of symbolic links"
 // past 40 links, and what the failing call's errno gives otherwise (53 for a missing folder).
-ResolvedPath ResolvePath(const std::filesystem::path& path);
+ResolvedPath ResolvePath(const std::filesystem::path& path,
+                         ProcLinks procLinks = ProcLinks::kReadLast);
+
+// The same, for callers with messages of their own: a failing call returns its errno instead
+// (0 on success); a link refused by the rule above still raises 70.
+int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved);
 
 // A sticky folder that others may write to, such as /tmp: there, links and files of other
 // users are not trusted (see above and ReplacingFile).
