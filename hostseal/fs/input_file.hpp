@@ -2,10 +2,12 @@
 // positioned reads.
 //
 // The file is never changed. Reads are positional, so several threads may read different parts
-// of it at the same time. A file that turns out shorter than its length at
-// opening is a failure, never a silently short result; RequireUnchanged() tells a file that
-// grew or shrank while it was read. Files of the kernel's pseudo file systems (/proc, /sys)
-// report the length 0 whatever they hold: such a file is read with ReadUpTo() to its end.
+// of it at the same time. A file that turns out shorter than its length at opening is a
+// failure, never a silently short result; RequireUnchanged() tells a file that was written
+// while it was read. Files of the kernel's pseudo file systems (/proc reports the length 0,
+// sysfs a page, whatever they hold) are read with ReadUpTo() to their end. On Linux the path is
+// walked as linux/path_resolution.hpp says: a link that another user planted in a shared
+// folder, at any part of the path, is refused with 70.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +37,13 @@ class InputFile {
   // Reads up to n bytes starting at offset; fewer only at the end of the file.
   std::size_t ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offset) const;
 
-  // Raises 75 when the file's length is no longer the one it had at opening, or when it holds
-  // bytes beyond that length: it changed while it was read, and what was read is not the file.
+  // Raises 75 "the file changed while it was read" when what was read may not be the file: its
+  // length is no longer the one it had at opening, it holds bytes beyond that length, or (on
+  // Linux) its modification or change time moved, to the nanosecond; a name of it removed or
+  // added meanwhile moves the change time alone, and is not a change. A rewrite that keeps
+  // the length is seen only through the times, which the kernel takes from a clock that
+  // advances in ticks of a few milliseconds: within the tick of the file's previous change,
+  // it can go unseen.
   void RequireUnchanged() const;
 
  private:

@@ -17,9 +17,11 @@
 // Without a Commit() the temporary file goes and the target is left alone, also when it is
 // the very file that is being read; an interrupted process (Ctrl-C, SIGTERM, a closed console)
 // removes it on its way out. A target that is not a regular file is refused, as is one the
-// caller may not write to, and on Linux one that another user put in a shared folder, or a link
-// planted there (linux/output_target.hpp). The platform's way is in linux/ and windows/
-// replacing_file.cpp.
+// caller may not write to. On Linux so are, with 70, a link that another user planted in a
+// shared folder at any part of the path, and in such a folder a file of another user's or one
+// with other hard links (linux/output_target.hpp); the target's folder is held open from the
+// start, so that the output lands there even if a folder on the way is swapped for a link
+// before Commit(). The platform's way is in linux/ and windows/ replacing_file.cpp.
 #pragma once
 
 #include <cstddef>

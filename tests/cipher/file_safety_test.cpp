@@ -1,6 +1,7 @@
 // What a user can rely on when files are encrypted on a shared machine: outputs private until
 // complete, interruptions that leave nothing behind, hard links that see the new content,
 // wrong keys that destroy nothing, inputs read to their end, and names that cannot be files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -271,10 +273,14 @@ std::string Cat(const std::string& path) {
 }
 
 TEST_F(FileSafety, PseudoFilesAreReadToTheirEnd) {
-  for (const std::string path : {"/proc/cpuinfo", "/proc/self/mountinfo"}) {
+  for (const std::string path :
+       {"/proc/cpuinfo", "/proc/self/mountinfo", "/sys/devices/system/cpu/online"}) {
     SCOPED_TRACE(path);
     const std::string before = Cat(path);
     ASSERT_FALSE(before.empty());
+    // Read-only, as their input: only root could write them again.
+    fs::remove(dir / "cipher");
+    fs::remove(dir / "back");
     ASSERT_EQ(c.FileEncrypt(path, dir / "cipher", {}), 0);
     ASSERT_EQ(c.FileDecrypt(dir / "back", dir / "cipher", {}), 0);
     const std::vector<Byte> back = ReadFile(dir / "back");
@@ -287,25 +293,35 @@ TEST_F(FileSafety, PseudoFilesAreReadToTheirEnd) {
   EXPECT_GT(size, 0);
 }
 
-TEST_F(FileSafety, AnInputThatGrowsOrShrinksWhileReadIsRefused) {
+// Also a change that keeps the length: 16 bytes rewritten in place, or the times alone. The
+// file's times are set far back first, so that the change moves them whatever the clock's tick.
+TEST_F(FileSafety, AnInputThatChangesWhileReadIsRefused) {
   const std::vector<Byte> plain = testing::RandomBytes(2 * kChunk + 1, 3);
-  for (const bool grow : {true, false}) {
-    SCOPED_TRACE(grow ? "grows" : "shrinks");
+  const timespec past[2] = {{1'000'000'000, 5}, {1'000'000'000, 5}};
+  const timespec other[2] = {{1'000'000'000, 5}, {1'000'000'000, 6}};
+  for (const std::string change : {"grows", "shrinks", "rewritten", "times"}) {
+    SCOPED_TRACE(change);
     WriteFile(dir / "plain", plain);
+    ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "plain").c_str(), past, 0), 0);
     WriteFile(dir / "target", testing::Sequence(10));
-    auto change = [&](std::uint64_t done, std::uint64_t total) {
+    auto meddle = [&](std::uint64_t done, std::uint64_t total) {
       if (done == total) return;
-      if (grow) {
-        FILE* file = std::fopen((dir / "plain").c_str(), "ab");
-        std::fputs("more", file);
-        std::fclose(file);
-      } else {
+      if (change == "times") {
+        ::utimensat(AT_FDCWD, (dir / "plain").c_str(), other, 0);
+        return;
+      }
+      std::fstream file(dir / "plain",
+                        std::ios::binary | std::ios::in | std::ios::out |
+                            (change == "grows" ? std::ios::app : std::ios::openmode{}));
+      if (change == "shrinks") {
         fs::resize_file(dir / "plain", plain.size() - 1);
+      } else {
+        file.write("sixteen  bytes!!", 16);
       }
     };
     std::int32_t number = 0;
     try {
-      c.FileEncrypt(dir / "plain", dir / "target", change);
+      c.FileEncrypt(dir / "plain", dir / "target", meddle);
     } catch (const RaisedError& e) {
       number = e.Number();
       EXPECT_NE(e.Description().find("changed while it was read"), std::string::npos);
@@ -314,6 +330,46 @@ TEST_F(FileSafety, AnInputThatGrowsOrShrinksWhileReadIsRefused) {
     EXPECT_EQ(ReadFile(dir / "target"), testing::Sequence(10));
   }
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain", "target"}));
+}
+
+// Paths as the kernel resolves them, though they are walked part by part: links relative and
+// absolute at any part, "..", names that are not UTF-8, and at most 40 links.
+TEST_F(FileSafety, PathsAreResolvedAsTheKernelDoes) {
+  const std::string odd = "\xFF\xFE";
+  fs::create_directories(dir / "sub");
+  fs::create_directories(dir / odd);
+  fs::create_symlink("sub", dir / "rel");
+  fs::create_symlink(dir / "sub", dir / "abs");
+  fs::create_symlink("../rel/../" + odd, dir / odd / "back");
+  fs::create_symlink("sub/chained", dir / "c1");
+  for (int i = 2; i <= 41; ++i) {
+    fs::create_symlink("c" + std::to_string(i - 1), dir / ("c" + std::to_string(i)));
+  }
+  WriteFile(dir / "plain", testing::Sequence(70));
+  const std::vector<Byte> cipher = testing::FramedWithLength(c, testing::Sequence(70));
+  for (const auto& [named, real] : std::vector<std::pair<fs::path, fs::path>>{
+           {dir / "rel" / "a", dir / "sub" / "a"},
+           {dir / "abs" / "." / "b", dir / "sub" / "b"},
+           {dir / "abs" / ".." / odd / "c", dir / odd / "c"},
+           {dir / odd / "back" / "back" / "d", dir / odd / "d"},
+           {dir / "c40", dir / "sub" / "chained"}}) {
+    SCOPED_TRACE(named.string());
+    ASSERT_EQ(c.FileEncrypt(dir / "plain", named, {}), 0);
+    EXPECT_EQ(ReadFile(real), cipher);
+    ASSERT_EQ(c.FileDecrypt(dir / "back", named, {}), 0);
+    EXPECT_EQ(ReadFile(dir / "back"), testing::Sequence(70));
+  }
+  EXPECT_TRUE(fs::is_symlink(dir / "c40"));
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "c41", {}); }), 75);
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "c41", dir / "out", {}); }), 75);
+  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "c41" / "x", {}); }),
+            75);
+  // The links of /proc's own stand for what they were opened as, even a file with no name.
+  const int fd = ::open((dir / "plain").c_str(), O_RDONLY | O_CLOEXEC);
+  fs::remove(dir / "plain");
+  EXPECT_EQ(c.FileEncrypt("/dev/fd/" + std::to_string(fd), dir / "again", {}), 0);
+  ::close(fd);
+  EXPECT_EQ(ReadFile(dir / "again"), cipher);
 }
 
 TEST_F(FileSafety, NamesThatCannotBeFileNamesAndOneStyleOfFileErrors) {

@@ -15,6 +15,7 @@
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/fs/replacing_file.hpp"
 #include "tests/cipher/cipher_test_support.hpp"
 #include "tests/cipher/file_test_support.hpp"
 
@@ -26,6 +27,8 @@ using testing::ReadFile;
 using testing::WriteFile;
 
 constexpr uid_t kNobody = 65534;
+constexpr uid_t kCaller = 0;
+constexpr uid_t kOwner = 4242;  // owns the shared folder in the table below
 
 class FileSharing : public ::testing::Test {
  protected:
@@ -150,6 +153,110 @@ TEST_F(FileSharing, WritableFilesAreWrittenInPlaceWhereTheirFolderIsNotWritable)
   EXPECT_EQ(board.st_uid, 0u);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "locked"), fs::directory_iterator()), 1);
   EXPECT_TRUE(fs::is_empty(dir / "scratch"));
+}
+
+// What is planted in a shared folder (owned by a third user), where in the path and by whom,
+// met as input and as output: refused with 70 and nothing read or written, or followed.
+TEST_F(FileSharing, WhatIsPlantedInASharedFolderIsUsedOnlyOnTheCallersTerms) {
+  enum class Planted { kLink, kHardLink, kFileOrFolder };
+  struct Case {
+    Planted what;
+    uid_t by;
+    bool folderPart;
+    bool refusedAsInput;
+    bool refusedAsOutput;
+  };
+  const Case cases[] = {
+      {Planted::kLink, kNobody, false, true, true},
+      {Planted::kLink, kCaller, false, false, false},
+      {Planted::kLink, kOwner, false, false, false},
+      {Planted::kLink, kNobody, true, true, true},
+      {Planted::kLink, kCaller, true, false, false},
+      {Planted::kLink, kOwner, true, false, false},
+      // A hard link has no owner of its own: whoever made it, the file is not written there.
+      {Planted::kHardLink, kNobody, false, false, true},
+      {Planted::kFileOrFolder, kNobody, false, false, true},
+      {Planted::kFileOrFolder, kCaller, false, false, false},
+      {Planted::kFileOrFolder, kOwner, false, false, false},
+      {Planted::kFileOrFolder, kNobody, true, false, false},  // a folder of nobody's own
+  };
+  ASSERT_EQ(::chown((dir / "shared").c_str(), kOwner, kOwner), 0);
+  const std::vector<Byte> kept = testing::Sequence(50, 9);
+  int row = 0;
+  for (const bool output : {false, true}) {
+    for (const Case& planted : cases) {
+      const std::string n = std::to_string(++row);
+      SCOPED_TRACE("row " + n + (output ? ", output" : ", input"));
+      const fs::path plant = dir / "shared" / ("p" + n);
+      fs::path file = dir / "private" / ("v" + n);  // the file met at the end of the path
+      fs::path named = plant;                       // the path the call is given
+      if (planted.what == Planted::kFileOrFolder && planted.folderPart) {
+        fs::create_directory(plant);
+        file = named = plant / "v";
+      } else if (planted.what == Planted::kFileOrFolder) {
+        file = plant;
+      } else if (planted.folderPart) {
+        named = plant / file.filename();
+      }
+      WriteFile(file, kept);
+      ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+      if (planted.what == Planted::kLink) {
+        fs::create_symlink(planted.folderPart ? file.parent_path() : file, plant);
+      } else if (planted.what == Planted::kHardLink) {
+        fs::create_hard_link(file, plant);
+      }
+      if (planted.what != Planted::kHardLink) {
+        ASSERT_EQ(::lchown(plant.c_str(), planted.by, planted.by), 0);
+      }
+      if (planted.what == Planted::kFileOrFolder) {
+        ASSERT_EQ(::chown(file.c_str(), planted.by, planted.by), 0);
+      }
+
+      const fs::path mine = dir / ("out" + n);
+      std::int32_t number = 0;
+      try {
+        if (output) {
+          c.FileEncrypt(dir / "plain", named, {});
+        } else {
+          c.FileEncrypt(named, mine, {});
+        }
+      } catch (const RaisedError& e) {
+        number = e.Number();
+        EXPECT_NE(e.Description().find('"' + plant.string() + "\" ("), std::string::npos)
+            << e.Description();
+      }
+      if (output ? planted.refusedAsOutput : planted.refusedAsInput) {
+        EXPECT_EQ(number, 70);
+        EXPECT_EQ(ReadFile(file), kept);
+        EXPECT_FALSE(fs::exists(mine));
+      } else {
+        EXPECT_EQ(number, 0);
+        EXPECT_EQ(ReadFile(output ? file : mine),
+                  output ? m_Cipher : testing::FramedWithLength(c, kept));
+      }
+    }
+  }
+}
+
+// The output's folder is held open from the start: a folder that its owner swaps for a link
+// to somewhere else before the output is complete does not carry the output there.
+TEST_F(FileSharing, AFolderSwappedForALinkWhileTheOutputIsBuiltRedirectsNothing) {
+  fs::create_directory(dir / "shared" / "d");
+  ASSERT_EQ(::chown((dir / "shared" / "d").c_str(), kNobody, kNobody), 0);
+  WriteFile(dir / "private" / "notes", testing::Sequence(50));
+  ReplacingFile output(dir / "shared" / "d" / "notes", fs::perms(0644));
+  const std::string failure = testing::RunInChild([&]() -> std::string {
+    if (std::string error = testing::BecomeUser(kNobody); !error.empty()) return error;
+    fs::rename(dir / "shared" / "d", dir / "shared" / "moved");
+    fs::create_symlink(dir / "private", dir / "shared" / "d");
+    return "";
+  });
+  ASSERT_EQ(failure, "");
+  const std::vector<Byte> content = testing::Sequence(30, 1);
+  output.WriteAt(content.data(), content.size(), 0);
+  output.Commit();
+  EXPECT_EQ(ReadFile(dir / "private" / "notes"), testing::Sequence(50));
+  EXPECT_EQ(ReadFile(dir / "shared" / "moved" / "notes"), content);
 }
 
 }  // namespace

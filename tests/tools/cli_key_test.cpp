@@ -90,6 +90,7 @@ TEST_F(CliKey, EverySourceKeysTheFileAsTheCommandLineValueDoes) {
        kKeyBytes},
       {"key file without a line feed", {"--key-file", SecretFile("k3", kKey)}, {}, {}, kKeyBytes},
       {"key on standard input", {"--key-file", "-"}, {}, kKey + "\n", kKeyBytes},
+      {"key from /dev/stdin, a pipe", {"--key-file", "/dev/stdin"}, {}, kKey + "\n", kKeyBytes},
       {"HOSTSEAL_KEY", {}, {"HOSTSEAL_KEY=" + kKey}, {}, kKeyBytes},
       {"pass-phrase file",
        {"--passphrase-file", SecretFile("p1", kPhrase + "\n"), "--bits", "256"},

@@ -1,7 +1,9 @@
 #include "hostseal/fs/input_file.hpp"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +12,7 @@
 
 #include "hostseal/fs/file_error.hpp"
 #include "hostseal/fs/linux/file_descriptor.hpp"
+#include "hostseal/fs/linux/path_resolution.hpp"
 
 namespace hostseal {
 
@@ -25,39 +28,70 @@ void RequireRegular(const struct stat& info, const std::filesystem::path& path) 
   }
 }
 
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
 
 class InputFile::Handle {
  public:
-  explicit Handle(FileDescriptor fd) noexcept : m_Fd(std::move(fd)) {}
+  Handle(FileDescriptor fd, const struct stat& opened, bool lengthKnown) noexcept
+      : m_Fd(std::move(fd)), m_Opened(opened), m_LengthKnown(lengthKnown) {}
   int Get() const noexcept { return m_Fd.Get(); }
+
+  // Whether the file may have changed since it was opened: its length moved, or its
+  // modification time, or its change time, which nobody can set back, while its link count
+  // stayed (a name removed or added, as when the file is deleted while it is read, moves the
+  // change time too, and changes nothing that is read).
+  bool Changed(const struct stat& now) const noexcept {
+    return (m_LengthKnown && now.st_size != m_Opened.st_size) ||
+           !SameTime(now.st_mtim, m_Opened.st_mtim) ||
+           (!SameTime(now.st_ctim, m_Opened.st_ctim) && now.st_nlink == m_Opened.st_nlink);
+  }
 
  private:
   FileDescriptor m_Fd;
+  struct stat m_Opened;
+  bool m_LengthKnown;
 };
 
 InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   CheckFileName(m_Path);
+  // Links on the way are followed on the caller's terms; the file is then opened from its
+  // folder, and a link that took its place meanwhile is not followed.
+  const ResolvedPath resolved = ResolvePath(m_Path, ProcLinks::kLeaveLast);
+  const int folder = resolved.folder.Get();
+  const char* name = resolved.name.c_str();
   struct stat info {};
-  if (::stat(m_Path.c_str(), &info) != 0) throw FileSystemError(errno, m_Path);
+  if (::fstatat(folder, name, &info, resolved.procLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    throw FileSystemError(errno, m_Path);
+  }
   RequireRegular(info, m_Path);
 
   int fd = -1;
   do {
     // O_NONBLOCK: should a FIFO take the file's place after the check above, opening it
     // returns at once instead of waiting for a writer. Regular files ignore the flag.
-    fd = ::open(m_Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    fd = ::openat(
+        folder, name,
+        O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (resolved.procLink ? 0 : O_NOFOLLOW));
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) throw FileSystemError(errno, m_Path);
-  m_Handle = std::make_unique<Handle>(FileDescriptor(fd));
+  FileDescriptor opened(fd);
 
   // The length that counts is that of the file actually opened.
   if (::fstat(fd, &info) != 0) throw FileSystemError(errno, m_Path);
   RequireRegular(info, m_Path);
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // plain blocking reads from here
-  m_Size = static_cast<std::uint64_t>(info.st_size);
+  // sysfs gives every attribute the length of a page, whatever it holds: such a file is read
+  // to its end as those of /proc are.
+  struct statfs where {};
+  const bool lengthKnown = ::fstatfs(fd, &where) != 0 || where.f_type != SYSFS_MAGIC;
+  m_Size = lengthKnown ? static_cast<std::uint64_t>(info.st_size) : 0;
   m_Permissions = static_cast<std::filesystem::perms>(info.st_mode & 0777);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  m_Handle = std::make_unique<Handle>(std::move(opened), info, lengthKnown);
 }
 
 InputFile::~InputFile() = default;
@@ -97,8 +131,7 @@ void InputFile::RequireUnchanged() const {
   struct stat info {};
   if (::fstat(m_Handle->Get(), &info) != 0) throw FileSystemError(errno, m_Path);
   Byte beyond = 0;
-  if (static_cast<std::uint64_t>(info.st_size) != m_Size ||
-      (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {
+  if (m_Handle->Changed(info) || (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {
     throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
   }
 }

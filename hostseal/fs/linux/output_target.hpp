@@ -1,32 +1,34 @@
-// ResolveOutputTarget: the folder and the name in it of the file that an output path names.
+// ResolveOutputTarget: the folder and the name in it of the file that an output path names,
+// and whether a file found there may be written.
 //
-// Symbolic links in the last part of the path are followed, so that a link stays in place and
-// the file it names is written (a link to a file not yet there creates that file). Links in
-// the folders on the way are followed by the kernel. A link that lies in a sticky folder
-// writable by everyone (such as /tmp) is followed only when it belongs to the caller or to the
-// folder's owner, the kernel's own rule for such folders: otherwise another user could plant
-// a link there and have the caller overwrite or create a file of the planter's choosing.
-// Such a link raises 70 "Permission denied" naming the path and the reason.
+// The path is walked by ResolvePath (linux/path_resolution.hpp): a symbolic link at any part,
+// the last included, is followed unless it lies in a sticky folder that others may write to
+// (such as /tmp) and belongs neither to the caller nor to the folder's owner. A link at the
+// last part stays a link and the file it names is written (a link to a file not yet there
+// creates that file).
+//
+// In such a shared folder a file found at the target is written only when it belongs to the
+// caller or to the folder's owner (the kernel refuses to open any other for creation there,
+// fs.protected_regular), and only when it has no other name: anyone may put a hard link to a
+// file of the caller's there (where fs.protected_hardlinks is off) and have the caller's output
+// written into it, or read it. Both raise 70 "Permission denied" naming the path and the reason.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <string>
 
-#include "hostseal/fs/linux/file_descriptor.hpp"
+#include "hostseal/fs/linux/path_resolution.hpp"
 
 namespace hostseal {
 
-struct OutputTarget {
-  FileDescriptor folder;  // opened with O_PATH: for the *at calls only
-  std::string name;       // a name in that folder, never "", "." or ".."
-};
+using OutputTarget = ResolvedPath;  // name: never "", "." or ".."
 
 OutputTarget ResolveOutputTarget(const std::filesystem::path& path);
 
-// A sticky folder that everyone may write to, such as /tmp: there, links and files of other
-// users are not trusted (see above and ReplacingFile).
-bool IsSharedFolder(const struct stat& folder);
+// Raises 70 when the regular file found at the target (existing) may not be written, as said
+// above. folder: the target's folder, opened.
+void RequireWritableTarget(int folder, const struct stat& existing,
+                           const std::filesystem::path& path);
 
 }  // namespace hostseal

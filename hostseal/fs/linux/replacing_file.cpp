@@ -137,16 +137,8 @@ ReplacingFile::Platform::Platform(std::filesystem::path target,
     // A file the caller may not write to is not replaced either, though its folder may allow
     // a rename over it.
     if (::faccessat(folder, name, W_OK, AT_EACCESS) != 0) throw FileSystemError(errno, m_Target);
-    // In a shared folder another user can put a file where the caller will write, writable by
-    // all, to read what is written into it: such a file is not written (the kernel refuses to
-    // open it for creation, fs.protected_regular, for the same reason).
-    struct stat folderInfo {};
-    if (::fstat(folder, &folderInfo) != 0) throw FileSystemError(errno, m_Target);
-    if (IsSharedFolder(folderInfo) && existing.st_uid != ::geteuid() &&
-        existing.st_uid != folderInfo.st_uid) {
-      throw FileSystemError(ErrorNumber::kPermissionDenied, m_Target,
-                            "a file in a shared folder, owned by another user, is not written");
-    }
+    // Nor one that another user put in a shared folder, or linked there.
+    RequireWritableTarget(folder, existing, m_Target);
     m_Existing = existing;
   } else if (errno != ENOENT) {
     throw FileSystemError(errno, m_Target);
@@ -215,6 +207,7 @@ ReplacingFile::Way ReplacingFile::Platform::Commit() {
     struct stat existing {};
     if (::fstatat(m_File.folder.Get(), m_File.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISREG(existing.st_mode)) {
+      RequireWritableTarget(m_File.folder.Get(), existing, m_Target);
       m_Existing = existing;
       m_InPlace = !CanRename(existing);
     }

@@ -1,5 +1,5 @@
-// SecretFile on Linux: a descriptor opened with open(2), read with read(2), so that no more
-// than the first line is taken from a pipe or FIFO.
+// SecretFile on Linux: a descriptor opened from the folder that ResolvePath reached, read
+// with read(2), so that no more than the first line is taken from a pipe or FIFO.
 #include "tools/hostseal/secret_file.hpp"
 
 #include <fcntl.h>
@@ -12,6 +12,7 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/linux/path_resolution.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 
 namespace hostseal::cli {
@@ -39,7 +40,14 @@ void WarnWhenOthersCanRead(int fd, std::string_view what, const std::string& pat
 SecretFile::SecretFile(const std::string& path, std::string_view what)
     : m_Path(path), m_What(what), m_Handle(STDIN_FILENO), m_Owned(path != "-") {
   if (m_Owned) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Links on the way are followed on the caller's terms, as for any input: a key planted
+    // through another user's link would be that user's.
+    ResolvedPath resolved;
+    if (const int error = TryResolvePath(path, ProcLinks::kLeaveLast, resolved); error != 0) {
+      throw ReadError(error, what, path);
+    }
+    const int fd = ::openat(resolved.folder.Get(), resolved.name.c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NOCTTY | (resolved.procLink ? 0 : O_NOFOLLOW));
     if (fd < 0) throw ReadError(errno, what, path);
     m_Handle = fd;
   }
