@@ -248,6 +248,28 @@ TEST_F(FileSafety, WritingInPlaceHoldsInterruptionsBackUntilItIsDone) {
   }
 }
 
+volatile std::sig_atomic_t g_PreviousHandlerCalled = 0;
+
+// In a fresh process (the death test runs this program again), whose handlers the library's
+// come after: a signal's former handler is still called, after the removal, and a signal
+// ignored before stays ignored.
+TEST_F(FileSafety, FormerHandlersAreCalledAndIgnoredSignalsStayIgnored) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  WriteFile(dir / "registered", testing::Sequence(10));
+  EXPECT_EXIT(
+      {
+        ::signal(SIGUSR1, [](int) { g_PreviousHandlerCalled = 1; });
+        ::signal(SIGUSR2, SIG_IGN);
+        const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY));
+        const RemovalOnInterrupt removal(folder.Get(), "registered");
+        ::raise(SIGUSR2);
+        const bool keptWhileIgnored = fs::exists(dir / "registered");
+        ::raise(SIGUSR1);
+        ::_exit(keptWhileIgnored && g_PreviousHandlerCalled == 1 && dir.Names().empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(FileSafety, HardLinksSeeTheNewContent) {
   WriteFile(dir / "plain", testing::Sequence(100));
   WriteFile(dir / "cipher", testing::Sequence(5000));
