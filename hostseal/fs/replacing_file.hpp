@@ -15,8 +15,14 @@
 //   target partly written, which renaming never does.
 //
 // Without a Commit() the temporary file goes and the target is left alone, also when it is
-// the very file that is being read; an interrupted process (Ctrl-C, SIGTERM, a closed console)
-// removes it on its way out. A target that is not a regular file is refused, as is one the
+// the very file that is being read; a process ended by a signal (Ctrl-C, SIGTERM, a closed
+// console, on Linux every signal whose default ends a process) removes it on its way out, and
+// one that arrives while Commit() puts the file in place waits until it is there. What
+// SIGKILL or a power cut can leave on Linux: a partly written temporary file where the file
+// system has no unnamed files, the complete one under its temporary name (".NAME.XXXXXXXX.tmp",
+// with the target's mode) if the end comes between linking and renaming it over an existing
+// target, and a partly written target during a write in place; nothing otherwise
+// (linux/temporary_file.hpp). A target that is not a regular file is refused, as is one the
 // caller may not write to. On Linux so are, with 70, a link that another user planted in a
 // shared folder at any part of the path, and in such a folder a file of another user's or one
 // with other hard links (linux/output_target.hpp); the target's folder is held open from the

@@ -3,6 +3,7 @@
 // wrong keys that destroy nothing, inputs read to their end, and names that cannot be files.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +21,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
 #include "hostseal/fs/linux/interrupt_cleanup.hpp"
 #include "hostseal/fs/linux/temporary_file.hpp"
 #include "hostseal/text/file_bytes.hpp"
@@ -131,81 +133,92 @@ TEST_F(FileSafety, OutputsArePrivateUntilCompleteAndNoMoreOpenThanTheirInput) {
   EXPECT_EQ(testing::ModeOf(dir / "fresh"), 0640u);
 }
 
-// A child encrypts or decrypts 64 MiB and is sent the signal after a progress report: once
-// while it waits in the report (its helper thread still working), so that the output cannot
-// be complete yet, and once while it goes on, at whatever point it has reached. The target
-// must hold its former content or, in the second case, the complete new one; the folder must
-// gain nothing.
+// A child encrypts or decrypts 12 MiB and is sent a signal that ends processes after a
+// progress report: once while it waits in the report (its helper thread still working), so
+// that the output cannot be complete yet, and once while it goes on, at whatever point it has
+// reached (renaming, or writing a hard-linked target in place). The target must hold its
+// former content or, in the second case, the complete new one, the child must end by that
+// signal unless it finished first, and the folder must gain nothing.
 TEST_F(FileSafety, InterruptionsLeaveTheTargetAndTheFolderAsTheyWere) {
-  const std::vector<Byte> plain = testing::RandomBytes(64 << 20, 2);
+  const std::vector<Byte> plain = testing::RandomBytes(12 << 20, 2);
   WriteFile(dir / "plain", plain);
   ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "cipher", {}), 0);
   const std::vector<Byte> cipher = ReadFile(dir / "cipher");
   const std::vector<Byte> former = testing::Sequence(1000);
   std::mt19937 random(std::random_device{}());
 
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    for (const bool unnamed : {true, false}) {
-      for (const bool encrypt : {true, false}) {
-        for (const bool waits : {true, false}) {
-          const int stopAt = waits ? 1 : std::uniform_int_distribution<int>(1, 3)(random);
-          SCOPED_TRACE(std::string(strsignal(signal)) + (unnamed ? ", unnamed" : ", named") +
-                       (encrypt ? ", encrypt" : ", decrypt") + (waits ? ", waiting" : "") +
-                       ", report " + std::to_string(stopAt));
-          WriteFile(dir / "target", former);
-          const std::set<std::string> before = dir.Names();
-          int reports[2];
-          int go[2];
-          ASSERT_EQ(::pipe(reports), 0);
-          ASSERT_EQ(::pipe(go), 0);
-          const pid_t child = ::fork();
-          ASSERT_GE(child, 0);
-          if (child == 0) {
-            AllowUnnamedTemporaryFiles(unnamed);
-            auto report = [&](std::uint64_t done, std::uint64_t total) {
-              if (done == total) return;
-              char byte = 0;
-              if (::write(reports[1], &byte, 1) != 1) ::_exit(3);
-              if (waits && ::read(go[0], &byte, 1) != 1) ::_exit(3);
-            };
-            if (encrypt) {
-              c.FileEncrypt(dir / "plain", dir / "target", report);
-            } else {
-              c.FileDecrypt(dir / "target", dir / "cipher", report);
+  for (const int signal : TerminatingSignals()) {
+    // The real-time signals take one path: the first and the last stand for them here (every
+    // one is held back and ends the process in the next test).
+    if (signal > SIGRTMIN && signal < SIGRTMAX) continue;
+    for (const bool hardLinked : {false, true}) {
+      for (const bool unnamed : {true, false}) {
+        for (const bool encrypt : {true, false}) {
+          for (const bool waits : {true, false}) {
+            const int stopAt = waits ? 1 : std::uniform_int_distribution<int>(1, 3)(random);
+            SCOPED_TRACE(std::string(strsignal(signal)) + (hardLinked ? ", hard-linked" : "") +
+                         (unnamed ? ", unnamed" : ", named") +
+                         (encrypt ? ", encrypt" : ", decrypt") + (waits ? ", waiting" : "") +
+                         ", report " + std::to_string(stopAt));
+            WriteFile(dir / "target", former);
+            fs::remove(dir / "other-name");
+            if (hardLinked) fs::create_hard_link(dir / "target", dir / "other-name");
+            const std::set<std::string> before = dir.Names();
+            int reports[2];
+            int go[2];
+            ASSERT_EQ(::pipe(reports), 0);
+            ASSERT_EQ(::pipe(go), 0);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+              ::prctl(PR_SET_DUMPABLE, 0);  // no core file for SIGQUIT and its like
+              AllowUnnamedTemporaryFiles(unnamed);
+              auto report = [&](std::uint64_t done, std::uint64_t total) {
+                if (done == total) return;
+                char byte = 0;
+                if (::write(reports[1], &byte, 1) != 1) ::_exit(3);
+                if (waits && ::read(go[0], &byte, 1) != 1) ::_exit(3);
+              };
+              if (encrypt) {
+                c.FileEncrypt(dir / "plain", dir / "target", report);
+              } else {
+                c.FileDecrypt(dir / "target", dir / "cipher", report);
+              }
+              ::_exit(0);
             }
-            ::_exit(0);
-          }
-          ::close(reports[1]);
-          ::close(go[0]);
-          int count = 0;
-          char byte = 0;
-          std::size_t namesWhileWaiting = 0;
-          while (::read(reports[0], &byte, 1) == 1) {
-            if (++count == stopAt) {
-              namesWhileWaiting = dir.Names().size();
-              ::kill(child, signal);
-              break;
+            ::close(reports[1]);
+            ::close(go[0]);
+            int count = 0;
+            char byte = 0;
+            std::size_t namesWhileWaiting = 0;
+            while (::read(reports[0], &byte, 1) == 1) {
+              if (++count == stopAt) {
+                namesWhileWaiting = dir.Names().size();
+                ::kill(child, signal);
+                break;
+              }
+              if (waits && ::write(go[1], &byte, 1) != 1) break;
             }
-            if (waits && ::write(go[1], &byte, 1) != 1) break;
-          }
-          ::close(reports[0]);
-          ::close(go[1]);
-          int status = 0;
-          ASSERT_EQ(::waitpid(child, &status, 0), child);
-          EXPECT_EQ(dir.Names(), before);
-          const std::vector<Byte> after = ReadFile(dir / "target");
-          if (waits) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
-            // A named temporary file was there to be removed.
-            EXPECT_EQ(namesWhileWaiting, before.size() + (unnamed ? 0 : 1));
-            EXPECT_TRUE(after == former);
-          } else {
-            const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            EXPECT_TRUE(finished || (WIFSIGNALED(status) && WTERMSIG(status) == signal))
-                << "status " << status;
-            EXPECT_TRUE(after == former || after == (encrypt ? cipher : plain));
-            if (!finished) {
+            ::close(reports[0]);
+            ::close(go[1]);
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_EQ(dir.Names(), before);
+            const std::vector<Byte> after = ReadFile(dir / "target");
+            if (waits) {
+              EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+              // A named temporary file was there to be removed.
+              EXPECT_EQ(namesWhileWaiting, before.size() + (unnamed ? 0 : 1));
               EXPECT_TRUE(after == former);
+            } else {
+              const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+              EXPECT_TRUE(finished || (WIFSIGNALED(status) && WTERMSIG(status) == signal))
+                  << "status " << status;
+              // A signal held back while the file was put in place ends the child after it.
+              EXPECT_TRUE(after == former || after == (encrypt ? cipher : plain));
+            }
+            if (hardLinked) {
+              EXPECT_TRUE(ReadFile(dir / "other-name") == after);
             }
           }
         }
@@ -214,15 +227,48 @@ TEST_F(FileSafety, InterruptionsLeaveTheTargetAndTheFolderAsTheyWere) {
   }
 }
 
+// Every such signal is held back while a file is written in place or given its name, and
+// then removes the files registered and ends the process by itself.
 TEST_F(FileSafety, WritingInPlaceHoldsInterruptionsBackUntilItIsDone) {
-  const std::string failure = testing::RunInChild([]() -> std::string {
-    {
-      const DeferredInterrupts deferred;
-      ::raise(SIGTERM);
-    }
-    return "still running after the deferred signal";
-  });
-  EXPECT_EQ(failure, "child ended abnormally, status " + std::to_string(SIGTERM));
+  for (const int signal : TerminatingSignals()) {
+    SCOPED_TRACE(strsignal(signal));
+    WriteFile(dir / "registered", testing::Sequence(10));
+    const std::string failure = testing::RunInChild([&]() -> std::string {
+      ::prctl(PR_SET_DUMPABLE, 0);  // no core file for SIGQUIT and its like
+      const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      const RemovalOnInterrupt removal(folder.Get(), "registered");
+      {
+        const DeferredInterrupts deferred;
+        ::raise(signal);
+        if (!fs::exists(dir / "registered")) return "removed while held back";
+      }
+      return "still running after the deferred signal";
+    });
+    EXPECT_EQ(failure, "child ended abnormally, status " + std::to_string(signal));
+    EXPECT_EQ(dir.Names(), std::set<std::string>{});
+  }
+}
+
+volatile std::sig_atomic_t g_PreviousHandlerCalled = 0;
+
+// In a fresh process (the death test runs this program again), whose handlers the library's
+// come after: a signal's former handler is still called, after the removal, and a signal
+// ignored before stays ignored.
+TEST_F(FileSafety, FormerHandlersAreCalledAndIgnoredSignalsStayIgnored) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  WriteFile(dir / "registered", testing::Sequence(10));
+  EXPECT_EXIT(
+      {
+        ::signal(SIGUSR1, [](int) { g_PreviousHandlerCalled = 1; });
+        ::signal(SIGUSR2, SIG_IGN);
+        const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY));
+        const RemovalOnInterrupt removal(folder.Get(), "registered");
+        ::raise(SIGUSR2);
+        const bool keptWhileIgnored = fs::exists(dir / "registered");
+        ::raise(SIGUSR1);
+        ::_exit(keptWhileIgnored && g_PreviousHandlerCalled == 1 && dir.Names().empty() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(FileSafety, HardLinksSeeTheNewContent) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,37 @@ TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "hostseal: Path/File access error: \"standard output\" (Broken pipe)\n");
   std::filesystem::remove_all(dir);
+}
+
+// Past the file-size limit (ulimit -f) a write fails with "File too large": a message and exit
+// status 3 for a file and for standard output alike, and a file that was there stays as it was.
+TEST_F(CliFile, TheFileSizeLimitIsAnErrorForFilesAndStandardOutput) {
+  const std::string big(100'000, 'x');
+  WriteFile(Path("big"), big);
+  WriteFile(Path("big.aes"), Cli({"encrypt-file", "-", "-"}, big).out);
+  WriteFile(Path("target"), "former");
+  const std::vector<std::vector<std::string>> commands = {
+      {"encrypt-file", Path("big"), Path("target")},
+      {"encrypt-file", Path("big"), "-"},
+      {"decrypt-file", Path("big.aes"), "-"},
+      {"utf8", big},
+      {"encrypt", big}};
+  for (const auto& command : commands) {
+    const std::string written =
+        command.size() == 3 && command[2] != "-" ? command[2] : "standard output";
+    SCOPED_TRACE(command[0] + " into " + written);
+    WriteFile(Path("out"), "");
+    ProcessRun run = CliRun({});
+    run.argv = {"/bin/bash", "-c", "ulimit -f 8 && exec \"$@\"", "bash", kCli};
+    run.argv.insert(run.argv.end(), command.begin(), command.end());
+    run.out = {OutputTarget::Kind::kFile, Path("out")};
+    const ProcessResult r = RunProcess(run);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("Disk full: \"" + written + "\" (File too large)"), std::string::npos)
+        << r.err;
+  }
+  EXPECT_EQ(ReadFile(Path("target")), "former");
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_Dir), fs::directory_iterator()), 4);
 }
 
 }  // namespace

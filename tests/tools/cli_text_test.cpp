@@ -186,7 +186,7 @@ TEST(CliText, AFailedStandardOutputIsNotSuccess) {
   ProcessRun run = CliRun({"utf8", "abc"});
   run.out = {OutputTarget::Kind::kFile, "/dev/full"};
   ExpectResult(RunProcess(run), 3, "",
-               "hostseal: Device I/O error: standard output: No space left on device\n");
+               "hostseal: Disk full: \"standard output\" (No space left on device)\n");
 }
 
 TEST(CliText, CpuPrintsTheProcessorIdentifiers) {

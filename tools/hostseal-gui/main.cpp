@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 
 #include "hostseal/common/message_sink.hpp"
@@ -24,6 +25,9 @@ bool WriteAll(std::FILE* stream, const QString& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past the file-size limit (ulimit -f) is an error the window reports ("File too
+  // large"), not a death of the process in the middle of writing a file.
+  std::signal(SIGXFSZ, SIG_IGN);
   using hostseal::gui::GuiCommandLine;
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <vector>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/fs/file_error.hpp"
 #include "tools/hostseal/standard_handles.hpp"
 
 namespace hostseal::cli {
@@ -44,12 +44,29 @@ std::u16string ReadStandardInputText() {
   return FromUtf8(bytes);
 }
 
+namespace {
+
+// The reason the first failed write to standard output gave (a full disk, the file-size limit,
+// a closed pipe), kept for FlushStandardOutput: the stream remembers only that it failed, and
+// later calls on it overwrite errno.
+int g_OutputError = 0;
+
+void NoteOutputFailure() {
+  if (!std::cout && g_OutputError == 0) g_OutputError = errno != 0 ? errno : EIO;
+}
+
+}  // namespace
+
 void WriteUtf8(std::string_view utf8) {
+  errno = 0;
   std::cout.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
+  NoteOutputFailure();
 }
 
 void WriteLine(std::u16string_view text) {
+  errno = 0;
   std::cout << ToUtf8(text) << '\n';
+  NoteOutputFailure();
 }
 
 void WriteDiagnostic(std::string_view text) {
@@ -65,11 +82,13 @@ void FlushStandardOutput() {
   std::cout.flush();
   const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
   if (failed) {
-    const int error = errno != 0 ? errno : EIO;
+    const int error = g_OutputError != 0 ? g_OutputError : errno != 0 ? errno : EIO;
+    g_OutputError = 0;
     std::cout.clear();
     std::clearerr(stdout);
-    throw RaisedError(ErrorNumber::kDeviceIoError,
-                      std::string("Device I/O error: standard output: ") + std::strerror(error));
+    // In the words a file gets, as the file commands' standard output does:
+    //   Disk full: "standard output" (File too large)
+    throw FileSystemError(error, "standard output");
   }
 }
 

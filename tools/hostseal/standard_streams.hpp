@@ -30,7 +30,9 @@ void WriteLine(std::u16string_view text);
 // "hostseal: TEXT" and a line feed on standard error; TEXT is UTF-8.
 void WriteDiagnostic(std::string_view text);
 
-// Flushes standard output; raises a RaisedError (Device I/O error) when it failed.
+// Flushes standard output; raises a RaisedError when it or an earlier write failed, worded as
+// for a file named "standard output" with the first failure's reason:
+//   Disk full: "standard output" (No space left on device)
 void FlushStandardOutput();
 
 }  // namespace hostseal::cli

@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -14,7 +16,20 @@ namespace hostseal {
 
 namespace {
 
-constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};
+// The signals whose default action ends the process and that come from outside the faulting
+// instruction. Besides the usual ones:
+// - SIGIO (the same number as SIGPOLL), SIGPWR and SIGSTKFLT: nothing here asks for them, but
+//   their default ends the process and anyone allowed to signal it can send them.
+// - The real-time signals SIGRTMIN..SIGRTMAX, for the same reason (`kill -RTMIN+3`). The C
+//   library keeps the few below SIGRTMIN for its threads and hands out the rest; a library
+//   that installs its own handler later replaces ours for that signal, one installed before
+//   is called after the cleanup, as for every other signal.
+// SIGXFSZ is among them for library callers that leave it at its default; the tool ignores it
+// so that writing past the file-size limit is an error it reports (EFBIG).
+constexpr std::array<int, 15> kClassicSignals = {SIGHUP,  SIGINT,    SIGQUIT, SIGUSR1,   SIGUSR2,
+                                                 SIGPIPE, SIGALRM,   SIGTERM, SIGSTKFLT, SIGXCPU,
+                                                 SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,     SIGPWR};
+constexpr int kSignalLimit = 65;  // signal numbers are 1..64 on Linux
 constexpr std::size_t kSlotCount = 64;
 constexpr std::size_t kNameCapacity = 256;
 
@@ -28,9 +43,15 @@ struct Slot {
 
 std::array<Slot, kSlotCount> g_Slots;
 std::atomic<int> g_DeferDepth{0};
-std::atomic<int> g_PendingSignal{0};
-std::array<struct sigaction, kSignals.size()> g_Previous{};
+// Bit n - 1: signal n arrived while held back and has not taken effect yet.
+std::atomic<std::uint64_t> g_Pending{0};
+// Written before the handlers are installed, read-only afterwards.
+std::array<struct sigaction, kSignalLimit> g_Previous{};
 std::once_flag g_Installed;
+
+std::uint64_t Bit(int signal) noexcept {
+  return std::uint64_t{1} << static_cast<unsigned>(signal - 1);
+}
 
 void RemoveRegisteredFiles() noexcept {
   for (Slot& slot : g_Slots) {
@@ -40,62 +61,80 @@ void RemoveRegisteredFiles() noexcept {
   }
 }
 
-const struct sigaction* PreviousAction(int signal) noexcept {
-  for (std::size_t i = 0; i < kSignals.size(); ++i) {
-    if (kSignals[i] == signal) return &g_Previous[i];
+// The effect the signal had before our handler: the handler that was there, or the default
+// action (which ends the process).
+void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
+  const struct sigaction& previous = g_Previous[static_cast<std::size_t>(signal)];
+  if ((previous.sa_flags & SA_SIGINFO) != 0) {
+    if (previous.sa_sigaction != nullptr) previous.sa_sigaction(signal, info, context);
+    return;
   }
-  return nullptr;
+  if (previous.sa_handler == SIG_IGN) return;
+  if (previous.sa_handler != SIG_DFL) {
+    previous.sa_handler(signal);
+    return;
+  }
+  // The default action: put it back and let the signal arrive again, unblocked, so that the
+  // process ends by this signal and not by another means.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  ::raise(signal);
+  sigset_t set;
+  ::sigemptyset(&set);
+  ::sigaddset(&set, signal);
+  ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-// Everything here is async-signal-safe.
+// Everything here is async-signal-safe: atomics, unlinkat, sigaction, raise, pthread_sigmask.
 void OnInterrupt(int signal, siginfo_t* info, void* context) {
   const int savedErrno = errno;
   if (g_DeferDepth.load() > 0) {
-    g_PendingSignal.store(signal);
-    errno = savedErrno;
-    return;
+    g_Pending.fetch_or(Bit(signal));
+    // The section may have ended meanwhile on another thread, having found nothing pending:
+    // whoever clears the bit acts on it.
+    if (g_DeferDepth.load() > 0 || (g_Pending.fetch_and(~Bit(signal)) & Bit(signal)) == 0) {
+      errno = savedErrno;
+      return;
+    }
   }
   RemoveRegisteredFiles();
-  const struct sigaction* previous = PreviousAction(signal);
-  if (previous != nullptr && (previous->sa_flags & SA_SIGINFO) != 0) {
-    if (previous->sa_sigaction != nullptr) previous->sa_sigaction(signal, info, context);
-  } else if (previous != nullptr && previous->sa_handler != SIG_DFL &&
-             previous->sa_handler != SIG_IGN) {
-    previous->sa_handler(signal);
-  } else if (previous == nullptr || previous->sa_handler == SIG_DFL) {
-    // The default action: put it back and let the signal arrive again, unblocked.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    ::sigemptyset(&fallback.sa_mask);
-    ::sigaction(signal, &fallback, nullptr);
-    ::raise(signal);
-    sigset_t set;
-    ::sigemptyset(&set);
-    ::sigaddset(&set, signal);
-    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
-  }
+  TakePreviousEffect(signal, info, context);
   errno = savedErrno;
+}
+
+void Install(int signal, struct sigaction& ours) {
+  struct sigaction current {};
+  if (::sigaction(signal, nullptr, &current) != 0) return;
+  // An ignored signal ends nothing, so there is nothing to clean up before it.
+  if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_IGN) return;
+  g_Previous[static_cast<std::size_t>(signal)] = current;
+  ::sigaction(signal, &ours, nullptr);
 }
 
 void InstallHandlers() {
   std::call_once(g_Installed, [] {
-    for (std::size_t i = 0; i < kSignals.size(); ++i) {
-      struct sigaction current {};
-      if (::sigaction(kSignals[i], nullptr, &current) != 0) continue;
-      // An ignored signal ends nothing, so there is nothing to clean up before it.
-      if ((current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_IGN) continue;
-      g_Previous[i] = current;
-      struct sigaction ours {};
-      ours.sa_sigaction = OnInterrupt;
-      ours.sa_flags = SA_SIGINFO | SA_RESTART;
-      ::sigemptyset(&ours.sa_mask);
-      for (const int other : kSignals) ::sigaddset(&ours.sa_mask, other);
-      ::sigaction(kSignals[i], &ours, nullptr);
-    }
+    const std::vector<int> signals = TerminatingSignals();
+    struct sigaction ours {};
+    ours.sa_sigaction = OnInterrupt;
+    ours.sa_flags = SA_SIGINFO | SA_RESTART;
+    ::sigemptyset(&ours.sa_mask);
+    for (const int signal : signals) ::sigaddset(&ours.sa_mask, signal);
+    for (const int signal : signals) Install(signal, ours);
   });
 }
 
 }  // namespace
+
+std::vector<int> TerminatingSignals() {
+  std::vector<int> signals(kClassicSignals.begin(), kClassicSignals.end());
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX && signal < kSignalLimit; ++signal) {
+    signals.push_back(signal);
+  }
+  std::sort(signals.begin(), signals.end());
+  return signals;
+}
 
 RemovalOnInterrupt::RemovalOnInterrupt(int folder, std::string_view name) noexcept {
   if (name.size() >= kNameCapacity) return;
@@ -123,9 +162,12 @@ DeferredInterrupts::DeferredInterrupts() noexcept {
 }
 
 DeferredInterrupts::~DeferredInterrupts() {
-  if (g_DeferDepth.fetch_sub(1) == 1) {
-    const int pending = g_PendingSignal.exchange(0);
-    if (pending != 0) ::raise(pending);
+  if (g_DeferDepth.fetch_sub(1) != 1) return;
+  // Every signal that was held back, lowest first; the first whose effect is the default
+  // action ends the process.
+  const std::uint64_t pending = g_Pending.exchange(0);
+  for (int signal = 1; signal < kSignalLimit; ++signal) {
+    if ((pending & Bit(signal)) != 0) ::raise(signal);
   }
 }
 

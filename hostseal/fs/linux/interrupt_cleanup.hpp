@@ -1,18 +1,32 @@
-// Named temporary files that an interrupted process removes on its way out, and sections of
-// work that an interruption must not cut in half.
+// Named temporary files that a process ended by a signal removes on its way out, and sections
+// of work that such a signal must not cut in half.
+//
+// The signals are every one whose default action ends the process and that is sent rather
+// than caused by a faulty instruction: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM,
+// SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGIO (SIGPOLL), SIGPWR, SIGSTKFLT and
+// the real-time signals (TerminatingSignals()). The faults (SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+// SIGTRAP, SIGSYS, SIGABRT) are left alone: after one the process's memory is not to be
+// trusted, and returning from the handler would run the faulting instruction again.
 //
 // While a RemovalOnInterrupt lives, its file (a folder descriptor and a name in it) is removed
-// when SIGINT, SIGTERM or SIGHUP arrives; the signal then takes the effect it had before: the
-// handler that was installed is called, or the default action ends the process. A signal that
-// was ignored stays ignored (the process goes on and removes its files itself). The handlers
-// are installed at the first use and stay.
+// when one of these signals arrives; the signal then takes the effect it had before: the
+// handler that was installed before is called, or the default action ends the process by that
+// very signal (its parent sees WIFSIGNALED with it). A signal that was ignored stays ignored
+// (the process goes on and removes its files itself). The handlers are installed at the first
+// use and stay.
 //
-// While a DeferredInterrupts lives (on any thread), those three signals are held back and take
-// effect when the last one goes: for writing a file in place, which must not stop half-way.
-// SIGKILL cannot be caught: a named temporary file can outlive it, an unnamed one cannot.
+// While a DeferredInterrupts lives (on any thread), these signals are held back and take
+// effect when the last one goes: for writing a file in place, and for giving a finished file
+// its name, which must not stop half-way.
+//
+// SIGKILL cannot be caught, and neither can a power cut be. What they can leave is told in
+// temporary_file.hpp and replacing_file.hpp: a named temporary file while it is being built
+// (only where the file system has no unnamed files), a complete one between its linking and its
+// renaming, and a partly written target during a write in place.
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace hostseal {
 
@@ -35,5 +49,8 @@ class DeferredInterrupts {
   DeferredInterrupts& operator=(const DeferredInterrupts&) = delete;
   ~DeferredInterrupts();
 };
+
+// The signals named above, in increasing order.
+std::vector<int> TerminatingSignals();
 
 }  // namespace hostseal

@@ -219,7 +219,9 @@ ReplacingFile::Way ReplacingFile::Platform::Commit() {
   }
 
   const int fd = m_Temporary->Descriptor();
-  // The final mode only now that the content is complete: the file was private until here.
+  // The final mode only now that the content is complete: the file was private until here. It
+  // is set before the file gets a name, so that a file SIGKILL leaves under its temporary name
+  // (temporary_file.hpp) has no wider mode than the target's.
   const mode_t mode = m_Existing ? (m_Existing->st_mode & 07777) : m_NewMode;
   if (::fchmod(fd, mode) != 0) throw FileSystemError(errno, m_Target);
   Fsync(fd, m_Target);
@@ -260,6 +262,8 @@ void ReplacingFile::Platform::WriteInPlace() {
       throw FileSystemError(errno, m_Target);
     }
   }
+  // Every signal that ends the process waits from here until the target is complete; only
+  // SIGKILL or a power cut can leave it partly written.
   const DeferredInterrupts deferred;
   CopyContent(from, to.Get(), length, m_Target);
   if (::ftruncate(to.Get(), static_cast<off_t>(length)) != 0) {

@@ -91,25 +91,38 @@ std::unique_ptr<TemporaryFile> TemporaryFile::Create(int folder, std::string_vie
 
 int TemporaryFile::LinkInto(std::string_view name) {
   const std::string target(name);
+  // Held back from here until the file has its final name: a signal in between would leave the
+  // complete file under its temporary name.
   const DeferredInterrupts deferred;
   if (m_Name.empty()) {
-    // An unnamed file gets a name by linking it from its /proc entry; where one is already
-    // taken, it is linked under a temporary name first and renamed over the target.
+    // An unnamed file gets a name by linking it from its /proc entry. Linux cannot put it over
+    // a file that is there (linkat does not replace, renameat needs a name to move): then it is
+    // linked under a temporary name and renamed over the target at once, the name registered
+    // for removal before it exists, so that nothing but SIGKILL or a power cut comes between
+    // the two calls.
     const std::string self = "/proc/self/fd/" + std::to_string(m_Fd.Get());
     if (::linkat(AT_FDCWD, self.c_str(), m_Folder, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
       return 0;
     }
     if (errno != EEXIST) return errno;
-    for (int attempt = 0; attempt < kNameAttempts && m_Name.empty(); ++attempt) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       std::string temporary = RandomName(target);
+      m_Removal.emplace(m_Folder, temporary);
       if (::linkat(AT_FDCWD, self.c_str(), m_Folder, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-        m_Name = std::move(temporary);
-        m_Removal.emplace(m_Folder, m_Name);
-      } else if (errno != EEXIST) {
-        return errno;
+        const int renamed =
+            ::renameat(m_Folder, temporary.c_str(), m_Folder, target.c_str()) == 0 ? 0 : errno;
+        if (renamed == 0) {
+          m_Removal.reset();
+        } else {
+          m_Name = std::move(temporary);  // stays a temporary file, removed as such
+        }
+        return renamed;
       }
+      const int error = errno;
+      m_Removal.reset();  // the name is someone else's, or nobody's
+      if (error != EEXIST) return error;
     }
-    if (m_Name.empty()) return EEXIST;
+    return EEXIST;
   }
   if (::renameat(m_Folder, m_Name.c_str(), m_Folder, target.c_str()) != 0) return errno;
   m_Removal.reset();

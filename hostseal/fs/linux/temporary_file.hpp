@@ -3,10 +3,21 @@
 //
 // It is created with mode 0600, readable and writable by its owner alone, whatever the final
 // file's mode will be. Where the file system allows, it has no name at all (O_TMPFILE): nobody
-// can open it, and nothing is left behind even after SIGKILL or a power cut; LinkInto() gives
-// it a name when it is complete. Elsewhere it is a named file ".NAME.XXXXXXXX.tmp", created
-// exclusively and removed by the handlers of SIGINT, SIGTERM and SIGHUP if the process is
-// interrupted; an unnamed one is then asked for, the name is removed at once.
+// can open it; LinkInto() gives it a name when it is complete. Elsewhere it is a named file
+// ".NAME.XXXXXXXX.tmp", created exclusively and removed by the handlers of every signal that
+// ends the process (interrupt_cleanup.hpp); where an unnamed one is asked for, the name is
+// removed at once.
+//
+// What SIGKILL or a power cut, which no handler sees, can leave in the folder:
+// - while the file is being built: nothing if it is unnamed; the part written so far, mode
+//   0600, if it is named; an empty file, mode 0600, if one that was to be unnamed is killed
+//   between its creation and the removal of its name;
+// - in LinkInto() of an unnamed file over an existing name, between the link under a
+//   temporary name and the rename over the target (two calls back to back, signals held back
+//   across both): the complete file as ".NAME.XXXXXXXX.tmp", with whatever mode the caller gave
+//   it; the target is intact. Linux has no call that puts an unnamed file over an existing
+//   name, so this window cannot be closed;
+// - nothing otherwise.
 #pragma once
 
 #include <memory>
@@ -34,8 +45,9 @@ class TemporaryFile {
   int Descriptor() const noexcept { return m_Fd.Get(); }
   bool IsNamed() const noexcept { return !m_Name.empty(); }
 
-  // Puts the file in place as name in the folder, replacing whatever is there. Returns 0 or
-  // the errno of the failure; on failure the file stays a temporary file.
+  // Puts the file in place as name in the folder, replacing whatever is there, with the signals
+  // that end the process held back until it is done. Returns 0 or the errno of the failure; on
+  // failure the file stays a temporary file.
   int LinkInto(std::string_view name);
 
  private:

@@ -8,5 +8,8 @@ int main(int argc, char** argv) {
   // A reader that goes away (`hostseal decrypt-file x.aes - | head`) is a write error with a
   // message and exit status 3, not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
+  // Likewise a write past the file-size limit (ulimit -f): an error "File too large" with exit
+  // status 3, for a file and for standard output alike, not a death that leaves half a file.
+  std::signal(SIGXFSZ, SIG_IGN);
   return hostseal::cli::RunCommandLine(argc, argv);
 }
