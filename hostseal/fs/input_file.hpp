@@ -6,6 +6,9 @@
 // opening is a failure, never a silently short result; RequireUnchanged() tells a file that
 // grew or shrank while it was read. Files of the kernel's pseudo file systems (/proc, /sys)
 // report the length 0 whatever they hold: such a file is read with ReadUpTo() to its end.
+// Close() lets the file go before the object does: an output that takes the input's own place
+// (ReplacingFile::Commit()) must find it closed on Windows, where an open file cannot be
+// replaced.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +41,9 @@ class InputFile {
   // Raises 75 when the file's length is no longer the one it had at opening, or when it holds
   // bytes beyond that length: it changed while it was read, and what was read is not the file.
   void RequireUnchanged() const;
+
+  // Closes the file. Afterwards only Path(), Size() and Permissions() may be called.
+  void Close() noexcept;
 
  private:
   class Handle;  // the open file: linux/ or windows/ input_file.cpp
