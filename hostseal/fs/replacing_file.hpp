@@ -18,8 +18,10 @@
 // the very file that is being read; an interrupted process (Ctrl-C, SIGTERM, a closed console)
 // removes it on its way out. A target that is not a regular file is refused, as is one the
 // caller may not write to, and on Linux one that another user put in a shared folder, or a link
-// planted there (linux/output_target.hpp). The platform's way is in linux/ and windows/
-// replacing_file.cpp.
+// planted there (linux/output_target.hpp); on Windows also one that another program holds open
+// when it would be renamed over, since Windows does not replace an open file. The target may
+// be the file being read: the caller closes that input (InputFile::Close()) before Commit().
+// The platform's way is in linux/ and windows/ replacing_file.cpp.
 #pragma once
 
 #include <cstddef>
