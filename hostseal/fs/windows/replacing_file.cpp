@@ -5,7 +5,7 @@
 // MoveFileExW(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), which replaces the target in
 // one step: nothing ever sees a partial file under the target's name. A target with other hard
 // links is written in place instead, so that every name sees the new content: its space is
-// reserved first and console events wait until the copy is on disk.
+// asked for first and console events wait until the copy is on disk.
 #include "hostseal/fs/replacing_file.hpp"
 
 #include <aclapi.h>
