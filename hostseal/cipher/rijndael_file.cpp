@@ -3,7 +3,8 @@
 //
 // The output never overwrites anything until it is complete: ReplacingFile builds it in a
 // private temporary file and puts it in place only at the end, so a failure at any point
-// leaves an existing target as it was, and the same path may be given for both files.
+// leaves an existing target as it was, and the same path may be given for both files: the
+// input is closed after its last read and check, before the output takes its place.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -39,7 +40,7 @@ std::int32_t cRijndael::FileDecrypt(const std::u16string& PlaintextFileName,
 std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
                                     const std::filesystem::path& cipherFile,
                                     const FileProgress& progress) const {
-  const InputFile input(plainFile);
+  InputFile input(plainFile);
   const std::uint64_t L = input.Size();
   const FileChunkPlan plan = PlanFileEncryption(L);
   ReplacingFile output(cipherFile, input.Permissions());
@@ -50,6 +51,7 @@ std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
     FileSink sink(output);
     StreamEncrypt(source, sink, {});
     input.RequireUnchanged();
+    input.Close();
     output.Commit();
     if (progress) progress(source.Offset(), source.Offset());
     return 0;
@@ -80,6 +82,7 @@ std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
       });
 
   input.RequireUnchanged();
+  input.Close();
   output.Commit();
   if (progress) progress(L, L);
   return 0;
@@ -88,7 +91,7 @@ std::int32_t cRijndael::FileEncrypt(const std::filesystem::path& plainFile,
 std::int32_t cRijndael::FileDecrypt(const std::filesystem::path& plainFile,
                                     const std::filesystem::path& cipherFile,
                                     const FileProgress& progress) const {
-  const InputFile input(cipherFile);
+  InputFile input(cipherFile);
   const std::uint64_t C = input.Size();
   const std::optional<FileChunkPlan> plan = PlanFileDecryption(C);
   if (!plan) {
@@ -125,6 +128,7 @@ std::int32_t cRijndael::FileDecrypt(const std::filesystem::path& plainFile,
       });
 
   input.RequireUnchanged();
+  input.Close();
   // Decrypted under a wrong key, the result is noise: it must not take the place of a file
   // that was there (perhaps the only copy, perhaps the cipher file itself). A new file still
   // receives every decrypted byte, for whoever wants to look at them.

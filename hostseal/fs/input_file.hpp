@@ -7,7 +7,9 @@
 // while it was read. Files of the kernel's pseudo file systems (/proc reports the length 0,
 // sysfs a page, whatever they hold) are read with ReadUpTo() to their end. On Linux the path is
 // walked as linux/path_resolution.hpp says: a link that another user planted in a shared
-// folder, at any part of the path, is refused with 70.
+// folder, at any part of the path, is refused with 70. Close() lets the file go before the
+// object does: an output that takes the input's own place (ReplacingFile::Commit()) must find
+// it closed on Windows, where an open file cannot be replaced.
 #pragma once
 
 #include <cstddef>
@@ -45,6 +47,9 @@ class InputFile {
   // advances in ticks of a few milliseconds: within the tick of the file's previous change,
   // it can go unseen.
   void RequireUnchanged() const;
+
+  // Closes the file. Afterwards only Path(), Size() and Permissions() may be called.
+  void Close() noexcept;
 
  private:
   class Handle;  // the open file: linux/ or windows/ input_file.cpp

@@ -27,7 +27,10 @@
 // shared folder at any part of the path, and in such a folder a file of another user's or one
 // with other hard links (linux/output_target.hpp); the target's folder is held open from the
 // start, so that the output lands there even if a folder on the way is swapped for a link
-// before Commit(). The platform's way is in linux/ and windows/ replacing_file.cpp.
+// before Commit(). On Windows a target that another program holds open is refused before any
+// work, since Windows does not replace an open file. The target may be the file being read:
+// the caller closes that input (InputFile::Close()) before Commit(). The platform's way is in
+// linux/ and windows/ replacing_file.cpp.
 #pragma once
 
 #include <cstddef>

@@ -96,6 +96,10 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
 
 InputFile::~InputFile() = default;
 
+void InputFile::Close() noexcept {
+  m_Handle.reset();
+}
+
 void InputFile::ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const {
   while (n > 0) {
     const ssize_t got = ::pread(m_Handle->Get(), buffer, n, static_cast<off_t>(offset));

@@ -3,11 +3,16 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <shared_mutex>
 #include <utility>
+#include <vector>
 
 #include "hostseal/fs/file_error.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
+#include "hostseal/fs/windows/own_inputs.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
 
 namespace hostseal {
@@ -25,15 +30,115 @@ OVERLAPPED At(std::uint64_t offset) {
   return at;
 }
 
-}  // namespace
+// Others may go on reading, writing and even renaming the file; RequireUnchanged() tells
+// whether they changed what was read.
+HANDLE OpenForReading(const std::filesystem::path& path) {
+  return ::CreateFileW(path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
 
-class InputFile::Handle {
+class OwnInput;
+
+struct OwnInputs {
+  std::mutex lock;
+  std::vector<OwnInput*> inputs;
+};
+
+OwnInputs& TheOwnInputs() {
+  static OwnInputs own;
+  return own;
+}
+
+// One open input, known to CheckWithOwnInputsClosed() while it lives. Its reads hold the lock
+// shared; closing it for a check holds it exclusively.
+class OwnInput {
  public:
-  explicit Handle(FileHandle file) noexcept : m_File(std::move(file)) {}
-  HANDLE Get() const noexcept { return m_File.Get(); }
+  OwnInput(FileHandle file, std::filesystem::path path)
+      : m_File(std::move(file)), m_Path(std::move(path)), m_Identity(IdentityOf(m_File.Get())) {
+    OwnInputs& own = TheOwnInputs();
+    const std::lock_guard guard(own.lock);
+    own.inputs.push_back(this);
+  }
+  OwnInput(const OwnInput&) = delete;
+  OwnInput& operator=(const OwnInput&) = delete;
+  ~OwnInput() {
+    OwnInputs& own = TheOwnInputs();
+    const std::lock_guard guard(own.lock);
+    own.inputs.erase(std::find(own.inputs.begin(), own.inputs.end(), this));
+  }
+
+  DWORD Read(Byte* buffer, DWORD n, std::uint64_t offset, DWORD& got) const {
+    const std::shared_lock guard(m_Lock);
+    OVERLAPPED at = At(offset);
+    return ::ReadFile(m_File.Get(), buffer, n, &got, &at) ? ERROR_SUCCESS : ::GetLastError();
+  }
+
+  DWORD Size(LARGE_INTEGER& size) const {
+    const std::shared_lock guard(m_Lock);
+    return ::GetFileSizeEx(m_File.Get(), &size) ? ERROR_SUCCESS : ::GetLastError();
+  }
+
+  bool Is(const FileIdentity& file) const { return m_Identity == file; }
+  std::shared_mutex& Lock() const { return m_Lock; }
+
+  // Both with Lock() held exclusively.
+  void CloseFile() noexcept { m_File.Close(); }
+  void Reopen() {
+    m_File = FileHandle(OpenForReading(m_Path));
+    if (!m_File.IsOpen()) throw WindowsFileError(::GetLastError(), m_Path);
+    if (IdentityOf(m_File.Get()) != m_Identity) {
+      m_File.Close();
+      throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
+    }
+  }
 
  private:
+  mutable std::shared_mutex m_Lock;
   FileHandle m_File;
+  std::filesystem::path m_Path;
+  std::optional<FileIdentity> m_Identity;
+};
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOf(HANDLE file) noexcept {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+void CheckWithOwnInputsClosed(const FileIdentity& file, const std::function<void()>& check) {
+  OwnInputs& own = TheOwnInputs();
+  const std::lock_guard guard(own.lock);
+  std::vector<OwnInput*> closed;
+  std::vector<std::unique_lock<std::shared_mutex>> held;
+  for (OwnInput* input : own.inputs) {
+    if (!input->Is(file)) continue;
+    held.emplace_back(input->Lock());
+    input->CloseFile();
+    closed.push_back(input);
+  }
+  std::exception_ptr failure;
+  try {
+    check();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  for (OwnInput* input : closed) {
+    try {
+      input->Reopen();
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+class InputFile::Handle : public OwnInput {
+ public:
+  using OwnInput::OwnInput;
 };
 
 InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
@@ -43,11 +148,7 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, "Is a directory");
   }
-  // Others may go on reading, writing and even renaming the file; RequireUnchanged() tells
-  // whether they changed what was read.
-  FileHandle file(::CreateFileW(m_Path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  FileHandle file(OpenForReading(m_Path));
   if (!file.IsOpen()) throw WindowsFileError(::GetLastError(), m_Path);
   // Devices (CON, NUL, COM1, pipes) open under any name; only disk files have a length.
   if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
@@ -60,10 +161,14 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
                       ? std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
                             std::filesystem::perms::others_read
                       : std::filesystem::perms::all;
-  m_Handle = std::make_unique<Handle>(std::move(file));
+  m_Handle = std::make_unique<Handle>(std::move(file), m_Path);
 }
 
 InputFile::~InputFile() = default;
+
+void InputFile::Close() noexcept {
+  m_Handle.reset();
+}
 
 void InputFile::ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const {
   if (ReadUpTo(buffer, n, offset) != n) {
@@ -75,11 +180,10 @@ std::size_t InputFile::ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offse
   std::size_t done = 0;
   while (done < n) {
     // The position goes with each read, so threads reading different parts do not meet.
-    OVERLAPPED at = At(offset + done);
     DWORD got = 0;
     const auto ask = static_cast<DWORD>(std::min(n - done, kLargestRead));
-    if (!::ReadFile(m_Handle->Get(), buffer + done, ask, &got, &at)) {
-      const DWORD error = ::GetLastError();
+    if (const DWORD error = m_Handle->Read(buffer + done, ask, offset + done, got);
+        error != ERROR_SUCCESS) {
       if (error == ERROR_HANDLE_EOF) break;
       throw WindowsFileError(error, m_Path);
     }
@@ -91,7 +195,9 @@ std::size_t InputFile::ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offse
 
 void InputFile::RequireUnchanged() const {
   LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(m_Handle->Get(), &size)) throw WindowsFileError(::GetLastError(), m_Path);
+  if (const DWORD error = m_Handle->Size(size); error != ERROR_SUCCESS) {
+    throw WindowsFileError(error, m_Path);
+  }
   Byte beyond = 0;
   if (static_cast<std::uint64_t>(size.QuadPart) != m_Size ||
       (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {

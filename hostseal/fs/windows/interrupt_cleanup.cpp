@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -13,7 +14,9 @@ namespace {
 
 struct Registry {
   std::mutex lock;
+  std::condition_variable undeferred;
   std::vector<std::filesystem::path> files;
+  int deferring = 0;  // DeferredInterrupts alive
   bool handlerInstalled = false;
 };
 
@@ -24,10 +27,18 @@ Registry& TheRegistry() {
 
 BOOL WINAPI RemoveOnConsoleEvent(DWORD /*event*/) {
   Registry& registry = TheRegistry();
-  const std::lock_guard guard(registry.lock);
+  std::unique_lock guard(registry.lock);
+  registry.undeferred.wait(guard, [&registry] { return registry.deferring == 0; });
   for (const std::filesystem::path& file : registry.files) ::DeleteFileW(file.c_str());
   registry.files.clear();
   return FALSE;  // the next handler, in the end the system's, ends the process
+}
+
+// With the registry's lock held.
+void InstallHandler(Registry& registry) {
+  if (!registry.handlerInstalled) {
+    registry.handlerInstalled = ::SetConsoleCtrlHandler(&RemoveOnConsoleEvent, TRUE) != 0;
+  }
 }
 
 }  // namespace
@@ -35,9 +46,7 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD /*event*/) {
 RemovalOnInterrupt::RemovalOnInterrupt(std::filesystem::path file) : m_File(std::move(file)) {
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
-  if (!registry.handlerInstalled) {
-    registry.handlerInstalled = ::SetConsoleCtrlHandler(&RemoveOnConsoleEvent, TRUE) != 0;
-  }
+  InstallHandler(registry);
   registry.files.push_back(m_File);
 }
 
@@ -46,6 +55,22 @@ RemovalOnInterrupt::~RemovalOnInterrupt() {
   const std::lock_guard guard(registry.lock);
   const auto found = std::find(registry.files.begin(), registry.files.end(), m_File);
   if (found != registry.files.end()) registry.files.erase(found);
+}
+
+DeferredInterrupts::DeferredInterrupts() {
+  Registry& registry = TheRegistry();
+  const std::lock_guard guard(registry.lock);
+  InstallHandler(registry);
+  ++registry.deferring;
+}
+
+DeferredInterrupts::~DeferredInterrupts() {
+  Registry& registry = TheRegistry();
+  {
+    const std::lock_guard guard(registry.lock);
+    --registry.deferring;
+  }
+  registry.undeferred.notify_all();
 }
 
 }  // namespace hostseal

@@ -4,7 +4,8 @@
 // read the result. Commit() flushes it and renames it over the target with
 // MoveFileExW(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), which replaces the target in
 // one step: nothing ever sees a partial file under the target's name. A target with other hard
-// links is written in place instead, so that every name sees the new content.
+// links is written in place instead, so that every name sees the new content: its space is
+// asked for first and console events wait until the copy is on disk.
 #include "hostseal/fs/replacing_file.hpp"
 
 #include <aclapi.h>
@@ -21,6 +22,7 @@
 #include "hostseal/fs/file_error.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
 #include "hostseal/fs/windows/interrupt_cleanup.hpp"
+#include "hostseal/fs/windows/own_inputs.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
 
 namespace hostseal {
@@ -131,7 +133,8 @@ class ReplacingFile::Platform {
   void CreateTemporary(const SECURITY_ATTRIBUTES* security);
   void WriteInPlace();
 
-  std::filesystem::path m_File;  // the file that is replaced, links followed
+  std::filesystem::path m_File;            // the file that is replaced, links followed
+  std::optional<FileIdentity> m_Identity;  // of an existing target
   DWORD m_Attributes = FILE_ATTRIBUTE_NORMAL;
   bool m_InPlace = false;
   std::filesystem::path m_TemporaryPath;
@@ -160,9 +163,9 @@ ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem:
   }
   // Opening it for writing finds now, before any work, a file the caller may not write and one
   // that another program holds open without sharing it.
-  const FileHandle existing(::CreateFileW(m_File.c_str(), GENERIC_WRITE | READ_CONTROL,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, 0, nullptr));
+  FileHandle existing(::CreateFileW(m_File.c_str(), GENERIC_WRITE | READ_CONTROL,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
   if (!existing.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
   if (::GetFileType(existing.Get()) != FILE_TYPE_DISK) {
     throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target, "not a regular file");
@@ -171,11 +174,28 @@ ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem:
   if (::GetFileInformationByHandle(existing.Get(), &info) && info.nNumberOfLinks > 1) {
     m_InPlace = true;
   }
+  m_Identity = IdentityOf(existing.Get());
   m_Existed = true;
   m_Attributes = attributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
   if (m_Attributes == 0) m_Attributes = FILE_ATTRIBUTE_NORMAL;
   const SecurityOf security(existing.Get());
+  existing.Close();
+  if (!m_InPlace && m_Identity) {
+    // Windows does not replace a file that is open anywhere, whatever the handle shares:
+    // MoveFileExW fails with error 5 even when the other program allowed deletion. Opening the
+    // target for deletion without sharing fails as long as any program holds it open for
+    // reading, writing or deleting, so such a target is refused now, with the system's reason,
+    // rather than after all the work; this process's own reading handle does not count when
+    // the target is the input, which is closed before Commit(). A target written in place is
+    // opened with full sharing for writing, as that way will open it: checked above already,
+    // another program that shares it for writing does not stop it.
+    CheckWithOwnInputsClosed(*m_Identity, [this] {
+      const FileHandle probe(
+          ::CreateFileW(m_File.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (!probe.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
+    });
+  }
   CreateTemporary(security.valid ? &security.attributes : nullptr);
 }
 
@@ -250,6 +270,35 @@ void ReplacingFile::Platform::WriteInPlace() {
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
   if (!to.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
+  if (IdentityOf(to.Get()) != m_Identity) {
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target,
+                          "another file took its place while it was being prepared");
+  }
+  // Space first, so that a full disk is found before a byte of the target has changed. Growing
+  // the allocation changes neither the length nor the content, and lasts while the handle is
+  // open; a smaller allocation would cut the file, so only growth is asked for. Where the file
+  // system cannot do that (and under Wine), the end of the file moves to the new length
+  // instead: the old bytes stay as they are, followed by zeros, until the copy.
+  LARGE_INTEGER current{};
+  if (!::GetFileSizeEx(to.Get(), &current)) throw WindowsFileError(::GetLastError(), m_Target);
+  const bool grows = length > static_cast<std::uint64_t>(current.QuadPart);
+  FILE_ALLOCATION_INFO allocation{};
+  allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(length);
+  bool reserved = !grows || ::SetFileInformationByHandle(to.Get(), FileAllocationInfo, &allocation,
+                                                         sizeof allocation);
+  if (!reserved) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_CALL_NOT_IMPLEMENTED && error != ERROR_INVALID_FUNCTION &&
+        error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_PARAMETER) {
+      throw WindowsFileError(error, m_Target);
+    }
+  }
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+  const DeferredInterrupts deferred;
+  if (!reserved && !::SetFileInformationByHandle(to.Get(), FileEndOfFileInfo, &end, sizeof end)) {
+    throw WindowsFileError(::GetLastError(), m_Target);
+  }
   std::vector<Byte> buffer(kCopyBuffer);
   for (std::uint64_t done = 0; done < length;) {
     const auto ask = static_cast<DWORD>(std::min<std::uint64_t>(length - done, kCopyBuffer));
@@ -262,8 +311,6 @@ void ReplacingFile::Platform::WriteInPlace() {
     WriteAll(to.Get(), buffer.data(), got, done, m_Target);
     done += got;
   }
-  FILE_END_OF_FILE_INFO end{};
-  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
   if (!::SetFileInformationByHandle(to.Get(), FileEndOfFileInfo, &end, sizeof end)) {
     throw WindowsFileError(::GetLastError(), m_Target);
   }

@@ -1,6 +1,7 @@
 // Files on Windows: names outside the ANSI code page, replacement of a target (also one with a
-// second hard link), targets that Windows will not let go (open in another program, read-only),
-// and the numbers and texts of file errors.
+// second hard link, and the input itself, through the library and the tool), targets that
+// Windows will not let go (open in another program, read-only), and the numbers and texts of
+// file errors.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 #include "tests/cipher/cipher_test_support.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/support/scratch_folder.hpp"
+#include "tests/support/tool_process.hpp"
 
 namespace hostseal {
 namespace {
@@ -34,6 +36,40 @@ void Write(const fs::path& path, const std::vector<Byte>& bytes) {
             static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
 }
+
+// The first name that appears in, leaves or is renamed in a folder from now on.
+class FolderWatch {
+ public:
+  explicit FolderWatch(const fs::path& folder)
+      : m_Folder(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
+                               nullptr)) {
+    m_Done.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_Watching = ::ReadDirectoryChangesW(m_Folder, m_Changes, sizeof m_Changes, FALSE,
+                                         FILE_NOTIFY_CHANGE_FILE_NAME, nullptr, &m_Done, nullptr);
+  }
+  FolderWatch(const FolderWatch&) = delete;
+  FolderWatch& operator=(const FolderWatch&) = delete;
+  ~FolderWatch() {
+    ::CancelIo(m_Folder);
+    ::CloseHandle(m_Done.hEvent);
+    ::CloseHandle(m_Folder);
+  }
+
+  std::wstring FirstName() {
+    DWORD got = 0;
+    if (!m_Watching || !::GetOverlappedResult(m_Folder, &m_Done, &got, TRUE) || got == 0) return {};
+    const auto* change = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(m_Changes);
+    return std::wstring(change->FileName, change->FileNameLength / sizeof(wchar_t));
+  }
+
+ private:
+  HANDLE m_Folder;
+  OVERLAPPED m_Done{};
+  alignas(DWORD) unsigned char m_Changes[4096];
+  BOOL m_Watching = FALSE;
+};
 
 ErrorNumber Number(const RaisedError& e) {
   return static_cast<ErrorNumber>(e.Number());
@@ -116,6 +152,67 @@ TEST_F(WindowsFiles, TargetsThatCannotBeReplacedKeepTheirContentAndLeaveNothingB
   EXPECT_EQ(Read(dir / "read-only"), before);
 
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"open", "plain", "read-only"}));
+}
+
+TEST_F(WindowsFiles, AFileIsItsOwnTargetThroughTheLibraryAndTheTool) {
+  const std::vector<Byte> plain = testing::Sequence(5000, 7);
+  const std::vector<Byte> framed = testing::FramedWithLength(c, plain);
+  const std::string file = PathToUtf8(dir / "file");
+  const auto tool = [&](const char* command) {
+    const testing::ToolResult run = testing::RunTool(
+        HOSTSEAL_CLI_PATH,
+        {{command, file, file}, "", {{"HOSTSEAL_KEY", "0102030405060708090a0b0c0d0e0f10"}}});
+    EXPECT_EQ(run.status, 0) << command << ": " << run.err;
+  };
+  // Renamed into place, then written in place once a second name shares the file.
+  for (const bool linked : {false, true}) {
+    Write(dir / "file", plain);
+    if (linked) {
+      ASSERT_TRUE(::CreateHardLinkW((dir / "link").c_str(), (dir / "file").c_str(), nullptr));
+    }
+    ASSERT_EQ(c.FileEncrypt(dir / "file", dir / "file", {}), 0);
+    EXPECT_EQ(Read(dir / "file"), framed);
+    ASSERT_EQ(c.FileDecrypt(dir / "file", dir / "file", {}), 0);
+    EXPECT_EQ(Read(dir / "file"), plain);
+    tool("encrypt-file");
+    EXPECT_EQ(Read(dir / "file"), framed);
+    tool("decrypt-file");
+    EXPECT_EQ(Read(dir / "file"), plain);
+    if (linked) {
+      EXPECT_EQ(Read(dir / "link"), plain);
+    }
+  }
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"file", "link"}));
+}
+
+TEST_F(WindowsFiles, ATargetOpenElsewhereThatSharesDeletionIsRefusedBeforeAnyWork) {
+  const std::vector<Byte> before = testing::Sequence(64, 5);
+  Write(dir / "input", before);
+  Write(dir / "target", before);
+  // Another program reading the target or the input itself, allowing everything.
+  for (const char* target : {"target", "input"}) {
+    for (const bool encrypt : {true, false}) {
+      const HANDLE held = ::CreateFileW((dir / target).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+      FolderWatch watch(dir.Path());
+      const RaisedError e = Raised([&] {
+        encrypt ? c.FileEncrypt(dir / "input", dir / target, {})
+                : c.FileDecrypt(dir / target, dir / "input", {});
+      });
+      ::CloseHandle(held);
+      EXPECT_EQ(Number(e), ErrorNumber::kPathFileAccessError) << e.Description();
+      EXPECT_NE(e.Description().find(std::string(target) + "\" ("), std::string::npos)
+          << e.Description();
+      // No temporary file came and went before this one.
+      Write(dir / "marker", {});
+      EXPECT_EQ(watch.FirstName(), L"marker") << target << (encrypt ? " encrypt" : " decrypt");
+      fs::remove(dir / "marker");
+    }
+    EXPECT_EQ(Read(dir / target), before);
+  }
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"input", "target"}));
 }
 
 TEST_F(WindowsFiles, ErrorsCarryTheirNumberThePathAndTheSystemsText) {
