@@ -1,5 +1,6 @@
 #include "tools/hostseal/run_command_line.hpp"
 
+#include <algorithm>
 #include <clocale>
 #include <exception>
 #include <iostream>
@@ -78,9 +79,14 @@ void ReportSurplusArguments(const CLI::App& app, const CLI::App& command) {
   for (const std::string& argument : surplus) {
     list += (list.empty() ? "\"" : " \"") + VisibleText(argument) + '"';
   }
-  std::string text = "surplus argument" + std::string(surplus.size() > 1 ? "s" : "") + " " + list;
+  // Words are surplus arguments; anything that looks like an option is unexpected.
+  const bool words = std::none_of(surplus.begin(), surplus.end(), [](const std::string& argument) {
+    return argument.rfind('-', 0) == 0;
+  });
+  std::string text = std::string(words ? "surplus" : "unexpected") + " argument" +
+                     (surplus.size() > 1 ? "s " : " ") + list;
   const std::string& name = command.get_name();
-  if (name == "encrypt" || name == "decrypt" || name == "utf8" || name == "ansi") {
+  if (words && (name == "encrypt" || name == "decrypt" || name == "utf8" || name == "ansi")) {
     text += "; quote a text that holds spaces: hostseal " + name + " 'one two three'";
   }
   WriteDiagnostic(text);
