@@ -19,7 +19,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "deb_test: $*"; exit 1; }
 
-(cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >/dev/null)
+(cd "$work" && cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1) ||
+  { cat "$work/cpack.log"; exit 1; }
 declare -A deb
 for package in hostseal hostseal-gui libhostseal-dev; do
   deb[$package]=$(find "$work/out" -maxdepth 1 -name "${package}_*.deb")
