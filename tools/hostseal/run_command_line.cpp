@@ -49,8 +49,9 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
         return RunCheckKey(line.inputFile,
                            ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
       }
-      if (line.outputFile.empty())
+      if (line.outputFile.empty()) {
         throw UsageError("OUT is required (or --check, to test the key)");
+      }
       return RunDecryptFile(line.inputFile, line.outputFile,
                             ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
     case CommandId::kKeygen:
