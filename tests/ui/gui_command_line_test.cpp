@@ -44,7 +44,7 @@ TEST(GuiCommandLine, HelpVersionAndUsageErrorsNeedNoDisplay) {
 // without one, and exits with status 1, as its manual page says; never Qt's abort.
 TEST(GuiCommandLine, NoDisplayIsOneLineAndStatusOne) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"--screenshot", "shot.png"}, {"-display", ":99"}}) {
+       {std::vector<std::string>{}, {"--screenshot", "shot.png"}, {"-display", ":64999"}}) {
     const ProcessResult result = Gui(args);
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_EQ(result.err.rfind("hostseal-gui: ", 0), 0U) << result.err;
