@@ -1,14 +1,17 @@
-# `cpack -G DEB` in a Linux build folder: one .deb with the tool, the window, the library, its
-# headers and packages, the manual pages and the desktop entry, installed under /usr. Its
-# dependencies come from dpkg-shlibdeps (the shared libraries the programs link).
+# `cpack -G DEB` in a Linux build folder: three Debian packages from the one run, each with
+# its copyright file (machine-readable) and changelog, installed under /usr:
+#   hostseal          the command line, its manual page and bash completion (no Qt)
+#   hostseal-gui      the window, its manual page, desktop entry and icon (Qt 6)
+#   libhostseal-dev   headers, the static library, the CMake package and hostseal.pc
+# Their dependencies come from dpkg-shlibdeps (the shared libraries each package's programs
+# link). The maintainer and home page are configure settings: HOSTSEAL_MAINTAINER and
+# HOSTSEAL_HOMEPAGE.
 #
 # `cpack -G ZIP` in a Windows build folder: hostseal-VERSION-win64.zip (win32 for x86) with the
 # programs, the README and the licence in one folder, for a user to unpack and run; the
 # programs are static and need no DLL beyond Windows' own.
 set(CPACK_PACKAGE_NAME hostseal)
 set(CPACK_PACKAGE_VENDOR "hostseal developers")
-set(CPACK_PACKAGE_CONTACT "hostseal developers <hostseal@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "hostseal reads and writes a fixed family of AES formats (byte arrays, cipher files and\n\
 hexadecimal text) and identifies a host by its name, IPv4 address, MAC address and processor\n\
@@ -16,6 +19,7 @@ identifiers: a command-line tool, a Qt window and a C++20 library.")
 set(CPACK_STRIP_FILES ON)
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_PACKAGE_FILE_NAME hostseal-${PROJECT_VERSION}-win64)
   else()
@@ -30,10 +34,113 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   return()
 endif()
 
+# Whoever makes the packages maintains them: by default the name and address Debian's own
+# tools take (DEBFULLNAME, DEBEMAIL), else an address under .invalid that says it was not set.
+set(_hs_maintainer "hostseal developers <maintainer@hostseal.invalid>")
+if(DEFINED ENV{DEBEMAIL} AND NOT "$ENV{DEBEMAIL}" STREQUAL "")
+  set(_hs_name "$ENV{DEBFULLNAME}")
+  if(_hs_name STREQUAL "")
+    set(_hs_name "hostseal developers")
+  endif()
+  set(_hs_maintainer "${_hs_name} <$ENV{DEBEMAIL}>")
+endif()
+set(HOSTSEAL_MAINTAINER "${_hs_maintainer}" CACHE STRING
+    "Maintainer of the Debian packages, as Name <address>")
+set(HOSTSEAL_HOMEPAGE "" CACHE STRING "Home page of the Debian packages; empty: no Homepage field")
+if(NOT HOSTSEAL_MAINTAINER MATCHES "^[^<>]+ <[^<>@ ]+@[^<>@ ]+\\.[^<>@ ]+>$")
+  message(FATAL_ERROR "HOSTSEAL_MAINTAINER must read Name <user@host.domain>, got '${HOSTSEAL_MAINTAINER}'")
+endif()
+
 set(CPACK_GENERATOR DEB)
+# Each package's description begins with its own synopsis. CPack puts the project's summary
+# before a description unless the summary is CPack's default text, so it is that here.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${CMAKE_PROJECT_NAME} built using CMake")
+set(CPACK_PACKAGE_CONTACT "${HOSTSEAL_MAINTAINER}")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL dev)
+if(HOSTSEAL_BUILD_TOOLS)
+  list(APPEND CPACK_COMPONENTS_ALL tool)
+endif()
+if(HOSTSEAL_BUILD_GUI)
+  list(APPEND CPACK_COMPONENTS_ALL gui)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)  # 0.1.0-1: the first Debian revision of 0.1.0
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://localhost/hostseal")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+if(HOSTSEAL_HOMEPAGE)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${HOSTSEAL_HOMEPAGE}")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+
+set(CPACK_DEBIAN_PACKAGE_SOURCE hostseal)
+set(CPACK_DEBIAN_TOOL_PACKAGE_NAME hostseal)
+set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_TOOL_DESCRIPTION "AES file and text encryption and host identity on the command line
+hostseal encrypts files and text in a fixed family of AES formats (FIPS-197,
+128, 192 and 256-bit keys): cipher files with a length field, and text as
+hexadecimal cipher text. It makes keys from the system's random source, and
+identifies a host by its name, IPv4 address, MAC address and processor.
+.
+This package holds the command-line tool, its manual page and its bash
+completion. The window is in hostseal-gui, the C++ library in libhostseal-dev.")
+
+set(CPACK_DEBIAN_GUI_PACKAGE_NAME hostseal-gui)
+set(CPACK_DEBIAN_GUI_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_GUI_DESCRIPTION "AES file and text encryption and host identity in a Qt window
+hostseal-gui shows a host's identity (name, IPv4 address, MAC address and
+processor) as coloured status lines, and encrypts text and files in the same
+fixed AES formats as the command-line tool hostseal.
+.
+This package holds the Qt 6 window, its manual page, desktop entry and icon.")
+
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libhostseal-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_DESCRIPTION "C++20 library for fixed AES formats and host identity queries
+libhostseal reads and writes a fixed family of AES formats (byte arrays, cipher
+files and hexadecimal text), identifies a host by its name, IPv4 address, MAC
+address and processor, and keeps a coloured status log.
+.
+This package holds the headers, the static library, the CMake package
+(find_package(hostseal), target hostseal::hostseal) and the pkg-config file.")
+
+# What Debian asks of every package beside its files: /usr/share/doc/PACKAGE/copyright in the
+# machine-readable format, and changelog.Debian.gz, compressed as dpkg-dev's tools do.
+# The licence text as a copyright file's paragraph: indented by one space, "." for empty lines.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE _hs_license)
+string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" _hs_notice "${_hs_license}")
+set(HOSTSEAL_COPYRIGHT "${CMAKE_MATCH_1}")
+string(REGEX REPLACE "^.*Copyright [^\n]*\n\n" "" _hs_license "${_hs_license}")
+string(STRIP "${_hs_license}" _hs_license)
+string(REPLACE "\n\n" "\n.\n" _hs_license "${_hs_license}")
+string(REPLACE "\n" "\n " HOSTSEAL_LICENSE_TEXT " ${_hs_license}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/copyright.in ${PROJECT_BINARY_DIR}/debian/copyright
+  @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/changelog.in ${PROJECT_BINARY_DIR}/debian/changelog
+  @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
+  COMMAND gzip -9nc ${PROJECT_BINARY_DIR}/debian/changelog > ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
+  DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog
+  VERBATIM)
+add_custom_target(hostseal_debian_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz)
+foreach(_hs_component IN LISTS CPACK_COMPONENTS_ALL)
+  string(TOUPPER ${_hs_component} _hs_upper)
+  set(_hs_package ${CPACK_DEBIAN_${_hs_upper}_PACKAGE_NAME})
+  install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${_hs_package} COMPONENT ${_hs_component})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides.in
+    ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${_hs_package}
+    COMPONENT ${_hs_component})
+endforeach()
+
+# CPack strips the programs; a static library keeps its symbols and loses only its debugging
+# sections (26 MB of them in a release build).
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:hostseal>\"
+    COMMAND_ERROR_IS_FATAL ANY)
+endif()" COMPONENT dev)
+
 include(CPack)

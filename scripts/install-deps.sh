@@ -24,6 +24,8 @@ packages=(
   # packaging: dpkg-shlibdeps for the .deb's dependencies; the tests of what is installed
   # beside the programs: desktop-file-validate, bash-completion, man to render the pages
   dpkg-dev desktop-file-utils bash-completion man-db
+  # lintian: the package test checks each .deb as Debian's archive would (no error, no warning)
+  lintian
   # an independent JSON parser for the test of identity --json
   jq
   # the Windows builds: the MinGW-w64 compilers, posix-thread variants so std::thread works,

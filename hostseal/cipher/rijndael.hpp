@@ -68,8 +68,9 @@ class cRijndael {
   std::int32_t ArrayDecrypt(ByteArray& plaintext, const ByteArray& ciphertext,
                             std::int32_t appendsize) const;
 
-  // FileDecrypt: 0 success, 1 refused for its size, 2 wrong key or key size (a target that
-  // existed keeps its former content; a new one receives every decrypted byte).
+  // FileDecrypt: 0 success, 1 refused for its size, 2 wrong key or key size: the last byte is
+  // 16 or more, or a padding byte before it is not zero (a target that existed keeps its former
+  // content; a new one receives every decrypted byte).
   std::int32_t FileEncrypt(const std::u16string& PlaintextFileName,
                            const std::u16string& CiphertextFileName) const;
   std::int32_t FileDecrypt(const std::u16string& PlaintextFileName,
@@ -94,9 +95,9 @@ class cRijndael {
   // reads, in bounded memory. Decryption holds the last block back until the end of input. A
   // stream cannot be taken back: when the cipher stream turns out empty or not a multiple of
   // 16 bytes, StreamDecrypt shows the size message and returns 1 after writing the blocks
-  // before; a length field out of range shows the wrong-key warning and returns 2 after
-  // writing every decrypted byte. progress(done) gets the input bytes consumed, at most once
-  // per chunk; a callback that throws stops the stream.
+  // before; a length field out of range, or padding that is not zero, shows the wrong-key warning
+  // and returns 2 after writing every decrypted byte. progress(done) gets the input bytes consumed,
+  // at most once per chunk; a callback that throws stops the stream.
   using StreamProgress = std::function<void(std::uint64_t done)>;
   std::int32_t StreamEncrypt(ByteSource& plain, ByteSink& cipher,
                              const StreamProgress& progress) const;

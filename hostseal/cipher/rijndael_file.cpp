@@ -12,6 +12,7 @@
 
 #include "hostseal/cipher/chunk_runner.hpp"
 #include "hostseal/cipher/file_chunk_plan.hpp"
+#include "hostseal/cipher/length_field.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/file_streams.hpp"
@@ -112,11 +113,11 @@ std::int32_t cRijndael::FileDecrypt(const std::filesystem::path& plainFile,
         DecryptBlocks(buffer, buffer, R / kBlock);
         std::size_t K = R;
         if (last) {
-          // Only the range of the length field can be checked; with a wrong key it is out of
-          // range most of the time, and then the whole decrypted chunk is kept.
-          const Byte n = buffer[R - 1];
-          if (n < kBlock) {
-            K = R - kBlock + n;
+          // The length field and the zero bytes before it are all a wrong key can be known
+          // by; when they do not fit, the whole decrypted chunk is kept.
+          const std::optional<std::size_t> n = PlainBytesOfLastBlock(buffer + R - kBlock);
+          if (n) {
+            K = R - kBlock + *n;
           } else {
             lengthFieldValid = false;
           }

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "hostseal/cipher/file_chunk_plan.hpp"
+#include "hostseal/cipher/length_field.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/fs/byte_stream.hpp"
@@ -76,11 +78,11 @@ std::int32_t cRijndael::StreamDecrypt(ByteSink& plain, ByteSource& cipher,
     return 1;
   }
   DecryptBlocks(buffer.Get(), buffer.Get(), have / kBlock);
-  const Byte n = buffer.Get()[have - 1];
-  const std::size_t K = n < kBlock ? have - kBlock + n : have;
+  const std::optional<std::size_t> n = PlainBytesOfLastBlock(buffer.Get() + have - kBlock);
+  const std::size_t K = n ? have - kBlock + *n : have;
   if (K > 0) plain.Write(buffer.Get(), K);
   if (progress) progress(done);
-  if (n >= kBlock) {
+  if (!n) {
     ShowMessage(u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?");
     return 2;
   }

@@ -22,6 +22,7 @@ enum class ErrorNumber : std::int32_t {
   kDiskFull = 61,
   kPermissionDenied = 70,
   kPathFileAccessError = 75,
+  kPathNotFound = 76,
 };
 
 class RaisedError : public std::exception {

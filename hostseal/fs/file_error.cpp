@@ -52,6 +52,8 @@ std::string_view FileErrorDescription(ErrorNumber number) noexcept {
       return "Permission denied";
     case ErrorNumber::kOverflow:
       return "Overflow";
+    case ErrorNumber::kPathNotFound:
+      return "Path not found";
     default:
       return "Path/File access error";
   }
@@ -70,6 +72,12 @@ RaisedError FileSystemError(ErrorNumber number, const std::filesystem::path& pat
 
 RaisedError FileSystemError(int error, const std::filesystem::path& path) {
   return FileSystemError(ErrorNumberForErrno(error), path, std::generic_category().message(error));
+}
+
+RaisedError OutputFolderNotFound(const std::filesystem::path& target, std::string_view reason) {
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  return FileSystemError(ErrorNumber::kPathNotFound, folder, reason);
 }
 
 void CheckFileName(const std::filesystem::path& path) {

@@ -71,7 +71,7 @@ bool RunFileJob(RichTextBox& StatusTxt, const cRijndael& cipher, FileDirection d
         failure = u": refused, the cipher-text file is not whole blocks";
         break;
       case 2:
-        failure = u": the length field is wrong; wrong key or key size?";
+        failure = u": the length field or the padding is wrong; wrong key or key size?";
         break;
       default:
         failure = u": failed with status " + FromUtf8(std::to_string(status));

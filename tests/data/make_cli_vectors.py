@@ -79,6 +79,14 @@ CASES = [
      "exact"),
     ("key-file-missing", ["encrypt-file", "--key-file", "no.key", "in.bin", "out.bin"], b"", PLAIN,
      "reason"),
+    ("decrypt-file-check", ["decrypt-file", "--check", "--key", KEY128, "in.bin"], b"", "cipher",
+     "exact"),
+    ("decrypt-file-check-wrong-key", ["decrypt-file", "--check", "--key", KEY256, "in.bin"], b"",
+     "cipher", "exact"),
+    ("keygen-existing", ["keygen", "in.bin"], b"", PLAIN, "exact"),
+    ("encrypt-file-no-folder", ["encrypt-file", "in.bin", "nodir/sub/out.bin"], b"", PLAIN,
+     "reason"),
+    ("encrypt-surplus", ["encrypt", "one", "two", "three"], b"", None, "exact"),
 ]
 
 

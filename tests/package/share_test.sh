@@ -24,4 +24,6 @@ complete_line() {
   { echo "share_test: commands: $(complete_line hostseal encr)"; exit 1; }
 [[ $(complete_line hostseal encrypt-file --key-) == --key-file ]] ||
   { echo "share_test: key options: $(complete_line hostseal encrypt-file --key-)"; exit 1; }
+[[ $(complete_line hostseal k) == keygen && $(complete_line hostseal decrypt-file --ch) == --check ]] ||
+  { echo "share_test: keygen and --check: $(complete_line hostseal k) $(complete_line hostseal decrypt-file --ch)"; exit 1; }
 echo "share_test: manual pages, desktop entry and completion are sound"

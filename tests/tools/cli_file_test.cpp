@@ -139,7 +139,14 @@ TEST_F(CliFile, DecryptFileUnderAWrongKeyIsAFailure) {
             0);
   ASSERT_FALSE(sink.messages.empty());
   std::string err;
-  for (const auto& message : sink.messages) err += "hostseal: " + ToUtf8(message) + "\n";
+  // Each line of a message as its own line; a warning's later lines say "warning:".
+  for (const auto& message : sink.messages) {
+    std::string text = ToUtf8(message);
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) {
+      text.replace(at, 2, "\nhostseal: warning: ");
+    }
+    err += "hostseal: " + text + "\n";
+  }
 
   ExpectResult(Cli({"decrypt-file", "--key", wrong, Path("cipher"), Path("back")}), 1, err);
 }
@@ -229,8 +236,7 @@ TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
   const std::string dir = pattern;
   const std::vector<std::string> env = {"NO_COLOR=1", "HOSTSEAL_CODEPAGE=65001",
                                         "HOSTSEAL_KEY=000102030405060708090A0B0C0D0E0F"};
-  auto run = [&](std::vector<std::string> args, std::string input = {},
-                 OutputTarget out = {}) {
+  auto run = [&](std::vector<std::string> args, std::string input = {}, OutputTarget out = {}) {
     ProcessRun process = CliRun(std::move(args), std::move(input), env);
     process.out = std::move(out);
     return RunProcess(process);
@@ -260,8 +266,8 @@ TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
                "hostseal: File Size Error - ciphertext file not a multiple of block size\n");
   EXPECT_EQ(ReadFile(dir + "/kept"), "former");
 
-  ProcessResult r = run({"encrypt-file", dir + "/plain", "-"}, {},
-                        {OutputTarget::Kind::kFile, "/dev/full"});
+  ProcessResult r =
+      run({"encrypt-file", dir + "/plain", "-"}, {}, {OutputTarget::Kind::kFile, "/dev/full"});
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "hostseal: Disk full: \"standard output\" (No space left on device)\n");
   r = run({"encrypt-file", dir + "/plain", "-"}, {}, {OutputTarget::Kind::kTerminal, {}});
@@ -270,8 +276,9 @@ TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
 
   ProcessRun closed;
   closed.argv = {"/bin/bash", "-c",
-                 "'" + kCli + "' decrypt-file '" + dir + "/cipher' - | head -c 1 >/dev/null; "
-                 "exit ${PIPESTATUS[0]}"};
+                 "'" + kCli + "' decrypt-file '" + dir +
+                     "/cipher' - | head -c 1 >/dev/null; "
+                     "exit ${PIPESTATUS[0]}"};
   closed.env = CliRun({}, {}, env).env;
   r = RunProcess(closed);
   EXPECT_EQ(r.status, 3);

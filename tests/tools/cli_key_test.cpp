@@ -253,9 +253,9 @@ TEST_F(CliKey, NoMessageRepeatsAKeyOrAPassPhrase) {
   }
   // The issue's own example, word for word but the value.
   ExpectResult(Cli({"--key", kKey, "encrypt-file", "a", "b"}), 2, "",
-               Usage("The following arguments were not expected: (hidden) --key"));
+               Usage("unexpected arguments \"--key\" \"(hidden)\""));
   ExpectResult(Cli({"encrypt", "--passphrase=x", "t"}), 2, "",
-               Usage("The following argument was not expected: --passphrase=(hidden)"));
+               Usage("unexpected argument \"--passphrase=(hidden)\""));
   // Other text a message repeats shows its control characters as codes.
   ExpectResult(Cli({"frob\x1b]0;x\x07"}), 2, "", Usage("unknown command \"frobU+001B]0;xU+0007\""));
   ExpectResult(Cli({"mac", "1.2.3.4\r"}), 2, "",

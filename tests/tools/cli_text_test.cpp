@@ -119,7 +119,9 @@ TEST(CliText, UsageErrorsExitWithTwo) {
            {{}, "A subcommand is required"},
            {{"frobnicate", "x"}, "unknown command \"frobnicate\""},
            {{"--frobnicate"}, "unknown option \"--frobnicate\""},
-           {{"encrypt", "a", "b"}, "The following argument was not expected: b"},
+           {{"encrypt", "a", "b"},
+            "surplus argument \"b\"; quote a text that holds spaces: hostseal encrypt 'one two "
+            "three'"},
            {{"encrypt-file", "a", "b", "--key", key, "--passphrase", "p"},
             "--key excludes --passphrase"},
            {{"decrypt-file", "a", "b", "--bits", "192"}, "--bits requires --passphrase"},

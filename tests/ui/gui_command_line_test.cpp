@@ -40,6 +40,19 @@ TEST(GuiCommandLine, HelpVersionAndUsageErrorsNeedNoDisplay) {
   }
 }
 
+// Without a display that answers, the window says so in one line with the way to run it
+// without one, and exits with status 1, as its manual page says; never Qt's abort.
+TEST(GuiCommandLine, NoDisplayIsOneLineAndStatusOne) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"--screenshot", "shot.png"}, {"-display", ":64999"}}) {
+    const ProcessResult result = Gui(args);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.err.rfind("hostseal-gui: ", 0), 0U) << result.err;
+    EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << result.err;
+    EXPECT_NE(result.err.find("QT_QPA_PLATFORM=offscreen"), std::string::npos) << result.err;
+  }
+}
+
 TEST(GuiCommandLine, QtsOwnOptionsReachTheWindow) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());

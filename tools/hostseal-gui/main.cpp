@@ -1,11 +1,16 @@
 // hostseal-gui: the window Form1. With --screenshot FILE it runs a short scripted
 // demonstration, writes the window to FILE as a PNG image and exits. --help, --version and
-// errors on the command line are answered before any connection to a display.
+// errors on the command line are answered before any connection to a display; without a
+// display the program says so in one line and exits with status 1.
 #include <QApplication>
 #include <QByteArray>
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "hostseal/common/message_sink.hpp"
 #include "hostseal/ui/qt/form1.hpp"
@@ -21,6 +26,56 @@ bool WriteAll(std::FILE* stream, const QString& text) {
              static_cast<std::size_t>(bytes.size()) &&
          std::fflush(stream) == 0;
 }
+
+// While QApplication connects to the display, Qt's messages are held back. When no platform
+// plugin can connect (no DISPLAY, a display that does not answer, a missing plugin), Qt ends
+// the process with a fatal message about reinstalling the application; instead the program
+// says what is missing and how to run it without a display, and exits with status 1.
+class DisplayConnection {
+ public:
+  DisplayConnection() { s_Previous = qInstallMessageHandler(&Hold); }
+  ~DisplayConnection() { qInstallMessageHandler(s_Previous); }
+  DisplayConnection(const DisplayConnection&) = delete;
+  DisplayConnection& operator=(const DisplayConnection&) = delete;
+
+  // Passes on what was held back: the application is up, so these were no reason to stop.
+  static void Release() {
+    for (const auto& [type, text] : Held()) {
+      if (s_Previous != nullptr) s_Previous(type, QMessageLogContext(), text);
+    }
+    Held().clear();
+  }
+
+ private:
+  static std::vector<std::pair<QtMsgType, QString>>& Held() {
+    static std::vector<std::pair<QtMsgType, QString>> held;
+    return held;
+  }
+
+  static void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg) {
+      Held().emplace_back(type,
+                          context.category == nullptr || qstrcmp(context.category, "default") == 0
+                              ? text
+                              : QString::fromUtf8(context.category) + QStringLiteral(": ") + text);
+      return;
+    }
+    const QByteArray display = qgetenv("DISPLAY");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    QByteArray what = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+    if (!display.isEmpty() || !wayland.isEmpty()) {
+      what = "cannot connect to the display \"" + (display.isEmpty() ? wayland : display) + '"';
+    }
+    std::fprintf(stderr,
+                 "hostseal-gui: %s; the window needs a desktop session, or without one: "
+                 "QT_QPA_PLATFORM=offscreen hostseal-gui --screenshot FILE.png\n",
+                 what.constData());
+    std::fflush(stderr);
+    std::_Exit(1);
+  }
+
+  static inline QtMessageHandler s_Previous = nullptr;
+};
 
 }  // namespace
 
@@ -49,7 +104,10 @@ int main(int argc, char** argv) {
       break;
   }
 
+  std::optional<DisplayConnection> connecting(std::in_place);
   QApplication app(argc, argv);
+  connecting.reset();
+  DisplayConnection::Release();
   QApplication::setApplicationName(QStringLiteral("hostseal"));
   QApplication::setApplicationVersion(QStringLiteral(HOSTSEAL_VERSION));
 

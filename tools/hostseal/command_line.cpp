@@ -24,6 +24,7 @@ constexpr char kToolFooter[] =
     "Examples:\n"
     "  hostseal encrypt 'hello world'\n"
     "  hostseal --codepage 936 ansi 中文\n"
+    "  hostseal keygen notes.key\n"
     "  hostseal encrypt-file --key-file notes.key notes.txt notes.aes\n"
     "  hostseal encrypt-file --ask-passphrase --bits 256 notes.txt notes.aes";
 
@@ -65,14 +66,15 @@ void AddTextArgument(CLI::App& command, CommandLine& line, const std::string& na
       ->type_name("");
 }
 
-void AddFileCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
-                    const std::string& description, const std::string& inputHelp,
-                    const std::string& outputHelp, const std::string& example) {
+CLI::App* AddFileCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
+                         const std::string& description, const std::string& inputHelp,
+                         const std::string& outputHelp, const std::string& example) {
   CLI::App* command = AddCommand(app, line, id, name, description, example);
   command->footer(command->get_footer() + kKeyFooter);
   command->add_option("IN", line.inputFile, inputHelp)->required();
   command->add_option("OUT", line.outputFile, outputHelp)->required();
   AddKeyOptions(*command, line.key);
+  return command;
 }
 
 }  // namespace
@@ -125,14 +127,35 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
                  "notes.aes\n"
                  "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes\n"
                  "  tar c photos | hostseal encrypt-file --key-file photos.key - photos.tar.aes");
-  AddFileCommand(app, line, CommandId::kDecryptFile, "decrypt-file",
-                 "Decrypt the cipher file IN into the plain file OUT, under the key that "
-                 "encrypted it",
-                 "The cipher file to read; - for standard input (not a terminal)",
-                 "The plain file to write; - for standard output",
-                 "hostseal decrypt-file --ask-passphrase --bits 256 notes.aes notes.txt\n"
-                 "  pass show notes | hostseal decrypt-file --passphrase-file - notes.aes "
-                 "notes.txt");
+  CLI::App* decryptFile =
+      AddFileCommand(app, line, CommandId::kDecryptFile, "decrypt-file",
+                     "Decrypt the cipher file IN into the plain file OUT, under the key that "
+                     "encrypted it",
+                     "The cipher file to read; - for standard input (not a terminal)",
+                     "The plain file to write; - for standard output",
+                     "hostseal decrypt-file --ask-passphrase --bits 256 notes.aes notes.txt\n"
+                     "  pass show notes | hostseal decrypt-file --passphrase-file - notes.aes "
+                     "notes.txt\n"
+                     "  hostseal decrypt-file --check --key-file notes.key notes.aes");
+  decryptFile->get_option("OUT")->required(false);
+  decryptFile->add_flag("--check", line.check,
+                        "Read all of IN and tell whether the key fits (exit status 0) or not "
+                        "(1), writing no file; give no OUT");
+
+  CLI::App* keygen =
+      AddCommand(app, line, CommandId::kKeygen, "keygen",
+                 "Make a new key from the system's random source: hex digits and a line feed "
+                 "in the new file FILE, readable by you only (mode 0600)",
+                 "hostseal keygen notes.key\n"
+                 "  hostseal encrypt-file --key-file notes.key notes.txt notes.aes");
+  keygen->add_option("--bits", line.keyBits, "The key's length: 128 (the default), 192 or 256")
+      ->type_name("N")
+      ->check(CLI::IsMember({128, 192, 256}));
+  keygen
+      ->add_option("FILE", line.outputFile,
+                   "The new key file (an existing file is never replaced); - for standard "
+                   "output")
+      ->required();
 
   CLI::App* hostIp =
       AddCommand(app, line, CommandId::kHostIp, "host-ip",

@@ -24,6 +24,7 @@ enum class CommandId {
   kUtf8,
   kAnsi,
   kIdentity,
+  kKeygen,
 };
 
 // What the command line asked for, filled in by parsing.
@@ -31,8 +32,10 @@ struct CommandLine {
   std::optional<int> codePage;      // --codepage or HOSTSEAL_CODEPAGE
   std::optional<std::string> text;  // TEXT or HEX of the text commands; none: standard input
   std::string inputFile;
-  std::string outputFile;
+  std::string outputFile;  // empty for decrypt-file --check
+  bool check = false;      // decrypt-file --check: whether the key fits, nothing written
   KeyOptions key;
+  int keyBits = 128;  // keygen --bits
   std::string name;   // host-ip NAME, mac IP
   bool json = false;  // identity --json
 

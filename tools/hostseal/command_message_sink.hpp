@@ -1,6 +1,7 @@
 // CommandMessageSink: the tool's message box. Shows each message as "hostseal: TEXT" on
-// standard error, counts them, so that a command can tell whether its operation reported a
-// problem, and lets a progress bar end its line before a message is written.
+// standard error (each line of it so, the lines after a warning's first as "hostseal: warning:"),
+// counts them, so that a command can tell whether its operation reported a problem, and lets a
+// progress bar end its line before a message is written.
 #pragma once
 
 #include <cstddef>

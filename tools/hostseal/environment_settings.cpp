@@ -28,10 +28,13 @@ void ApplyCodePageSetting(const std::optional<int>& option) {
   SetAnsiCodePage(std::stoi(std::string(value)));
 }
 
-void CheckCpuSetting() {
+void CheckCpuSetting(bool refuseUnavailable) {
   using cipher_backend::PathRequest;
   const PathRequest request = cipher_backend::RequestedPath();
-  if (request.kind == PathRequest::Kind::kUnavailable) {
+  if (request.kind == PathRequest::Kind::kUnavailable && !refuseUnavailable) {
+    WriteDiagnostic("warning: HOSTSEAL_CPU: this processor lacks the instructions of the \"" +
+                    request.value + "\" path; the best path of this processor runs");
+  } else if (request.kind == PathRequest::Kind::kUnavailable) {
     throw UsageError("HOSTSEAL_CPU: this processor lacks the instructions of the \"" +
                          request.value + "\" path; unset it, or choose portable",
                      false);

@@ -11,8 +11,10 @@ namespace hostseal::cli {
 // that names no code page, the library's RaisedError.
 void ApplyCodePageSetting(const std::optional<int>& option);
 
-// HOSTSEAL_CPU: a path this processor lacks raises a UsageError; a value that names no path
-// is warned about on standard error, and the processor's best path is used.
-void CheckCpuSetting();
+// HOSTSEAL_CPU: a path this processor lacks raises a UsageError (with refuseUnavailable; else
+// it is warned about); a value that names no path is warned about on standard error, and the
+// processor's best path is used. Every command checks it, --help and --version without
+// refusing.
+void CheckCpuSetting(bool refuseUnavailable = true);
 
 }  // namespace hostseal::cli

@@ -12,6 +12,7 @@
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/progress_bar.hpp"
 #include "tools/hostseal/standard_handles.hpp"
+#include "tools/hostseal/standard_streams.hpp"
 #include "tools/hostseal/usage_error.hpp"
 
 namespace hostseal::cli {
@@ -123,7 +124,33 @@ int RunFileCommand(Direction direction, const std::string& inputName, const std:
   return kExitSuccess;
 }
 
+// Takes every byte and keeps none.
+class DiscardingSink final : public ByteSink {
+ public:
+  void Write(const Byte*, std::size_t) override {}
+};
+
 }  // namespace
+
+int RunCheckKey(const std::string& cipherFile, const KeyChoice& key, CommandMessageSink& sink) {
+  RefuseTerminals(Direction::kDecrypt, cipherFile, {});
+  cRijndael cipher(sink);
+  ApplyKey(cipher, key);
+  std::optional<InputFile> inputFile;
+  std::optional<FileSource> fileSource;
+  DescriptorSource standardInput(0, "standard input");
+  ByteSource* source = &standardInput;
+  if (cipherFile != kStandardStream) {
+    inputFile.emplace(PathFromUtf8(cipherFile));
+    source = &fileSource.emplace(*inputFile);
+  }
+  DiscardingSink nothing;
+  const std::int32_t status = cipher.StreamDecrypt(nothing, *source, {});
+  if (inputFile) inputFile->RequireUnchanged();
+  if (status != 0) return kExitFailure;
+  WriteUtf8("the key fits\n");
+  return kExitSuccess;
+}
 
 int RunEncryptFile(const std::string& plainFile, const std::string& cipherFile,
                    const KeyChoice& key, CommandMessageSink& sink) {

@@ -16,4 +16,9 @@ int RunEncryptFile(const std::string& plainFile, const std::string& cipherFile,
 int RunDecryptFile(const std::string& cipherFile, const std::string& plainFile,
                    const KeyChoice& key, CommandMessageSink& sink);
 
+// decrypt-file --check: decrypts all of cipherFile ("-": standard input) and keeps nothing.
+// Exit status 0 and "the key fits" on standard output when the length field and its padding
+// are right; 1 and the cipher's message (wrong key, or a size that is no whole blocks) if not.
+int RunCheckKey(const std::string& cipherFile, const KeyChoice& key, CommandMessageSink& sink);
+
 }  // namespace hostseal::cli

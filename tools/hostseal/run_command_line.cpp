@@ -1,5 +1,6 @@
 #include "tools/hostseal/run_command_line.hpp"
 
+#include <algorithm>
 #include <clocale>
 #include <exception>
 #include <iostream>
@@ -19,6 +20,7 @@
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/file_commands.hpp"
 #include "tools/hostseal/host_commands.hpp"
+#include "tools/hostseal/key_generation.hpp"
 #include "tools/hostseal/key_options.hpp"
 #include "tools/hostseal/secret_arguments.hpp"
 #include "tools/hostseal/shown_command_line.hpp"
@@ -42,8 +44,18 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
       return RunEncryptFile(line.inputFile, line.outputFile,
                             ChooseKey(line.key, secrets, true, line.inputFile == "-"), sink);
     case CommandId::kDecryptFile:
+      if (line.check) {
+        if (!line.outputFile.empty()) throw UsageError("--check writes no file: give IN only");
+        return RunCheckKey(line.inputFile,
+                           ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
+      }
+      if (line.outputFile.empty()) {
+        throw UsageError("OUT is required (or --check, to test the key)");
+      }
       return RunDecryptFile(line.inputFile, line.outputFile,
                             ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
+    case CommandId::kKeygen:
+      return RunKeygen(line.keyBits, line.outputFile);
     case CommandId::kHostIp:
       return RunHostIp(line.name);
     case CommandId::kMac:
@@ -60,9 +72,31 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
   return kExitUsage;
 }
 
+// Arguments beyond what the command takes, in the order given; the text commands take one
+// text, so words meant as one text need quotes.
+void ReportSurplusArguments(const CLI::App& app, const CLI::App& command) {
+  const std::vector<std::string> surplus = app.remaining(true);
+  std::string list;
+  for (const std::string& argument : surplus) {
+    list += (list.empty() ? "\"" : " \"") + VisibleText(argument) + '"';
+  }
+  // Words are surplus arguments; anything that looks like an option is unexpected.
+  const bool words = std::none_of(surplus.begin(), surplus.end(), [](const std::string& argument) {
+    return argument.rfind('-', 0) == 0;
+  });
+  std::string text = std::string(words ? "surplus" : "unexpected") + " argument" +
+                     (surplus.size() > 1 ? "s " : " ") + list;
+  const std::string& name = command.get_name();
+  if (words && (name == "encrypt" || name == "decrypt" || name == "utf8" || name == "ansi")) {
+    text += "; quote a text that holds spaces: hostseal " + name + " 'one two three'";
+  }
+  WriteDiagnostic(text);
+}
+
 int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
     // --help or --version: CLI11 prints them on standard output.
+    CheckCpuSetting(false);
     app.exit(error);
     try {
       FlushStandardOutput();
@@ -75,6 +109,11 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
   // Parse errors repeat arguments; keys and pass phrases never reach the parser ("(hidden)"
   // stands in their place), and control characters are shown as their codes.
   const std::vector<std::string> unknown = app.remaining();
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr && !app.get_subcommands().empty()) {
+    ReportSurplusArguments(app, *app.get_subcommands().front());
+    WriteDiagnostic(kHelpHint);
+    return kExitUsage;
+  }
   if (app.get_subcommands().empty() && !unknown.empty()) {
     const bool option = unknown.front().rfind('-', 0) == 0;
     WriteDiagnostic((option ? "unknown option \"" : "unknown command \"") +
@@ -111,8 +150,8 @@ int RunCommandLine(int argc, char** argv) {
   }
 
   try {
-    ApplyCodePageSetting(line.codePage);
     CheckCpuSetting();
+    ApplyCodePageSetting(line.codePage);
     const int status = RunParsedCommand(line, secrets, sink);
     FlushStandardOutput();
     return status;

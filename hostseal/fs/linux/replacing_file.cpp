@@ -124,7 +124,19 @@ ReplacingFile::Platform::Platform(std::filesystem::path target,
                                   std::filesystem::perms newFilePermissions)
     : m_Target(std::move(target)) {
   CheckFileName(m_Target);
-  m_File = ResolveOutputTarget(m_Target);
+  try {
+    m_File = ResolveOutputTarget(m_Target);
+  } catch (const RaisedError& error) {
+    // A missing last name is a new file; "not found" on the way means a folder is missing.
+    if (error.Number() != static_cast<std::int32_t>(ErrorNumber::kFileNotFound)) throw;
+    // The system's reason stays: the bracket that ends the description.
+    const std::string& text = error.Description();
+    const std::size_t open = text.rfind(" (");
+    const std::string reason = open == std::string::npos
+                                   ? "No such file or directory"
+                                   : text.substr(open + 2, text.size() - open - 3);
+    throw OutputFolderNotFound(m_Target, reason);
+  }
   const int folder = m_File.folder.Get();
   const char* name = m_File.name.c_str();
 
@@ -154,6 +166,12 @@ ReplacingFile::Platform::Platform(std::filesystem::path target,
     m_TemporaryFolder = OpenScratchFolder();
     if (!m_TemporaryFolder.IsOpen()) throw FileSystemError(error, m_Target);
     m_Temporary = TemporaryFile::Create(m_TemporaryFolder.Get(), m_File.name, true, error);
+  }
+  if (!m_Temporary && error == ENOENT) {
+    // The folder is open, yet a new file cannot be made in it: a pseudo file system.
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target,
+                          "its folder takes no new files, as in /proc and /sys; the output is "
+                          "built beside its target");
   }
   if (!m_Temporary) throw FileSystemError(error, m_Target);
 }

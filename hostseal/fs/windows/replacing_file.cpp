@@ -150,6 +150,7 @@ ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem:
   const DWORD attributes = ::GetFileAttributesW(m_File.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
+    if (error == ERROR_PATH_NOT_FOUND) throw OutputFolderNotFound(m_Target, SystemErrorText(error));
     if (error != ERROR_FILE_NOT_FOUND) throw WindowsFileError(error, m_Target);
     CreateTemporary(nullptr);
     return;

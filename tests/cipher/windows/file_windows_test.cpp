@@ -226,7 +226,11 @@ TEST_F(WindowsFiles, ErrorsCarryTheirNumberThePathAndTheSystemsText) {
   Write(dir / "plain", testing::Sequence(10));
   const RaisedError noFolder =
       Raised([&] { c.FileEncrypt(dir / "plain", dir / "no folder" / "out", {}); });
-  EXPECT_EQ(Number(noFolder), ErrorNumber::kFileNotFound) << noFolder.Description();
+  EXPECT_EQ(Number(noFolder), ErrorNumber::kPathNotFound) << noFolder.Description();
+  EXPECT_EQ(noFolder.Description().rfind(
+                "Path not found: \"" + PathToUtf8(dir / "no folder") + "\" (", 0),
+            0u)
+      << noFolder.Description();
 
   const RaisedError folder = Raised([&] { c.FileEncrypt(dir.Path(), dir / "out", {}); });
   EXPECT_EQ(Number(folder), ErrorNumber::kPathFileAccessError) << folder.Description();
