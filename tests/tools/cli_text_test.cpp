@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hostseal/cipher/pass_phrase.hpp"
+#include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/hostinfo/cpu.hpp"
@@ -64,12 +66,81 @@ TEST(CliText, LongTextsCrossThePiecesUnchanged) {
     run = CliRun({"decrypt"}, encrypted.out, {"HOSTSEAL_CODEPAGE=" + page});
     ExpectResult(RunProcess(run), 0, text + "\n", "");
   }
+  // Ill-formed bytes, which grow to three bytes each as text, between well-formed runs longer
+  // than a piece: every command reads them as the library reads the whole text.
+  for (int i = 0; i < 3; ++i) {
+    text += std::string(150000, '\xFF') + "\xE4\xB8" + text.substr(0, 100000) + "\xF0\x9F";
+  }
+  for (const int page : {65001, 54936}) {
+    SCOPED_TRACE(page);
+    SetAnsiCodePage(page);
+    const std::u16string whole = FromUtf8(text);
+    const std::vector<std::string> env = {"HOSTSEAL_CODEPAGE=" + std::to_string(page)};
+    ExpectResult(RunProcess(CliRun({"encrypt"}, text, env)), 0,
+                 ToUtf8(cRijndael().Encrypt(whole)) + "\n", "");
+    const std::vector<Byte> bytes = TextToAnsiBytes(whole);
+    ExpectResult(RunProcess(CliRun({"ansi"}, text, env)), 0,
+                 Hex(std::string(bytes.begin(), bytes.end()), " ") + "\n", "");
+    ExpectResult(RunProcess(CliRun({"utf8"}, text, env)), 0,
+                 Hex("\xEF\xBB\xBF" + ToUtf8(whole), " ") + "\n", "");
+  }
+  SetAnsiCodePage(65001);
   std::size_t cut = 100003;
   while ((static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) ++cut;  // a character's start
   std::string zero = text;
   zero.insert(cut, std::string(1, '\0'));
   const std::string hex = Cli({"encrypt"}, zero).out;
   ExpectResult(Cli({"decrypt"}, hex), 0, zero.substr(0, cut) + "\n", "");
+}
+
+TEST(CliText, TextCommandsHoldAtMostTwiceTheirInput) {
+  // The peak resident size beyond the tool's own, against the input: utf8 and ansi hold a piece
+  // at a time, encrypt the text once, decrypt the cipher and then the plain bytes. Ill-formed
+  // bytes grow threefold as text, here to more than twice the input. GNU time reports the peak
+  // of the tool alone (a child of this process would count the pages it was forked with).
+  const OutputTarget devNull{OutputTarget::Kind::kFile, "/dev/null"};
+  const auto peak = [&](const std::string& command, const std::string& input,
+                        const OutputTarget& out, ProcessResult& r) {
+    ProcessRun run = CliRun({command}, input);
+    run.argv = {"/usr/bin/time", "-f", "%M", kCli, command};
+    run.out = out;
+    r = RunProcess(run);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return std::stol(r.err);  // kilobytes
+  };
+  ProcessResult r;
+  const long base = peak("utf8", "a", devNull, r);
+  for (const std::size_t mib : {4, 64}) {
+    std::string text;
+    while (text.size() < mib << 20)
+      text += "abc \xC3\xA9中\xF0\x9F\x98\x80" + std::string(20, '\xFF');
+    std::string input = text;
+    for (const std::string command : {"utf8", "ansi", "encrypt", "decrypt"}) {
+      SCOPED_TRACE(command + ", " + std::to_string(mib) + " MiB");
+      const bool hex = command == "encrypt";
+      EXPECT_LE(peak(command, input, hex ? OutputTarget{} : devNull, r) - base,
+                2 * static_cast<long>(input.size() >> 10));
+      if (hex) input = r.out;  // for decrypt
+    }
+  }
+}
+
+TEST(CliText, AtATerminalTheTextCommandsSayWhereTheTextComesFrom) {
+  for (const std::string command : {"encrypt", "decrypt", "utf8", "ansi"}) {
+    SCOPED_TRACE(command);
+    ProcessRun run = CliRun({});
+    run.argv = {"/bin/sh", "-c", "exec \"$0\" \"$1\" </dev/tty 2>/dev/tty", kCli, command};
+    RunControl control;
+    control.controllingTerminal = true;
+    control.conversation = {{"Ctrl-D\r\n", "61\n\x04"}};
+    const ProcessResult r = RunProcess(run, control);
+    EXPECT_EQ(
+        r.terminal.rfind(
+            "hostseal: reading the text from standard input; end it with Ctrl-D\r\n61\r\n", 0),
+        0u)
+        << r.terminal;
+    if (command == "utf8") ExpectResult(r, 0, "EF BB BF 36 31\n", "");
+  }
 }
 
 TEST(CliText, CodePagesMatchIconv) {
@@ -183,10 +254,34 @@ TEST(CliText, TheTablePathCanBeForcedAndGivesTheSameCipherText) {
 }
 
 TEST(CliText, AFailedStandardOutputIsNotSuccess) {
-  ProcessRun run = CliRun({"utf8", "abc"});
-  run.out = {OutputTarget::Kind::kFile, "/dev/full"};
-  ExpectResult(RunProcess(run), 3, "",
-               "hostseal: Device I/O error: standard output: No space left on device\n");
+  // Every command that prints its result, short (failing at the last flush) and long (failing
+  // on the way): the system's reason, whatever happened between the failure and the end.
+  const std::string big(3 << 20, 'x');
+  const std::string hex = Cli({"encrypt", "a"}).out;
+  const std::string fileError =
+      "hostseal: Disk full: \"standard output\" (No space left on device)\n";
+  for (const auto& [args, input, error] :
+       std::vector<std::tuple<std::vector<std::string>, std::string, std::string>>{
+           {{"--version"}, "", ""},
+           {{"--help"}, "", ""},
+           {{"encrypt", "a"}, "", ""},
+           {{"encrypt"}, big, ""},
+           {{"decrypt", hex.substr(0, hex.size() - 1)}, "", ""},
+           {{"utf8", "abc"}, "", ""},
+           {{"utf8"}, big, ""},
+           {{"ansi"}, big, ""},
+           {{"host-ip", "127.0.0.1"}, "", ""},
+           {{"encrypt-file", "-", "-"}, big, fileError},
+           {{"decrypt-file", "-", "-"}, Cli({"encrypt-file", "-", "-"}, big).out, fileError},
+       }) {
+    SCOPED_TRACE(args.front());
+    ProcessRun run = CliRun(args, input);
+    run.out = {OutputTarget::Kind::kFile, "/dev/full"};
+    ExpectResult(RunProcess(run), 3, "",
+                 error.empty()
+                     ? "hostseal: Device I/O error: standard output: No space left on device\n"
+                     : error);
+  }
 }
 
 TEST(CliText, CpuPrintsTheProcessorIdentifiers) {
