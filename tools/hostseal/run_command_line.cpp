@@ -20,6 +20,7 @@
 #include "tools/hostseal/file_commands.hpp"
 #include "tools/hostseal/host_commands.hpp"
 #include "tools/hostseal/key_options.hpp"
+#include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/secret_arguments.hpp"
 #include "tools/hostseal/shown_command_line.hpp"
 #include "tools/hostseal/standard_streams.hpp"
@@ -32,7 +33,7 @@ namespace {
 constexpr char kHelpHint[] = "run 'hostseal --help' for the commands and options";
 
 int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
-                     CommandMessageSink& sink) {
+                     const SecretVariables& variables, CommandMessageSink& sink) {
   switch (line.Parsed()) {
     case CommandId::kEncrypt:
       return RunEncrypt(line.text, sink);
@@ -40,10 +41,12 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
       return RunDecrypt(line.text, sink);
     case CommandId::kEncryptFile:
       return RunEncryptFile(line.inputFile, line.outputFile,
-                            ChooseKey(line.key, secrets, true, line.inputFile == "-"), sink);
+                            ChooseKey(line.key, secrets, variables, true, line.inputFile == "-"),
+                            sink);
     case CommandId::kDecryptFile:
       return RunDecryptFile(line.inputFile, line.outputFile,
-                            ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
+                            ChooseKey(line.key, secrets, variables, false, line.inputFile == "-"),
+                            sink);
     case CommandId::kHostIp:
       return RunHostIp(line.name);
     case CommandId::kMac:
@@ -91,7 +94,11 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
 int RunCommandLine(int argc, char** argv) {
   // First, before any key is read: no core dump, no other process looking in.
   const CoreDumpGuard coreDumps;
+  // The secret variables leave the environment before anything else happens, whatever the
+  // command line asks for.
+  const SecretVariables variables = TakeSecretVariables();
   const ConsoleSession console;
+  const StandardOutputWatch outputWatch;
   // The code page follows the system's (the locale's character set on Linux, GetACP on Windows)
   // unless --codepage says otherwise.
   std::setlocale(LC_CTYPE, "");
@@ -113,7 +120,7 @@ int RunCommandLine(int argc, char** argv) {
   try {
     ApplyCodePageSetting(line.codePage);
     CheckCpuSetting();
-    const int status = RunParsedCommand(line, secrets, sink);
+    const int status = RunParsedCommand(line, secrets, variables, sink);
     FlushStandardOutput();
     return status;
   } catch (const UsageError& error) {
