@@ -37,8 +37,9 @@ bool IsHexKey(std::u16string_view digits) {
 }
 
 ByteArray ParseHexKey(const std::u16string& digits) {
-  if (!IsHexKey(digits))
+  if (!IsHexKey(digits)) {
     throw RaisedError(ErrorNumber::kCipher, std::string("Key: ") + kHexKeyRule);
+  }
   std::vector<Byte> key(digits.size() / 2);
   for (std::size_t i = 0; i < key.size(); ++i) {
     key[i] =
