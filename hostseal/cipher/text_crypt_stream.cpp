@@ -85,8 +85,11 @@ void TextEncryptStream::Finish(const Utf8Writer& write) {
     m_Cipher.ArrayEncrypt(ByteArray(std::exchange(plain, {})), cipher, 0);
     plain.reserve(kPiece);
     const std::u16string digits = BytesToHexText(cipher.Bytes(), kHexGroupSize);
-    hex.assign(first ? 0 : 2, ' ');  // the separator before this piece's first group
-    for (const char16_t c : digits) hex.push_back(static_cast<char>(c));  // all ASCII
+    const std::size_t separator = first ? 0 : 2;  // the two spaces before this piece's first group
+    hex.assign(separator + digits.size(), ' ');
+    std::transform(digits.begin(), digits.end(),
+                   hex.begin() + static_cast<std::ptrdiff_t>(separator),
+                   [](char16_t c) { return static_cast<char>(c); });  // all ASCII
     write(hex);
     first = false;
   };
