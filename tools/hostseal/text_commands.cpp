@@ -1,6 +1,8 @@
 #include "tools/hostseal/text_commands.hpp"
 
 #include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "hostseal/cipher/rijndael.hpp"
