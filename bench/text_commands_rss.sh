@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Time and peak memory of the encrypt and decrypt commands on a large non-ASCII text, against
-# the size of their input. Builds nothing: it runs the hostseal tool built by the release
+# Time and peak memory of the text commands (encrypt, decrypt, utf8, ansi) on a large non-ASCII
+# text, against the size of their input. Builds nothing: it runs the hostseal tool built by the release
 # preset under /usr/bin/time -v.
 #
 # The texts: CJK with some ASCII punctuation under 936, Latin-1 words under 1252, and a mix of
 # ASCII, Latin-1, CJK and emoji under 65001, each SIZE MiB of UTF-8 (64 unless given). encrypt
 # reads the text on standard input and writes the hexadecimal text; decrypt reads that and
-# writes the text back, which must equal the input. Columns: the input in MB, the wall time of
+# writes the text back, which must equal the input; utf8 and ansi read the text and write their
+# hex pairs. Columns: the input in MB, the wall time of
 # the best of three runs, the peak resident size of that run, and peak / input.
 #
 # Usage: bench/text_commands_rss.sh [path/to/hostseal] [SIZE]
@@ -38,8 +39,13 @@ for pair in 936:cjk 1252:latin 65001:mixed; do
   page=${pair%%:*}
   kind=${pair##*:}
   export HOSTSEAL_CODEPAGE=$page
-  for command in encrypt decrypt; do
-    if [ "$command" = encrypt ]; then in=$work/$kind; out=$work/hex; else in=$work/hex; out=$work/back; fi
+  for command in encrypt decrypt utf8 ansi; do
+    in=$work/$kind
+    case $command in
+      encrypt) out=$work/hex ;;
+      decrypt) in=$work/hex; out=$work/back ;;
+      *) out=/dev/null ;;
+    esac
     read -r seconds kb < <(measure "$in" "$out" "$command")
     size=$(stat -c %s "$in")
     awk -v p="$page" -v k="$kind" -v c="$command" -v n="$size" -v s="$seconds" -v m="$kb" 'BEGIN {

@@ -2,14 +2,14 @@
 // HOSTSEAL_KEY and the window's key field). The input is UTF-16 text, two bytes a character.
 // Checked against a reading done here digit by digit: a key is accepted exactly when it has 32,
 // 48 or 64 characters, all hexadecimal digits, and then gives the bytes the digits spell;
-// anything else raises error 1 whose description never repeats the key.
+// anything else raises error 1 whose description is the rule alone, the same whatever was
+// given: no character, position or length of the key.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "fuzz/fuzz_check.hpp"
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/key_choice.hpp"
 
 namespace {
@@ -42,12 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const hostseal::RaisedError& e) {
     FUZZ_CHECK(!valid);
     FUZZ_CHECK(e.Number() == 1);
-    FUZZ_CHECK(e.Description().rfind("Key: ", 0) == 0);
-    // Long enough not to be part of the description's own words.
-    const std::string utf8 = hostseal::ToUtf8(text);
-    if (text.size() >= 12) FUZZ_CHECK(e.Description().find(utf8) == std::string::npos);
-    // Control characters are never written raw.
-    for (const char c : e.Description()) FUZZ_CHECK(static_cast<unsigned char>(c) >= 0x20);
+    FUZZ_CHECK(e.Description() == std::string("Key: ") + hostseal::kHexKeyRule);
   }
   return 0;
 }

@@ -28,8 +28,9 @@ constexpr auto kIntMax = static_cast<std::size_t>(std::numeric_limits<std::int32
 TextEncryptStream::TextEncryptStream(cRijndael& cipher)
     : m_Cipher(cipher), m_CodePage(AnsiCodePage()) {}
 
-void TextEncryptStream::Keep(std::span<const Byte> bytes) {
-  m_PlainSize += bytes.size();
+void TextEncryptStream::Keep(std::span<const Byte> bytes, bool utf8) {
+  if (m_Runs.empty() || m_Runs.back().utf8 != utf8) m_Runs.push_back({utf8, 0});
+  m_Runs.back().size += bytes.size();
   while (!bytes.empty()) {
     if (m_Blocks.empty() || m_Blocks.back().size() == kBlockBytes) {
       m_Blocks.emplace_back().reserve(kBlockBytes);
@@ -41,49 +42,96 @@ void TextEncryptStream::Keep(std::span<const Byte> bytes) {
   }
 }
 
-void TextEncryptStream::Add(std::string_view utf8) {
-  m_Pending.insert(m_Pending.end(), utf8.begin(), utf8.end());
-  const std::size_t taken = AppendCodePageText(m_Pending, kUtf8CodePage, false, m_Text);
-  m_Pending.erase(m_Pending.begin(), m_Pending.begin() + static_cast<std::ptrdiff_t>(taken));
+void TextEncryptStream::KeepPiece(std::span<const Byte> utf8) {
   // Whole characters only, so the text never ends inside a surrogate pair.
   m_Bytes.clear();
   AppendCodePageBytes(m_Text, m_CodePage, m_Bytes);
   m_Text.clear();
-  Keep(m_Bytes);
+  m_PlainSize += m_Bytes.size();
+  // Code-page bytes up to twice the UTF-8 (GB18030 gives four bytes for a two-byte character)
+  // are kept; more (ill-formed bytes, each a U+FFFD) are made again from the UTF-8 at the end.
+  if (m_Bytes.size() / 2 <= utf8.size()) {
+    Keep(m_Bytes, false);
+  } else {
+    Keep(utf8, true);
+  }
+}
+
+void TextEncryptStream::Add(std::string_view utf8) {
+  m_Pending.insert(m_Pending.end(), utf8.begin(), utf8.end());
+  const std::size_t taken = AppendCodePageText(m_Pending, kUtf8CodePage, false, m_Text);
+  KeepPiece(std::span<const Byte>(m_Pending).first(taken));
+  m_Pending.erase(m_Pending.begin(), m_Pending.begin() + static_cast<std::ptrdiff_t>(taken));
 }
 
 void TextEncryptStream::Finish(const Utf8Writer& write) {
   AppendCodePageText(m_Pending, kUtf8CodePage, true, m_Text);
-  m_Pending.clear();
-  m_Bytes.clear();
-  AppendCodePageBytes(m_Text, m_CodePage, m_Bytes);
-  Keep(m_Bytes);
+  KeepPiece(m_Pending);
+  m_Pending = std::vector<Byte>();
   m_Text = std::u16string();
-  m_Bytes = std::vector<Byte>();
   if ((m_PlainSize + kHexGroupSize - 1) / kHexGroupSize * kHexGroupSize > kIntMax) {
     throw RaisedError::Overflow();
   }
   m_Cipher.SetCipherKeyString(kBuiltInPassPhrase, kTextKeyBits);
+
+  // The code-page bytes again in order, encrypted and written a piece of kPiece at a time;
+  // only the text's last piece is short.
+  std::vector<Byte> plain;
+  plain.reserve(kPiece);
   std::string hex;
   bool first = true;
-  for (std::vector<Byte>& block : m_Blocks) {
-    // Every block but the last holds whole pieces, so only the text's last piece is short.
-    for (std::size_t at = 0; at < block.size(); at += kPiece) {
-      const std::size_t size = std::min(kPiece, block.size() - at);
-      const ByteArray plain(
-          std::vector<Byte>(block.begin() + static_cast<std::ptrdiff_t>(at),
-                            block.begin() + static_cast<std::ptrdiff_t>(at + size)));
-      ByteArray cipher;
-      m_Cipher.ArrayEncrypt(plain, cipher, 0);
-      const std::u16string digits = BytesToHexText(cipher.Bytes(), kHexGroupSize);
-      hex.assign(first ? 0 : 2, ' ');  // the separator before this piece's first group
-      for (const char16_t c : digits) hex.push_back(static_cast<char>(c));  // all ASCII
-      write(hex);
-      first = false;
+  const auto writePiece = [&] {
+    ByteArray cipher;
+    m_Cipher.ArrayEncrypt(ByteArray(std::exchange(plain, {})), cipher, 0);
+    plain.reserve(kPiece);
+    const std::u16string digits = BytesToHexText(cipher.Bytes(), kHexGroupSize);
+    const std::size_t separator = first ? 0 : 2;  // the two spaces before this piece's first group
+    hex.assign(separator + digits.size(), ' ');
+    std::transform(digits.begin(), digits.end(),
+                   hex.begin() + static_cast<std::ptrdiff_t>(separator),
+                   [](char16_t c) { return static_cast<char>(c); });  // all ASCII
+    write(hex);
+    first = false;
+  };
+  const auto add = [&](std::span<const Byte> bytes) {
+    while (!bytes.empty()) {
+      const std::size_t size = std::min(bytes.size(), kPiece - plain.size());
+      plain.insert(plain.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+      bytes = bytes.subspan(size);
+      if (plain.size() == kPiece) writePiece();
     }
-    block = std::vector<Byte>();
+  };
+  // A run of UTF-8 holds whole characters, but a character may span two blocks.
+  std::vector<Byte> utf8;
+  std::size_t block = 0, at = 0;
+  for (const Run& run : m_Runs) {
+    for (std::size_t left = run.size; left != 0;) {
+      const std::size_t size = std::min({left, m_Blocks[block].size() - at, kPiece});
+      const std::span<const Byte> bytes(m_Blocks[block].data() + at, size);
+      left -= size;
+      at += size;
+      if (!run.utf8) {
+        add(bytes);
+      } else {
+        utf8.insert(utf8.end(), bytes.begin(), bytes.end());
+        const std::size_t taken = AppendCodePageText(utf8, kUtf8CodePage, left == 0, m_Text);
+        utf8.erase(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(taken));
+        m_Bytes.clear();
+        AppendCodePageBytes(m_Text, m_CodePage, m_Bytes);
+        m_Text.clear();
+        add(m_Bytes);
+      }
+      if (at == m_Blocks[block].size()) {
+        m_Blocks[block] = std::vector<Byte>();
+        ++block;
+        at = 0;
+      }
+    }
   }
+  if (!plain.empty()) writePiece();
   m_Blocks.clear();
+  m_Runs.clear();
+  m_Bytes = std::vector<Byte>();
 }
 
 void TextDecryptStream::Finish(const Utf8Writer& write) {

@@ -2,13 +2,16 @@
 // leave in pieces, as the command line reads standard input and writes standard output.
 //
 // The key, the bytes and the text are exactly those of cRijndael::Encrypt and Decrypt, but no
-// whole copy of the text is held as UTF-16 or as hexadecimal text. The encryptor keeps only
-// the code-page bytes of the text (no more than its UTF-8 for most code pages, at most twice
-// it for GB18030), in blocks of 1 MiB, and writes the hexadecimal text 64 KiB of cipher bytes at a
-// time: ECB turns every 16-byte block on its own, zero padding only touches the last one, and a
-// piece of whole groups ends where the two spaces before the next group go. The decryptor keeps the
-// cipher bytes and then their plain bytes (each about half the hexadecimal text) and writes the
-// text as UTF-8 a piece at a time, up to its first U+0000.
+// whole copy of the text is held as UTF-16 or as hexadecimal text. The encryptor keeps each
+// piece of the text once, in blocks of 1 MiB: as its code-page bytes where they are no more
+// than twice its UTF-8 (every code page for well-formed text; GB18030 reaches twice), else as
+// the UTF-8 itself, converted again at the end (ill-formed bytes, each a U+FFFD of three bytes
+// in UTF-8 and four in GB18030), so that it never holds more than twice the text's UTF-8. It writes
+// the hexadecimal text 64 KiB of cipher bytes at a time: ECB turns every 16-byte block on its own,
+// zero padding only touches the last one, and a piece of whole groups ends where the two spaces
+// before the next group go. The decryptor keeps the cipher bytes and then their plain bytes (each
+// about half the hexadecimal text) and writes the text as UTF-8 a piece at a time, up to its first
+// U+0000.
 #pragma once
 
 #include <cstdint>
@@ -42,17 +45,25 @@ class TextEncryptStream {
   void Finish(const Utf8Writer& write);
 
  private:
+  // A run of kept bytes of one kind: code-page bytes, or UTF-8 of whole characters.
+  struct Run {
+    bool utf8;
+    std::size_t size;
+  };
+
   cRijndael& m_Cipher;
   std::int32_t m_CodePage;
   std::vector<Byte> m_Pending;  // UTF-8 of a character cut off at the end of a piece
   std::u16string m_Text;        // one piece of the text at a time
   std::vector<Byte> m_Bytes;    // its code-page bytes
-  // The code-page bytes so far, in blocks of 1 MiB (the last one filling up): a block
-  // list never copies what it holds, where one growing array would briefly hold it twice.
+  // The kept bytes, in blocks of 1 MiB (the last one filling up): a block list never copies
+  // what it holds, where one growing array would briefly hold it twice.
   std::vector<std::vector<Byte>> m_Blocks;
-  std::size_t m_PlainSize = 0;
+  std::vector<Run> m_Runs;
+  std::size_t m_PlainSize = 0;  // code-page bytes of the whole text
 
-  void Keep(std::span<const Byte> bytes);
+  void Keep(std::span<const Byte> bytes, bool utf8);
+  void KeepPiece(std::span<const Byte> utf8);
 };
 
 class TextDecryptStream {

@@ -22,34 +22,23 @@ std::optional<Byte> HexDigitValue(char16_t c) {
   return std::nullopt;
 }
 
-// A character as it reads in an error description: printable ASCII quoted, anything else as
-// its code, so that control characters never reach a terminal raw.
-std::string DescribeCharacter(char16_t c) {
-  if (c >= 0x20 && c < 0x7F) return std::string("\"") + static_cast<char>(c) + "\"";
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string code = "U+";
-  for (int shift = 12; shift >= 0; shift -= 4) code += kDigits[(c >> shift) & 0xF];
-  return code;
-}
-
 }  // namespace
 
 KeyChoice::~KeyChoice() {
   SecureWipe(text.data(), text.capacity() * sizeof(char16_t));
 }
 
-ByteArray ParseHexKey(const std::u16string& digits) {
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (!HexDigitValue(digits[i])) {
-      throw RaisedError(ErrorNumber::kCipher, "Key: " + DescribeCharacter(digits[i]) +
-                                                  " at position " + std::to_string(i + 1) +
-                                                  " is not a hexadecimal digit");
-    }
+bool IsHexKey(std::u16string_view digits) {
+  if (digits.size() != 32 && digits.size() != 48 && digits.size() != 64) return false;
+  for (const char16_t c : digits) {
+    if (!HexDigitValue(c)) return false;
   }
-  if (digits.size() != 32 && digits.size() != 48 && digits.size() != 64) {
-    throw RaisedError(ErrorNumber::kCipher,
-                      "Key: " + std::to_string(digits.size()) +
-                          " hexadecimal digits; a key has 32, 48 or 64 (128, 192 or 256 bits)");
+  return true;
+}
+
+ByteArray ParseHexKey(const std::u16string& digits) {
+  if (!IsHexKey(digits)) {
+    throw RaisedError(ErrorNumber::kCipher, std::string("Key: ") + kHexKeyRule);
   }
   std::vector<Byte> key(digits.size() / 2);
   for (std::size_t i = 0; i < key.size(); ++i) {

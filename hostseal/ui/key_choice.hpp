@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/byte_array.hpp"
@@ -24,14 +25,19 @@ struct KeyChoice {
   ~KeyChoice();
 };
 
-// 32, 48 or 64 hexadecimal digits, upper or lower case, nothing else, as key bytes. Anything
-// else raises a RaisedError (1) whose description says what is wrong: the count of digits, or
-// the position of the first character that is not a digit (printable ASCII quoted, anything
-// else as its code), never the digits themselves.
+// What a key given as digits must be, in every message about one that is not: the rule only,
+// never a character, a position or the length of what was given, which would tell part of
+// the key to whoever reads the message.
+inline constexpr char kHexKeyRule[] = "the key must be 32, 48 or 64 hexadecimal digits";
+
+// True for 32, 48 or 64 hexadecimal digits, upper or lower case, and nothing else.
+bool IsHexKey(std::u16string_view digits);
+
+// The key bytes of digits that IsHexKey takes. Anything else raises a RaisedError (1)
+// "Key: " and kHexKeyRule.
 ByteArray ParseHexKey(const std::u16string& digits);
 
-// Sets the cipher's key. Bad hex digits or an unusable length raise a RaisedError with a
-// description that says what is wrong.
+// Sets the cipher's key. Digits that are not a key raise ParseHexKey's RaisedError.
 void ApplyKey(cRijndael& cipher, const KeyChoice& choice);
 
 // A note for the user when a pass phrase does not make the key it seems to: empty, or longer

@@ -178,28 +178,6 @@ TEST_F(CliFile, FileSystemErrorsAreRaisedErrors) {
   }
 }
 
-TEST_F(CliFile, BadKeysAreRaisedErrorsBeforeAnyFileIsTouched) {
-  WriteFile(Path("plain"), "x");
-  const std::string lengthRule =
-      " hexadecimal digits; a key has 32, 48 or 64 (128, 192 or 256 bits)";
-  for (const auto& [key, description] : std::vector<std::pair<std::string, std::string>>{
-           {"", "Key: 0" + lengthRule},
-           {"0123", "Key: 4" + lengthRule},
-           {std::string(31, 'f'), "Key: 31" + lengthRule},
-           {std::string(40, 'f'), "Key: 40" + lengthRule},
-           {std::string(66, '0'), "Key: 66" + lengthRule},
-           {std::string(20, '0') + "g" + std::string(11, '0'),
-            "Key: \"g\" at position 21 is not a hexadecimal digit"},
-           {"00 11", "Key: \" \" at position 3 is not a hexadecimal digit"},
-           {std::string(31, '0') + "\t", "Key: U+0009 at position 32 is not a hexadecimal digit"},
-           {"中" + std::string(31, '0'), "Key: U+4E2D at position 1 is not a hexadecimal digit"}}) {
-    SCOPED_TRACE(key);
-    ExpectResult(Cli({"encrypt-file", "--key", key, Path("plain"), Path("out")}), 3,
-                 "hostseal: " + description + "\n");
-    EXPECT_FALSE(fs::exists(Path("out")));
-  }
-}
-
 TEST_F(CliFile, ProgressBarOnlyForLargeFilesOnATerminal) {
   for (const std::size_t size : {1000u, 9u << 20}) {
     WriteFile(Path("plain"), "");

@@ -118,6 +118,30 @@ TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
   EXPECT_EQ(piped.out.find('\r'), std::string::npos) << piped.out;
 }
 
+TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
+  // A host name that would set the terminal's title and ring its bell, which does not resolve:
+  // coloured, plain with its "[failed] " line, and JSON.
+  const std::string shown = "evilU+001B]0;ownedU+0007";
+  for (const auto& [form, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"terminal", shown},
+           {"NO_COLOR=1", "[failed] IP address: \"" + shown},
+           {"--json", "\"evil\\u001b]0;owned\\u0007\""}}) {
+    SCOPED_TRACE(form);
+    ProcessRun run =
+        CliRun({}, {}, {"HOSTSEAL_CODEPAGE=65001", form == "NO_COLOR=1" ? form : "X=1"});
+    run.argv = {"/usr/bin/python3", "-c",
+                "import os, socket, sys; socket.sethostname('evil\\x1b]0;owned\\x07'); "
+                "os.execv(sys.argv[1], sys.argv[1:])",
+                kCli, "identity"};
+    if (form == "--json") run.argv.push_back(form);
+    if (form == "terminal") run.out.kind = OutputTarget::Kind::kTerminal;
+    const std::string out = InNamespaces(run).out;
+    EXPECT_NE(out.find(expected), std::string::npos) << out;
+    EXPECT_EQ(out.find('\x07'), std::string::npos) << out;
+    EXPECT_EQ(out.find("\x1b]"), std::string::npos) << out;
+  }
+}
+
 // identity --json read by jq, a JSON parser of its own: one object with every item of the
 // status lines, in their order, each "ok" with its value or error, and "complete".
 TEST_F(CliNamespace, IdentityAsJsonForScripts) {

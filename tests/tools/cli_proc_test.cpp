@@ -11,8 +11,11 @@
 
 #include <filesystem>
 #include <future>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/tools/cli_test_support.hpp"
@@ -27,6 +30,14 @@ constexpr char kPhrase[] = "a pass phrase that nobody else may read";
 
 constexpr int kToolUser = 65534;
 constexpr int kOtherUser = 65533;
+
+std::string KeyBytes(const std::string& hex) {
+  std::string bytes;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  }
+  return bytes;
+}
 
 std::vector<std::string> AsUser(int uid, std::vector<std::string> argv) {
   const std::string id = std::to_string(uid);
@@ -130,58 +141,105 @@ TEST_F(CliProc, AKeyFromAFifoOrTheEnvironmentIsNotShown) {
   EXPECT_EQ(environ.find(kPhrase), std::string::npos);
   EXPECT_NE(environ.find("HOSTSEAL_CODEPAGE=65001"), std::string::npos);
 
-  const std::string key = kKey;
-  const std::string line = key + "\n";
+  const std::string line = std::string(kKey) + "\n";
   EXPECT_EQ(::write(fifo, line.data(), line.size()), static_cast<ssize_t>(line.size()));
   ::close(fifo);
   const ProcessResult r = tool.Finish();
   ExpectResult(r, 0, "", "");
-  std::string keyBytes;
-  for (std::size_t i = 0; i < key.size(); i += 2) {
-    keyBytes += static_cast<char>(std::stoi(key.substr(i, 2), nullptr, 16));
-  }
-  EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(keyBytes, "plain text"));
+  EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(KeyBytes(kKey), "plain text"));
 }
 
-TEST_F(CliProc, APassPhraseGivenOnTheCommandLineIsWipedFromIt) {
-  // Standard error is a pipe filled to the brim: the note about the long pass phrase, written
-  // once the tool has taken the key from its command line, blocks it there.
-  int fds[2];
-  ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
-  ASSERT_GT(::fcntl(fds[1], F_SETPIPE_SZ, 4096), 0);
-  ASSERT_EQ(::fcntl(fds[1], F_SETFL, O_NONBLOCK), 0);
-  const std::string filler(4096, '.');
-  std::size_t filled = 0;
-  for (ssize_t n = 0; (n = ::write(fds[1], filler.data(), filler.size())) > 0;) {
-    filled += static_cast<std::size_t>(n);
+// The tool held in its first write to standard output or error (fd), a pipe filled to the
+// brim, until Finish drains the pipe; what it wrote comes after the filler.
+class BlockedTool {
+ public:
+  BlockedTool(ProcessRun run, int fd) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe2");
+    m_Read = fds[0];
+    m_Write = fds[1];
+    ::fcntl(m_Write, F_SETPIPE_SZ, 4096);
+    ::fcntl(m_Write, F_SETFL, O_NONBLOCK);
+    const std::string filler(4096, '.');
+    for (ssize_t n = 0; (n = ::write(m_Write, filler.data(), filler.size())) > 0;) {
+      m_Filled += static_cast<std::size_t>(n);
+    }
+    OutputTarget& target = fd == 1 ? run.out : run.err;
+    target.kind = OutputTarget::Kind::kFile;
+    target.path = "/proc/self/fd/" + std::to_string(m_Write);
+    m_Tool.emplace(std::move(run));
+    // The kernel reports the system call a sleeping task is in; this loop only waits for that
+    // state, nothing is timed.
+    const std::string syscallFile = "/proc/" + std::to_string(m_Tool->Pid()) + "/syscall";
+    const std::string blocked = std::to_string(SYS_write) + " 0x" + std::to_string(fd) + " ";
+    while (ReadFile(syscallFile).rfind(blocked, 0) != 0) ::sched_yield();
   }
-  ProcessRun run = ToolRun({"encrypt-file", "--passphrase", kPhrase, Path("plain"), Path("cipher")},
-                           {"NO_COLOR=1", "HOSTSEAL_CODEPAGE=65001"});
-  run.err = {OutputTarget::Kind::kFile, "/proc/self/fd/" + std::to_string(fds[1])};
-  RunningTool tool(run);
+  int Pid() const { return m_Tool->Pid(); }
+  // The exit status and what the tool wrote to the blocked stream.
+  std::pair<ProcessResult, std::string> Finish() {
+    ::close(m_Write);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n = 0; (n = ::read(m_Read, buffer, sizeof buffer)) > 0;) {
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(m_Read);
+    return {m_Tool->Finish(), text.substr(m_Filled)};
+  }
 
-  // Wait until the tool is blocked in write(2, ...). The kernel reports the system call a
-  // sleeping task is in; this loop only waits for that state, nothing is timed.
-  const std::string syscallFile = "/proc/" + std::to_string(tool.Pid()) + "/syscall";
-  const std::string blocked = std::to_string(SYS_write) + " 0x2 ";
-  while (ReadFile(syscallFile).rfind(blocked, 0) != 0) ::sched_yield();
+ private:
+  int m_Read = -1, m_Write = -1;
+  std::size_t m_Filled = 0;
+  std::optional<RunningTool> m_Tool;
+};
+
+TEST_F(CliProc, APassPhraseGivenOnTheCommandLineIsWipedFromIt) {
+  // The note about the long pass phrase, written once the tool has taken the key from its
+  // command line, blocks it on standard error.
+  BlockedTool tool(ToolRun({"encrypt-file", "--passphrase", kPhrase, Path("plain"), Path("cipher")},
+                           {"NO_COLOR=1", "HOSTSEAL_CODEPAGE=65001"}),
+                   2);
   ExpectNothingToSee(tool.Pid(), kPhrase);
   const std::string cmdline = ReadFile("/proc/" + std::to_string(tool.Pid()) + "/cmdline");
   EXPECT_NE(cmdline.find(std::string("--passphrase\0", 13)), std::string::npos);
-
-  // Drain the pipe so that the tool can finish.
-  ::close(fds[1]);
-  std::string err;
-  char buffer[4096];
-  for (ssize_t n = 0; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) {
-    err.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fds[0]);
-  const ProcessResult r = tool.Finish();
+  const auto [r, err] = tool.Finish();
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(err.substr(filled),
-            "hostseal: note: only the first 16 bytes of the pass phrase are used\n");
+  EXPECT_EQ(err, "hostseal: note: only the first 16 bytes of the pass phrase are used\n");
   EXPECT_TRUE(fs::exists(Path("cipher")));
+}
+
+TEST_F(CliProc, EveryEntryOfTheSecretVariablesLeavesTheEnvironmentWhateverTheCommand) {
+  // Two entries of HOSTSEAL_KEY (the first keys the file) and a pass phrase, seen by root in
+  // /proc/PID/environ while the tool is held at its first output.
+  const std::string second = "ffeeddccbbaa99887766554433221100";
+  const std::vector<std::string> keys = {std::string("HOSTSEAL_KEY=") + kKey,
+                                         "HOSTSEAL_KEY=" + second};
+  std::vector<std::string> all = keys;
+  all.push_back(std::string("HOSTSEAL_PASSPHRASE=") + kPhrase);
+  struct Case {
+    std::vector<std::string> args;
+    int fd;  // where the tool is held
+    std::vector<std::string> env;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"--help"}, 1, all},
+           {{"cpu"}, 1, all},
+           {{"utf8", "a"}, 1, all},
+           {{"frobnicate"}, 2, all},
+           {{"encrypt-file", Path("plain"), "-", "--key-file", Path("plain")}, 2, all},
+           {{"encrypt-file", Path("plain"), "-"}, 1, keys}}) {
+    SCOPED_TRACE(c.args.front());
+    BlockedTool tool(CliRun(c.args, {}, c.env), c.fd);
+    const std::string environ = ReadFile("/proc/" + std::to_string(tool.Pid()) + "/environ");
+    for (const std::string& secret : {std::string(kKey), second, std::string(kPhrase)}) {
+      EXPECT_EQ(environ.find(secret.substr(0, 8)), std::string::npos) << environ;
+    }
+    EXPECT_NE(environ.find("LC_ALL=C.UTF-8"), std::string::npos);
+    const auto [r, out] = tool.Finish();
+    if (c.env == keys) {
+      EXPECT_EQ(out, ExpectedCipherFile(KeyBytes(kKey), "plain text"));
+    }
+  }
 }
 
 }  // namespace

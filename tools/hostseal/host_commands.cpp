@@ -11,6 +11,7 @@
 #include "hostseal/hostinfo/dns.hpp"
 #include "hostseal/hostinfo/mac.hpp"
 #include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/ui/status_log.hpp"
 #include "hostseal/ui/terminal_box.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/json_text.hpp"
@@ -51,8 +52,15 @@ int RunCpu() {
 int RunIdentity(CommandMessageSink& sink, bool json) {
   cRijndael cipher(sink);
   if (!json) {
+    // The answers come from the system and the network (a host name may hold an escape
+    // sequence): each is shown as file names are, its control characters as their codes.
     TerminalBox box(std::cout, TerminalBox::ColoursWanted(STDOUT_FILENO));
-    return ReportHostIdentity(box, cipher) ? kExitSuccess : kExitFailure;
+    bool complete = true;
+    for (const IdentityItem& item : GatherHostIdentity(cipher, HostQueries{})) {
+      AddStatusLine(box, item.head, FromUtf8(VisibleText(item.shown)), item.ok ? 0 : 1);
+      complete &= item.ok;
+    }
+    return complete ? kExitSuccess : kExitFailure;
   }
   // {"host_name":{"ok":true,"value":"vm"},...,"complete":true}
   bool complete = true;

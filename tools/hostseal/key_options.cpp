@@ -4,8 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "hostseal/common/raised_error.hpp"
 #include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/pass_phrase_prompt.hpp"
+#include "tools/hostseal/secret_file.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 #include "tools/hostseal/usage_error.hpp"
 
@@ -22,6 +24,16 @@ KeyChoice Choice(KeyChoice::Kind kind, const SecretText& text, int bits) {
   AssignDecoded(choice.text, text.View());
   choice.bits = bits;
   return choice;
+}
+
+constexpr char kKeyFile[] = "key file";
+
+// A key file or HOSTSEAL_KEY that holds no key is named in the message, which says what a key
+// must be and nothing of what was found.
+void RequireHexKey(const KeyChoice& choice, const std::string& source) {
+  if (!IsHexKey(choice.text)) {
+    throw RaisedError(ErrorNumber::kCipher, source + " is not a key: " + kHexKeyRule);
+  }
 }
 
 const SecretText& SecretValue(const SecretArguments& secrets, std::string_view option) {
@@ -85,8 +97,8 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
       ->excludes(sources[3]);
 }
 
-KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting,
-                    bool inputIsStandardInput) {
+KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets,
+                    const SecretVariables& variables, bool encrypting, bool inputIsStandardInput) {
   for (const auto& [option, path] : {std::pair{"--key-file", &options.keyFile},
                                      std::pair{"--passphrase-file", &options.passPhraseFile}}) {
     if (inputIsStandardInput && *path == "-") {
@@ -94,16 +106,16 @@ KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, b
                        " -: standard input already holds the file IN; give the key another way");
     }
   }
-  // The variables are taken, wiped and removed even when an option names the key.
-  const std::optional<SecretText> keyVariable = TakeSecretVariable(kKeyVariable);
-  const std::optional<SecretText> passPhraseVariable = TakeSecretVariable(kPassPhraseVariable);
+  const std::optional<SecretText>& keyVariable = variables.key;
+  const std::optional<SecretText>& passPhraseVariable = variables.passPhrase;
   const int bits = options.bits.value_or(128);
 
   KeyChoice choice;
   if (options.hexKey) {
     choice = Choice(KeyChoice::Kind::kHexKey, SecretValue(secrets, "--key"), bits);
   } else if (options.keyFile) {
-    choice = Choice(KeyChoice::Kind::kHexKey, ReadFirstLine(*options.keyFile, "key file"), bits);
+    choice = Choice(KeyChoice::Kind::kHexKey, ReadFirstLine(*options.keyFile, kKeyFile), bits);
+    RequireHexKey(choice, "The first line of the " + NamedSecretFile(kKeyFile, *options.keyFile));
   } else if (options.passPhrase) {
     choice = Choice(KeyChoice::Kind::kPassPhrase, SecretValue(secrets, "--passphrase"), bits);
   } else if (options.passPhraseFile) {
@@ -120,6 +132,7 @@ KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, b
                        " holds a key");
     }
     choice = Choice(KeyChoice::Kind::kHexKey, *keyVariable, bits);
+    RequireHexKey(choice, kKeyVariable);
   } else if (passPhraseVariable) {
     choice = Choice(KeyChoice::Kind::kPassPhrase, *passPhraseVariable, bits);
   } else if (options.bits) {

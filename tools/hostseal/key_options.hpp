@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 
 #include "hostseal/ui/key_choice.hpp"
+#include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/secret_arguments.hpp"
 
 namespace hostseal::cli {
@@ -31,14 +32,15 @@ struct KeyOptions {
 // Adds the key options to a file command.
 void AddKeyOptions(CLI::App& command, KeyOptions& options);
 
-// The key the options, or else the environment, choose: reads a file, standard input, the
-// variables (which are wiped and removed) or the terminal. encrypting: a prompt asks twice.
+// The key the options, or else the environment's variables (taken at the start), choose:
+// reads a file, standard input or the terminal. encrypting: a prompt asks twice.
 // inputIsStandardInput: the command reads its file from standard input ("-"), so a key file
 // "-" cannot be read from there too (a usage error).
 // Raises a UsageError for conflicting sources or --bits without a pass phrase, a RaisedError
-// when a file cannot be used. Shows a note on standard error when a pass phrase is empty or
-// longer than the key.
-KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, bool encrypting,
-                    bool inputIsStandardInput);
+// when a file cannot be used or a key file or HOSTSEAL_KEY holds no key (named, with the rule
+// a key follows and nothing of what it holds). Shows a note on standard error when a pass phrase is
+// empty or longer than the key.
+KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets,
+                    const SecretVariables& variables, bool encrypting, bool inputIsStandardInput);
 
 }  // namespace hostseal::cli

@@ -14,6 +14,13 @@ std::string NamedSecretFile(std::string_view what, const std::string& path) {
   return std::string(what) + " \"" + VisibleText(path) + "\"";
 }
 
+SecretVariables TakeSecretVariables() {
+  SecretVariables variables;
+  variables.key = TakeSecretVariable("HOSTSEAL_KEY");
+  variables.passPhrase = TakeSecretVariable("HOSTSEAL_PASSPHRASE");
+  return variables;
+}
+
 SecretText ReadFirstLine(const std::string& path, std::string_view what) {
   SecretFile file(path, what);
 

@@ -22,9 +22,19 @@ inline constexpr std::size_t kMaxSecretLine = 4096;
 // line is empty or longer than kMaxSecretLine.
 SecretText ReadFirstLine(const std::string& path, std::string_view what);
 
-// The value of an environment variable that holds a secret, or nothing when it is unset. The
-// value is wiped in the environment and the variable removed, so that the process keeps no
-// copy of it there.
+// The value of an environment variable that holds a secret, or nothing when it is unset: the
+// first entry of the name, the one getenv finds. Every entry of the name (an environment can
+// hold one several times) is wiped where it stands and removed, so that the process keeps no
+// copy of any of them there (on Linux, /proc/PID/environ shows the initial environment, which
+// the entries point into).
 std::optional<SecretText> TakeSecretVariable(const char* name);
+
+// HOSTSEAL_KEY and HOSTSEAL_PASSPHRASE, taken as the tool starts, whatever the command, so
+// that no run leaves them in its environment.
+struct SecretVariables {
+  std::optional<SecretText> key;
+  std::optional<SecretText> passPhrase;
+};
+SecretVariables TakeSecretVariables();
 
 }  // namespace hostseal::cli

@@ -22,6 +22,7 @@
 #include "tools/hostseal/host_commands.hpp"
 #include "tools/hostseal/key_generation.hpp"
 #include "tools/hostseal/key_options.hpp"
+#include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/secret_arguments.hpp"
 #include "tools/hostseal/shown_command_line.hpp"
 #include "tools/hostseal/standard_streams.hpp"
@@ -34,7 +35,7 @@ namespace {
 constexpr char kHelpHint[] = "run 'hostseal --help' for the commands and options";
 
 int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
-                     CommandMessageSink& sink) {
+                     const SecretVariables& variables, CommandMessageSink& sink) {
   switch (line.Parsed()) {
     case CommandId::kEncrypt:
       return RunEncrypt(line.text, sink);
@@ -42,18 +43,21 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
       return RunDecrypt(line.text, sink);
     case CommandId::kEncryptFile:
       return RunEncryptFile(line.inputFile, line.outputFile,
-                            ChooseKey(line.key, secrets, true, line.inputFile == "-"), sink);
+                            ChooseKey(line.key, secrets, variables, true, line.inputFile == "-"),
+                            sink);
     case CommandId::kDecryptFile:
       if (line.check) {
         if (!line.outputFile.empty()) throw UsageError("--check writes no file: give IN only");
         return RunCheckKey(line.inputFile,
-                           ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
+                           ChooseKey(line.key, secrets, variables, false, line.inputFile == "-"),
+                           sink);
       }
       if (line.outputFile.empty()) {
         throw UsageError("OUT is required (or --check, to test the key)");
       }
       return RunDecryptFile(line.inputFile, line.outputFile,
-                            ChooseKey(line.key, secrets, false, line.inputFile == "-"), sink);
+                            ChooseKey(line.key, secrets, variables, false, line.inputFile == "-"),
+                            sink);
     case CommandId::kKeygen:
       return RunKeygen(line.keyBits, line.outputFile);
     case CommandId::kHostIp:
@@ -130,7 +134,11 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
 int RunCommandLine(int argc, char** argv) {
   // First, before any key is read: no core dump, no other process looking in.
   const CoreDumpGuard coreDumps;
+  // The secret variables leave the environment before anything else happens, whatever the
+  // command line asks for.
+  const SecretVariables variables = TakeSecretVariables();
   const ConsoleSession console;
+  const StandardOutputWatch outputWatch;
   // The code page follows the system's (the locale's character set on Linux, GetACP on Windows)
   // unless --codepage says otherwise.
   std::setlocale(LC_CTYPE, "");
@@ -152,7 +160,7 @@ int RunCommandLine(int argc, char** argv) {
   try {
     CheckCpuSetting();
     ApplyCodePageSetting(line.codePage);
-    const int status = RunParsedCommand(line, secrets, sink);
+    const int status = RunParsedCommand(line, secrets, variables, sink);
     FlushStandardOutput();
     return status;
   } catch (const UsageError& error) {

@@ -23,4 +23,8 @@ void WriteStandardError(std::string_view utf8);
 // "\n"; a line that begins with Ctrl+Z ends the input there.
 std::size_t ReadStandardInput(char* buffer, std::size_t size);
 
+// The keys that end the input typed at a terminal: "Ctrl-D" on Linux, "Ctrl-Z then Enter" on
+// Windows.
+const char* EndOfInputKeys();
+
 }  // namespace hostseal::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <vector>
 
@@ -12,6 +13,54 @@
 #include "tools/hostseal/standard_handles.hpp"
 
 namespace hostseal::cli {
+
+namespace {
+
+// The reason of the first failed write to standard output while a watch lives; 0: none yet.
+int g_FirstOutputError = 0;
+
+// Passes every write on unbuffered and notes the reason of the first one that fails.
+class ErrorNotingBuffer final : public std::streambuf {
+ public:
+  explicit ErrorNotingBuffer(std::streambuf* next) : m_Next(next) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const int_type written = m_Next->sputc(traits_type::to_char_type(c));
+    if (traits_type::eq_int_type(written, traits_type::eof())) NoteError();
+    return written;
+  }
+  std::streamsize xsputn(const char* data, std::streamsize n) override {
+    const std::streamsize written = m_Next->sputn(data, n);
+    if (written != n) NoteError();
+    return written;
+  }
+  int sync() override {
+    const int result = m_Next->pubsync();
+    if (result != 0) NoteError();
+    return result;
+  }
+
+ private:
+  static void NoteError() {
+    if (g_FirstOutputError == 0) g_FirstOutputError = errno != 0 ? errno : EIO;
+  }
+
+  std::streambuf* m_Next;
+};
+
+}  // namespace
+
+StandardOutputWatch::StandardOutputWatch()
+    : m_Buffer(std::make_unique<ErrorNotingBuffer>(std::cout.rdbuf())),
+      m_Previous(std::cout.rdbuf(m_Buffer.get())) {
+  g_FirstOutputError = 0;
+}
+
+StandardOutputWatch::~StandardOutputWatch() {
+  std::cout.rdbuf(m_Previous);
+}
 
 std::string DropTrailingLineFeed(std::string bytes) {
   if (!bytes.empty() && bytes.back() == '\n') {
@@ -38,35 +87,12 @@ void ReadStandardInputPieces(const std::function<void(std::string_view)>& piece)
   if (!tail.empty()) piece(tail);
 }
 
-std::u16string ReadStandardInputText() {
-  std::string bytes;
-  ReadStandardInputPieces([&bytes](std::string_view piece) { bytes += piece; });
-  return FromUtf8(bytes);
-}
-
-namespace {
-
-// The reason the first failed write to standard output gave (a full disk, the file-size limit,
-// a closed pipe), kept for FlushStandardOutput: the stream remembers only that it failed, and
-// later calls on it overwrite errno.
-int g_OutputError = 0;
-
-void NoteOutputFailure() {
-  if (!std::cout && g_OutputError == 0) g_OutputError = errno != 0 ? errno : EIO;
-}
-
-}  // namespace
-
 void WriteUtf8(std::string_view utf8) {
-  errno = 0;
   std::cout.write(utf8.data(), static_cast<std::streamsize>(utf8.size()));
-  NoteOutputFailure();
 }
 
 void WriteLine(std::u16string_view text) {
-  errno = 0;
   std::cout << ToUtf8(text) << '\n';
-  NoteOutputFailure();
 }
 
 void WriteDiagnostic(std::string_view text) {
@@ -82,8 +108,7 @@ void FlushStandardOutput() {
   std::cout.flush();
   const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
   if (failed) {
-    const int error = g_OutputError != 0 ? g_OutputError : errno != 0 ? errno : EIO;
-    g_OutputError = 0;
+    const int error = g_FirstOutputError != 0 ? g_FirstOutputError : errno != 0 ? errno : EIO;
     std::cout.clear();
     std::clearerr(stdout);
     // In the words a file gets, as the file commands' standard output does:

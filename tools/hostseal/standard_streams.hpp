@@ -3,19 +3,17 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
 namespace hostseal::cli {
 
-// All of standard input, UTF-8, as text. One trailing line feed ("\n" or "\r\n") is dropped,
-// so that `echo TEXT | hostseal encrypt` means the same as `hostseal encrypt TEXT`; a further
-// line feed before it stays. Raises a RaisedError when standard input cannot be read.
-std::u16string ReadStandardInputText();
-
-// All of standard input as ReadStandardInputText reads it (one trailing line feed dropped),
-// handed to `piece` as UTF-8 a piece at a time, so that no whole copy is held. Pieces may end
-// inside a character.
+// All of standard input, UTF-8, handed to `piece` a piece at a time, so that no whole copy is
+// held. One trailing line feed ("\n" or "\r\n") is dropped, so that `echo TEXT | hostseal
+// encrypt` means the same as `hostseal encrypt TEXT`; a further line feed before it stays.
+// Pieces may end inside a character. Raises a RaisedError when standard input cannot be read.
 void ReadStandardInputPieces(const std::function<void(std::string_view)>& piece);
 
 // Drops one trailing "\n" or "\r\n" from UTF-8 bytes.
@@ -34,5 +32,21 @@ void WriteDiagnostic(std::string_view text);
 // for a file named "standard output" with the first failure's reason:
 //   Disk full: "standard output" (No space left on device)
 void FlushStandardOutput();
+
+// While it lives, what std::cout writes passes through it to std::cout's own buffer, and the
+// reason (errno) of the first write that fails is kept for FlushStandardOutput: once a write
+// has failed the stream writes nothing more, and errno may have changed before the flush.
+// Made after any other change of std::cout's buffer (the console session's), which it wraps.
+class StandardOutputWatch {
+ public:
+  StandardOutputWatch();
+  ~StandardOutputWatch();
+  StandardOutputWatch(const StandardOutputWatch&) = delete;
+  StandardOutputWatch& operator=(const StandardOutputWatch&) = delete;
+
+ private:
+  std::unique_ptr<std::streambuf> m_Buffer;
+  std::streambuf* m_Previous;
+};
 
 }  // namespace hostseal::cli

@@ -1,22 +1,30 @@
 #include "tools/hostseal/text_commands.hpp"
 
 #include <functional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/cipher/text_crypt_stream.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/text/ansi_bytes.hpp"
-#include "hostseal/text/utf8_bytes.hpp"
+#include "hostseal/text/code_page.hpp"
+#include "tools/hostseal/console_route.hpp"
 #include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/standard_handles.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 
 namespace hostseal::cli {
 
 namespace {
 
-std::u16string TextOrStandardInput(const std::optional<std::string>& text) {
-  return text ? FromUtf8(*text) : ReadStandardInputText();
+// Without a text on the command line, a user at a terminal is told, before anything else is
+// written, that the text is awaited there and how to end it.
+void TellWhereTheTextComesFrom(const std::optional<std::string>& text) {
+  if (!text && IsTerminal(StandardStream::kInput)) {
+    WriteDiagnostic(std::string("reading the text from standard input; end it with ") +
+                    EndOfInputKeys());
+  }
 }
 
 // The text of the command line, or standard input a piece at a time.
@@ -29,24 +37,50 @@ void ForEachInputPiece(const std::optional<std::string>& text,
   }
 }
 
+// The input as text, a piece of whole characters at a time: a piece is cut before a character
+// whose bytes have not all arrived, which then starts the next piece, so that the pieces read
+// exactly as the whole text does.
+void ForEachTextPiece(const std::optional<std::string>& text,
+                      const std::function<void(std::u16string_view)>& piece) {
+  std::string bytes;
+  ForEachInputPiece(text, [&](std::string_view next) {
+    bytes += next;
+    const std::size_t whole = CompleteUtf8Length(bytes);
+    piece(FromUtf8(std::string_view(bytes).substr(0, whole)));
+    bytes.erase(0, whole);
+  });
+  if (!bytes.empty()) piece(FromUtf8(bytes));
+}
+
 // Up to this many bytes of UTF-8 may hold fewer than two characters (four bytes each at most).
 constexpr std::size_t kShortInput = 8;
 
-// Upper-case hex pairs separated by one space: "EF BB BF".
-std::u16string HexPairs(const ByteArray& bytes) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string out;
-  for (const Byte b : bytes.Bytes()) {
-    if (!out.empty()) out += u' ';
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
+// Upper-case hex pairs separated by one space, "EF BB BF", written on standard output as the
+// bytes come.
+class HexPairWriter {
+ public:
+  void Write(std::span<const Byte> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    m_Line.clear();
+    m_Line.reserve(bytes.size() * 3);
+    for (const Byte b : bytes) {
+      if (m_Started) m_Line += ' ';
+      m_Started = true;
+      m_Line += kDigits[b >> 4];
+      m_Line += kDigits[b & 0xF];
+    }
+    WriteUtf8(m_Line);
   }
-  return out;
-}
+
+ private:
+  std::string m_Line;
+  bool m_Started = false;
+};
 
 }  // namespace
 
 int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink) {
+  TellWhereTheTextComesFrom(text);
   cRijndael cipher(sink);
   const std::size_t shownBefore = sink.Count();
   TextEncryptStream encrypt(cipher);
@@ -59,6 +93,7 @@ int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink)
 }
 
 int RunDecrypt(const std::optional<std::string>& hex, CommandMessageSink& sink) {
+  TellWhereTheTextComesFrom(hex);
   cRijndael cipher(sink);
   TextDecryptStream decrypt(cipher);
   // The first bytes of the input tell whether it holds fewer than two characters.
@@ -88,12 +123,25 @@ int RunDecrypt(const std::optional<std::string>& hex, CommandMessageSink& sink) 
 }
 
 int RunUtf8(const std::optional<std::string>& text) {
-  WriteLine(HexPairs(TextToUTF8Bytes(TextOrStandardInput(text))));
+  TellWhereTheTextComesFrom(text);
+  // The byte-order mark, then the text's own UTF-8 (ill-formed bytes become U+FFFD).
+  HexPairWriter hex;
+  static constexpr Byte kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
+  hex.Write(kByteOrderMark);
+  ForEachTextPiece(text, [&hex](std::u16string_view piece) {
+    const std::string utf8 = ToUtf8(piece);
+    hex.Write(std::span(reinterpret_cast<const Byte*>(utf8.data()), utf8.size()));
+  });
+  WriteUtf8("\n");
   return kExitSuccess;
 }
 
 int RunAnsi(const std::optional<std::string>& text) {
-  WriteLine(HexPairs(EncodeToBytes(TextOrStandardInput(text))));
+  TellWhereTheTextComesFrom(text);
+  // The code pages convert character by character, so the pieces' bytes make the text's.
+  HexPairWriter hex;
+  ForEachTextPiece(text, [&hex](std::u16string_view piece) { hex.Write(TextToAnsiBytes(piece)); });
+  WriteUtf8("\n");
   return kExitSuccess;
 }
 

@@ -1,5 +1,9 @@
-// TakeSecretVariable on Linux: the C library's environment, which is the process's own (the
-// one /proc/PID/environ shows is the initial copy on the stack, which getenv points into).
+// TakeSecretVariable on Linux: the C library's environment, which is the process's own. The
+// entries of the initial environment are the strings on the stack that /proc/PID/environ
+// shows, so each is wiped there before it is removed; getenv would find only the first of
+// several entries of one name.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -9,13 +13,19 @@
 namespace hostseal::cli {
 
 std::optional<SecretText> TakeSecretVariable(const char* name) {
-  char* value = std::getenv(name);
-  if (value == nullptr) return std::nullopt;
-  const std::size_t length = std::strlen(value);
-  SecretText text(std::string_view(value, length));
-  SecureWipe(value, length);
-  ::unsetenv(name);
-  return text;
+  std::optional<SecretText> first;
+  const std::size_t nameLength = std::strlen(name);
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    char* text = *entry;
+    if (std::strncmp(text, name, nameLength) != 0 || text[nameLength] != '=') continue;
+    char* value = text + nameLength + 1;
+    const std::size_t length = std::strlen(value);
+    if (!first) first.emplace(std::string_view(value, length));
+    SecureWipe(value, length);
+  }
+  // unsetenv removes every entry of the name; each round removes at least one.
+  while (std::getenv(name) != nullptr) ::unsetenv(name);
+  return first;
 }
 
 }  // namespace hostseal::cli

@@ -25,12 +25,19 @@ void WriteStandardError(std::string_view utf8) {
 }
 
 std::size_t ReadStandardInput(char* buffer, std::size_t size) {
+  // The end, once seen, stays: at a terminal one Ctrl-D ends the input, where another read
+  // would wait for a second.
+  if (std::feof(stdin) != 0) return 0;
   const std::size_t n = std::fread(buffer, 1, size, stdin);
   if (n == 0 && std::ferror(stdin)) {
     throw RaisedError(ErrorNumber::kDeviceIoError,
                       std::string("Device I/O error: standard input: ") + std::strerror(errno));
   }
   return n;
+}
+
+const char* EndOfInputKeys() {
+  return "Ctrl-D";
 }
 
 }  // namespace hostseal::cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/run_command_line.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 #include "tools/hostseal/windows/utf8_arguments.hpp"
@@ -11,6 +12,8 @@
 int main() {
   hostseal::cli::Utf8Arguments arguments;
   if (arguments.Unconvertible() != 0) {
+    // Taken all the same, so that no run leaves a key in its environment.
+    const hostseal::cli::SecretVariables wiped = hostseal::cli::TakeSecretVariables();
     hostseal::cli::WriteDiagnostic("argument " + std::to_string(arguments.Unconvertible()) +
                                    " is not Unicode text (it holds an unpaired surrogate)");
     return hostseal::cli::kExitUsage;

@@ -10,8 +10,8 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "tools/hostseal/windows/console_text.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
+#include "tools/hostseal/windows/console_text.hpp"
 
 namespace hostseal::cli {
 
@@ -112,6 +112,10 @@ std::size_t ReadStandardInput(char* buffer, std::size_t size) {
     RaiseInputError(error);
   }
   return n;
+}
+
+const char* EndOfInputKeys() {
+  return "Ctrl-Z then Enter";
 }
 
 }  // namespace hostseal::cli
