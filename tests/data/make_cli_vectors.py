@@ -41,6 +41,7 @@ CASES = [
     ("unknown-option", ["--frobnicate", "encrypt"], b"", None, "exact"),
     ("encrypt-ascii", ["encrypt", "hello world"], b"", None, "exact"),
     ("encrypt-empty", ["encrypt", ""], b"", None, "exact"),
+    ("decrypt-empty", ["decrypt"], b"", None, "exact"),
     ("encrypt-chinese", ["encrypt", "你好，世界"], b"", None, "exact"),
     ("encrypt-astral", ["encrypt", "\U0001F600 smile"], b"", None, "exact"),
     ("encrypt-stdin", ["encrypt"], "输入 text\n".encode("utf-8"), None, "exact"),

@@ -169,16 +169,19 @@ TEST(CliText, Utf8PrintsTheByteOrderMarkAndTheBytes) {
 TEST(CliText, DecryptFailuresExitWithOne) {
   const std::string notHex = "hostseal: Text not Hex data\n";
   const std::string size = "hostseal: ciphertext size not a multiple of block size\n";
+  const std::string none = "hostseal: no cipher text to decrypt\n";
   for (const auto& [input, err] :
        std::vector<std::pair<std::string, std::string>>{{"xyz  zy", notHex},
-                                                        {"", notHex},
+                                                        {"", none},
                                                         {"0", notHex},
                                                         {std::string(30, 'A'), size},
                                                         {std::string(31, 'A'), size}}) {
     SCOPED_TRACE(input);
     ExpectResult(Cli({"decrypt", input}), 1, "", err);
   }
-  ExpectResult(Cli({"decrypt"}), 1, "", notHex);  // empty standard input
+  // Empty text is a failure in both directions, as in the window: an argument or standard input.
+  ExpectResult(Cli({"decrypt"}), 1, "", none);
+  ExpectResult(Cli({"encrypt"}, "\n"), 1, "", "hostseal: no text to encrypt\n");
 }
 
 TEST(CliText, UsageErrorsExitWithTwo) {

@@ -84,7 +84,16 @@ int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink)
   cRijndael cipher(sink);
   const std::size_t shownBefore = sink.Count();
   TextEncryptStream encrypt(cipher);
-  ForEachInputPiece(text, [&encrypt](std::string_view piece) { encrypt.Add(piece); });
+  bool empty = true;
+  ForEachInputPiece(text, [&](std::string_view piece) {
+    empty = empty && piece.empty();
+    encrypt.Add(piece);
+  });
+  // Nothing to encrypt is a failure, in the same words as the window's status line.
+  if (empty) {
+    WriteDiagnostic("no text to encrypt");
+    return kExitFailure;
+  }
   // Nothing is written before the whole text is in: Finish raises before its first piece.
   encrypt.Finish([](std::string_view hex) { WriteUtf8(hex); });
   if (sink.Count() != shownBefore) return kExitFailure;
@@ -104,6 +113,11 @@ int RunDecrypt(const std::optional<std::string>& hex, CommandMessageSink& sink) 
     inputSize += piece.size();
     decrypt.Add(piece);
   });
+  // Nothing to decrypt is a failure, in the same words as the window's status line.
+  if (inputSize == 0) {
+    WriteDiagnostic("no cipher text to decrypt");
+    return kExitFailure;
+  }
   // Decrypt answers every failure with empty text; a message tells a failure from the empty
   // text that a cipher text may legitimately hold. Where it fails, Finish writes nothing.
   const std::size_t shownBefore = sink.Count();
