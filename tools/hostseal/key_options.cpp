@@ -126,8 +126,7 @@ KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets, b
     throw UsageError("--bits requires --passphrase");
   }
 
-  const std::string note = PassPhraseNote(choice);
-  if (!note.empty()) WriteDiagnostic("note: " + note);
+  for (const std::string& note : KeyChoiceNotes(choice)) WriteDiagnostic("note: " + note);
   return choice;
 }
 

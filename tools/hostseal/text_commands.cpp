@@ -7,7 +7,9 @@
 #include "hostseal/cipher/text_crypt_stream.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/text/ansi_bytes.hpp"
+#include "hostseal/text/code_page.hpp"
 #include "hostseal/text/utf8_bytes.hpp"
+#include "hostseal/ui/key_choice.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/standard_streams.hpp"
 
@@ -28,6 +30,37 @@ void ForEachInputPiece(const std::optional<std::string>& text,
     ReadStandardInputPieces(piece);
   }
 }
+
+// Whether the code page holds every character of UTF-8 text that arrives in pieces exactly; a
+// character cut at the end of a piece waits for the next.
+class ExactnessCheck {
+ public:
+  void Add(std::string_view piece) {
+    if (!m_Exact) return;
+    m_Pending.append(piece);
+    std::size_t whole = m_Pending.size();
+    std::size_t trail = 0;
+    while (trail < 3 && trail < whole && IsContinuation(m_Pending[whole - 1 - trail])) ++trail;
+    if (trail < whole && static_cast<unsigned char>(m_Pending[whole - 1 - trail]) >= 0xC0) {
+      whole -= trail + 1;
+    }
+    Check(whole);
+  }
+  bool Exact() {
+    if (m_Exact && !m_Pending.empty()) Check(m_Pending.size());
+    return m_Exact;
+  }
+
+ private:
+  static bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+  void Check(std::size_t whole) {
+    m_Exact =
+        CodePageHoldsText(FromUtf8(std::string_view(m_Pending).substr(0, whole)), AnsiCodePage());
+    m_Pending.erase(0, whole);
+  }
+  bool m_Exact = true;
+  std::string m_Pending;
+};
 
 // Up to this many bytes of UTF-8 may hold fewer than two characters (four bytes each at most).
 constexpr std::size_t kShortInput = 8;
@@ -50,7 +83,12 @@ int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink)
   cRijndael cipher(sink);
   const std::size_t shownBefore = sink.Count();
   TextEncryptStream encrypt(cipher);
-  ForEachInputPiece(text, [&encrypt](std::string_view piece) { encrypt.Add(piece); });
+  ExactnessCheck exactness;
+  ForEachInputPiece(text, [&](std::string_view piece) {
+    exactness.Add(piece);
+    encrypt.Add(piece);
+  });
+  if (!exactness.Exact()) WriteDiagnostic("note: " + InexactTextNote("the text"));
   // Nothing is written before the whole text is in: Finish raises before its first piece.
   encrypt.Finish([](std::string_view hex) { WriteUtf8(hex); });
   if (sink.Count() != shownBefore) return kExitFailure;
