@@ -27,6 +27,7 @@ bool WriteAll(std::FILE* stream, const QString& text) {
 int main(int argc, char** argv) {
   using hostseal::gui::GuiCommandLine;
   std::vector<std::string> arguments;
+  arguments.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) arguments.push_back(QString::fromLocal8Bit(argv[i]).toStdString());
   const GuiCommandLine line = hostseal::gui::ParseGuiCommandLine(arguments, true);
   switch (line.action) {
