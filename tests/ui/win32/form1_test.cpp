@@ -203,8 +203,17 @@ TEST_F(Form1Test, TheProgramCarriesItsManifestAndIsPerMonitorDpiAware) {
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
-  EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(m_Form.Handle())),
-            DPI_AWARENESS_PER_MONITOR_AWARE);
+  // Windows 10's calls, looked up as the window looks up its own (Windows 7 has neither).
+  const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  using ContextOf = void*(WINAPI*)(HWND);
+  using AwarenessOf = int(WINAPI*)(void*);
+  const auto contextOf = reinterpret_cast<ContextOf>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto awarenessOf = reinterpret_cast<AwarenessOf>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  if (contextOf == nullptr || awarenessOf == nullptr) GTEST_SKIP() << "no per-monitor DPI here";
+  constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+  EXPECT_EQ(awarenessOf(contextOf(m_Form.Handle())), kPerMonitorAware);
 }
 
 TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
