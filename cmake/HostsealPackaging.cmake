@@ -9,7 +9,8 @@
 #
 # `cpack -G ZIP` in a Windows build folder: hostseal-VERSION-win64.zip (win32 for x86) with the
 # programs, the README and the licence in one folder, for a user to unpack and run; the
-# programs are static and need no DLL beyond Windows' own.
+# programs are static and need no DLL beyond Windows' own. `cpack -G NSIS` makes
+# hostseal-VERSION-win64.exe (win32), an installer (HostsealNsis.cmake).
 set(CPACK_PACKAGE_NAME hostseal)
 set(CPACK_PACKAGE_VENDOR "hostseal developers")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -28,6 +29,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   install(FILES README.md DESTINATION . COMPONENT programs)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT programs)
   set(CPACK_GENERATOR ZIP)
+  include(${CMAKE_CURRENT_LIST_DIR}/HostsealNsis.cmake)  # the installer, where makensis is
   # Only what a user runs: not the library, its headers and its CMake package.
   set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};hostseal;programs;/")
   include(CPack)

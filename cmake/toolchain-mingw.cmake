@@ -12,6 +12,13 @@ set(CMAKE_RC_COMPILER ${HOSTSEAL_MINGW_TRIPLET}-windres)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
+# Windows 7 SP1 and later: the headers declare nothing newer, so a call that later systems
+# added cannot be linked by accident; the programs look such calls up at run time
+# (tests/package/windows_imports_test.sh checks what they import).
+set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
+set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
+set(CMAKE_RC_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DWINVER=0x0601")
+
 # Libraries and headers only from the MinGW sysroot; programs from the build machine.
 set(CMAKE_FIND_ROOT_PATH /usr/${HOSTSEAL_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

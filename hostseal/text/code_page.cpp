@@ -7,6 +7,7 @@
 #include <string>
 
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/common/visible_text.hpp"
 #include "hostseal/text/code_page_platform.hpp"
 #include "hostseal/text/code_page_table.hpp"
@@ -39,13 +40,13 @@ const InitialChoice& InitialCodePage() {
 
 void RaiseUnknownCodePage(const std::string& what) {
   throw RaisedError(kInvalidCallOrArgument, "Invalid procedure call or argument: " + what +
-                                                "; known code pages: " + KnownCodePages());
+                                                "; known code pages: " + ConvertibleCodePages());
 }
 
-const CodePageEntry& RequireCodePage(std::int32_t codePage) {
-  const CodePageEntry* entry = FindCodePage(codePage);
-  if (entry == nullptr) RaiseUnknownCodePage("unknown code page " + std::to_string(codePage));
-  return *entry;
+void RequireCodePage(std::int32_t codePage) {
+  if (!ConvertsCodePage(codePage)) {
+    RaiseUnknownCodePage("unknown code page " + std::to_string(codePage));
+  }
 }
 
 std::int32_t DetectAnsiCodePage() {
@@ -60,13 +61,13 @@ std::int32_t DetectAnsiCodePage() {
       RaiseUnknownCodePage("HOSTSEAL_CODEPAGE \"" + VisibleText(value) +
                            "\" is not a code-page number");
     }
-    if (FindCodePage(number) == nullptr) {
+    if (!ConvertsCodePage(number)) {
       RaiseUnknownCodePage("unknown code page " + std::to_string(number) + " in HOSTSEAL_CODEPAGE");
     }
     return number;
   }
   const std::int32_t system = SystemAnsiCodePage();
-  if (FindCodePage(system) == nullptr) {
+  if (!ConvertsCodePage(system)) {
     RaiseUnknownCodePage("the system's code page " + std::to_string(system) +
                          " is not one hostseal knows; set HOSTSEAL_CODEPAGE");
   }
@@ -83,12 +84,22 @@ std::int32_t AnsiCodePage() {
 
 void SetAnsiCodePage(std::int32_t codePage) {
   // Preparing the conversions here reports a code page that the system cannot convert at once.
-  PrepareCodePage(RequireCodePage(codePage));
+  RequireCodePage(codePage);
+  PrepareCodePage(codePage);
   g_CodePage.store(codePage, std::memory_order_release);
 }
 
 bool IsKnownCodePage(std::int32_t codePage) {
-  return FindCodePage(codePage) != nullptr;
+  return ConvertsCodePage(codePage);
+}
+
+bool CodePageHoldsText(std::u16string_view text, std::int32_t codePage) {
+  std::vector<Byte> bytes = TextToCodePageBytes(text, codePage);
+  const SecretBytesGuard bytesGuard(bytes);
+  std::u16string back = CodePageBytesToText(bytes, codePage);
+  const bool same = back == text;
+  SecureWipe(back.data(), back.size() * sizeof(char16_t));
+  return same;
 }
 
 std::vector<Byte> TextToAnsiBytes(std::u16string_view text) {

@@ -48,6 +48,12 @@ std::vector<Byte> TextToAnsiBytes(std::u16string_view text);
 // Bytes of the code page in force to text; invalid sequences become U+FFFD.
 std::u16string AnsiBytesToText(std::span<const Byte> bytes);
 
+// True when the code page holds every character of text exactly: its bytes read back as the
+// same text. False where the system substitutes (a best-fit character on Windows, the default
+// character "?" on Linux), so that the bytes, and any key or cipher text made from them,
+// depend on the system. The copies made on the way are wiped.
+bool CodePageHoldsText(std::u16string_view text, std::int32_t codePage);
+
 // The same conversions through a code page given by number.
 std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage);
 std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage);

@@ -11,9 +11,15 @@
 
 namespace hostseal {
 
-// The entry of a known code page; raises 5 "Invalid procedure call or argument" naming it
-// otherwise.
-const CodePageEntry& RequireCodePage(std::int32_t codePage);
+// True when the conversions here take the code page: those of code_page_table.hpp on Linux,
+// every code page that the system has installed (IsValidCodePage) on Windows.
+bool ConvertsCodePage(std::int32_t codePage);
+
+// The code pages the conversions take, as error descriptions name them.
+std::string ConvertibleCodePages();
+
+// Raises 5 "Invalid procedure call or argument" naming the code page unless ConvertsCodePage.
+void RequireCodePage(std::int32_t codePage);
 
 // Raises 5 "Invalid procedure call or argument: WHAT; known code pages: ...".
 [[noreturn]] void RaiseUnknownCodePage(const std::string& what);
@@ -23,7 +29,8 @@ const CodePageEntry& RequireCodePage(std::int32_t codePage);
 // known code page.
 std::int32_t SystemAnsiCodePage();
 
-// Makes the conversions of the code page ready; raises when the system cannot convert it.
-void PrepareCodePage(const CodePageEntry& codePage);
+// Makes the conversions of a code page that ConvertsCodePage ready; raises when the system
+// cannot convert it.
+void PrepareCodePage(std::int32_t codePage);
 
 }  // namespace hostseal

@@ -9,9 +9,11 @@ namespace hostseal {
 namespace {
 
 // Every converter named here keeps the bytes 0x00 to 0x7F as ASCII in both directions and is
-// stateless, which the ASCII fast path of the conversions relies on. Windows 1255 and 1258 are
-// missing on purpose: glibc composes and decomposes combining marks for them, so a text would
-// convert differently depending on where its ASCII runs fall.
+// stateless, which the ASCII fast path of the Linux conversions relies on. Windows 1255 and 1258
+// are missing on purpose: glibc composes and decomposes combining marks for them, so a text
+// would convert differently depending on where its ASCII runs fall. These are the code pages
+// of Linux; Windows takes every code page that the system has (its conversions need no table),
+// 1255 and 1258 included.
 constexpr std::array kCodePages{
     CodePageEntry{437, "CP437", '?', "CP437 IBM437"},
     CodePageEntry{850, "CP850", '?', "CP850 IBM850"},

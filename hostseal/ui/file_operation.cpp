@@ -4,9 +4,11 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/fs/file_name.hpp"
 #include "hostseal/ui/status_log.hpp"
 
 namespace hostseal {
@@ -28,6 +30,10 @@ bool ApplyFileKey(RichTextBox& StatusTxt, cRijndael& cipher, const KeyChoice& ch
   std::u16string failure;
   try {
     ApplyKey(cipher, choice);
+    // A pass phrase whose key depends on the system, or whose tail is ignored, is said so.
+    for (const std::string& note : KeyChoiceNotes(choice)) {
+      AddStatusLine(StatusTxt, Head(direction), u"note: " + FromUtf8(note), 3);
+    }
     return true;
   } catch (const RaisedError& error) {
     failure = FromUtf8(error.Description());
@@ -48,9 +54,13 @@ bool RunFileJob(RichTextBox& StatusTxt, const cRijndael& cipher, FileDirection d
   };
   std::int32_t status = 0;
   std::u16string failure;
+  bool targetExisted = false;
   try {
-    const std::filesystem::path in(input);
-    const std::filesystem::path out(output);
+    // Names the system cannot take (an unpaired surrogate, U+0000) raise 52 here.
+    const std::filesystem::path in = FilePathFromText(input);
+    const std::filesystem::path out = FilePathFromText(output);
+    std::error_code ignored;
+    targetExisted = direction == FileDirection::kDecrypt && std::filesystem::exists(out, ignored);
     status = direction == FileDirection::kEncrypt ? cipher.FileEncrypt(in, out, report)
                                                   : cipher.FileDecrypt(out, in, report);
   } catch (const FileJobStopped&) {
@@ -71,7 +81,11 @@ bool RunFileJob(RichTextBox& StatusTxt, const cRijndael& cipher, FileDirection d
         failure = u": refused, the cipher-text file is not whole blocks";
         break;
       case 2:
-        failure = u": the length field or the padding is wrong; wrong key or key size?";
+        // The cipher keeps a target that existed; a new one receives what was decrypted.
+        failure = targetExisted ? u": the length field or the padding is wrong; wrong key or key "
+                                  u"size? The target is kept as it was"
+                                : u": the length field or the padding is wrong; wrong key or key "
+                                  u"size? The new target holds what was decrypted";
         break;
       default:
         failure = u": failed with status " + FromUtf8(std::to_string(status));

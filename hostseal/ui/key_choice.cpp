@@ -76,4 +76,22 @@ std::string PassPhraseNote(const KeyChoice& choice) {
   return "only the first " + std::to_string(keyBytes) + " bytes of the pass phrase are used";
 }
 
+std::string InexactTextNote(std::string_view what) {
+  return "code page " + std::to_string(AnsiCodePage()) + " cannot hold every character of " +
+         std::string(what) +
+         " exactly; this system substitutes them (Windows a similar letter, Linux '?'), so "
+         "the result differs between Windows and Linux";
+}
+
+std::vector<std::string> KeyChoiceNotes(const KeyChoice& choice) {
+  std::vector<std::string> notes;
+  if (choice.kind == KeyChoice::Kind::kPassPhrase &&
+      !CodePageHoldsText(choice.text, AnsiCodePage())) {
+    notes.push_back(InexactTextNote("the pass phrase"));
+  }
+  notes.push_back(PassPhraseNote(choice));
+  std::erase(notes, std::string{});
+  return notes;
+}
+
 }  // namespace hostseal

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/byte_array.hpp"
@@ -45,5 +46,14 @@ void ApplyKey(cRijndael& cipher, const KeyChoice& choice);
 // bytes of the pass phrase are used"). Empty when there is nothing to say, and for the other
 // kinds. The key derivation itself is the format's and stays as it is.
 std::string PassPhraseNote(const KeyChoice& choice);
+
+// The note for `what` (the pass phrase, the text) when the code page in force cannot hold
+// every character of it exactly (CodePageHoldsText): its bytes then follow the system's own
+// substitution, best fit on Windows and "?" on Linux, so that keys and cipher text differ
+// between the systems.
+std::string InexactTextNote(std::string_view what);
+
+// Both notes of a key choice, the code page's first; empty ones left out.
+std::vector<std::string> KeyChoiceNotes(const KeyChoice& choice);
 
 }  // namespace hostseal

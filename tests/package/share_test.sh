@@ -26,4 +26,9 @@ complete_line() {
   { echo "share_test: key options: $(complete_line hostseal encrypt-file --key-)"; exit 1; }
 [[ $(complete_line hostseal k) == keygen && $(complete_line hostseal decrypt-file --ch) == --check ]] ||
   { echo "share_test: keygen and --check: $(complete_line hostseal k) $(complete_line hostseal decrypt-file --ch)"; exit 1; }
+# The code pages offered are exactly those of the table that the tool accepts on Linux.
+offered=$(complete_line hostseal --codepage "" | sort -n | tr '\n' ' ')
+table=$(grep -o 'CodePageEntry{[A-Za-z0-9]*' "$1/hostseal/text/code_page_table.cpp" |
+  sed 's/CodePageEntry{//; s/kUtf8CodePage/65001/' | sort -n | tr '\n' ' ')
+[[ $offered == "$table" ]] || { echo "share_test: --codepage offers '$offered', the tool takes '$table'"; exit 1; }
 echo "share_test: manual pages, desktop entry and completion are sound"

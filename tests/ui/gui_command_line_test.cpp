@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/tools/process_runner.hpp"
+#include "tests/ui/gui_usage_cases.hpp"
 
 namespace hostseal::testing {
 namespace {
@@ -37,6 +38,11 @@ TEST(GuiCommandLine, HelpVersionAndUsageErrorsNeedNoDisplay) {
     const ProcessResult result = Gui({wrong});
     EXPECT_EQ(result.status, 2) << wrong;
     EXPECT_EQ(result.err.rfind("hostseal-gui: ", 0), 0U) << result.err;
+  }
+  for (const GuiUsageCase& usage : GuiUsageCases()) {  // as on Windows
+    const ProcessResult result = Gui(usage.arguments);
+    EXPECT_EQ(result.status, 2) << usage.arguments[0];
+    EXPECT_EQ(result.err, usage.error);
   }
 }
 

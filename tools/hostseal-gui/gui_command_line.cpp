@@ -1,97 +1,115 @@
-// GuiCommandLine: hostseal-gui's options on QCommandLineParser, which needs no application
-// object for parse().
+// GuiCommandLine: long options as "--name VALUE" or "--name=VALUE", single-dash words
+// ("-platform NAME") read as long options, and the two letters -h and -v.
 #include "tools/hostseal-gui/gui_command_line.hpp"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
+#include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace hostseal::gui {
 
 namespace {
 
 // The options that QGuiApplication and QApplication take out of argv themselves.
-const char* const kQtOptionsWithValue[] = {"platform",      "platformpluginpath",
-                                           "platformtheme", "plugin",
-                                           "display",       "qwindowgeometry",
-                                           "qwindowtitle",  "qwindowicon",
-                                           "geometry",      "title",
-                                           "icon",          "name",
-                                           "session",       "style",
-                                           "stylesheet",    "qmljsdebugger"};
-const char* const kQtFlags[] = {"reverse", "widgetcount", "sync",
-                                "nograb",  "dograb",      "testability"};
+constexpr std::array<std::string_view, 16> kQtOptionsWithValue{
+    "platform",      "platformpluginpath",
+    "platformtheme", "plugin",
+    "display",       "qwindowgeometry",
+    "qwindowtitle",  "qwindowicon",
+    "geometry",      "title",
+    "icon",          "name",
+    "session",       "style",
+    "stylesheet",    "qmljsdebugger"};
+constexpr std::array<std::string_view, 6> kQtFlags{"reverse", "widgetcount", "sync",
+                                                   "nograb",  "dograb",      "testability"};
 
-// Qt reads "-platform NAME" but passes over "-platform=NAME": the first such argument, or "".
-QString QtOptionWithEquals(const QStringList& arguments) {
-  for (const QString& argument : arguments.mid(1)) {
-    if (argument == QStringLiteral("--")) break;
-    for (const char* name : kQtOptionsWithValue) {
-      const QString option = QString::fromLatin1(name) + QLatin1Char('=');
-      if (option == QStringLiteral("qmljsdebugger=")) continue;  // Qt's one option with '='
-      if (argument.startsWith(QLatin1Char('-') + option) ||
-          argument.startsWith(QStringLiteral("--") + option)) {
-        return argument;
-      }
-    }
+template <std::size_t N>
+bool Holds(const std::array<std::string_view, N>& names, std::string_view name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string HelpText(bool qtOptions) {
+  std::string text =
+      "Usage: hostseal-gui [options]\n"
+      "hostseal's window: host identity, text and file encryption.\n";
+  if (qtOptions) {
+    text += "Qt's own options (-platform NAME, -style NAME, -reverse, ...) are accepted as well.\n";
   }
-  return {};
+  text +=
+      "\n"
+      "Options:\n"
+      "  -h, --help           Show this help and exit.\n"
+      "  -v, --version        Show the version and exit.\n"
+      "  --screenshot <file>  Run a short demonstration, write the window to <file> as PNG and\n"
+      "                       exit.\n";
+  return text;
+}
+
+GuiCommandLine Wrong(std::string what) {
+  return {GuiCommandLine::Action::kUsageError, {}, std::move(what)};
 }
 
 }  // namespace
 
-GuiCommandLine ParseGuiCommandLine(const QStringList& arguments) {
-  QCommandLineParser parser;
-  // Qt's options are single-dash words (-platform), not bundles of letters.
-  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-  parser.setApplicationDescription(QStringLiteral(
-      "hostseal's window: host identity, text and file encryption.\n"
-      "Qt's own options (-platform NAME, -style NAME, -reverse, ...) are accepted as well."));
-  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Show this help and exit."));
-  const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                   QStringLiteral("Show the version and exit."));
-  const QCommandLineOption screenshot(
-      QStringLiteral("screenshot"),
-      QStringLiteral("Run a short demonstration, write the window to <file> as PNG and exit."),
-      QStringLiteral("file"));
-  parser.addOption(help);
-  parser.addOption(version);
-  parser.addOption(screenshot);
-  for (const char* name : kQtOptionsWithValue) {
-    QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-    option.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(option);
-  }
-  for (const char* name : kQtFlags) {
-    QCommandLineOption option(QString::fromLatin1(name));
-    option.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(option);
+GuiCommandLine ParseGuiCommandLine(const std::vector<std::string>& arguments, bool qtOptions) {
+  bool help = false;
+  bool version = false;
+  bool screenshot = false;
+  std::string screenshotFile;
+  std::vector<std::string> positional;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (argument == "--") {
+      positional.insert(positional.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                        arguments.end());
+      break;
+    }
+    if (argument.size() < 2 || argument[0] != '-') {
+      positional.emplace_back(argument);
+      continue;
+    }
+    std::string_view name = argument.substr(argument[1] == '-' ? 2 : 1);
+    const std::size_t equals = name.find('=');
+    const bool hasValue = equals != std::string_view::npos;
+    const std::string_view value = hasValue ? name.substr(equals + 1) : std::string_view{};
+    name = name.substr(0, equals);
+    const std::string shown(
+        argument.substr(0, argument.size() - (hasValue ? value.size() + 1 : 0)));
+    if (name == "h" || name == "help" || name == "v" || name == "version" ||
+        (qtOptions && Holds(kQtFlags, name))) {
+      if (hasValue) return Wrong("Unexpected value after '" + shown + "'.");
+      help = help || name == "h" || name == "help";
+      version = version || name == "v" || name == "version";
+    } else if (name == "screenshot" || (qtOptions && Holds(kQtOptionsWithValue, name))) {
+      std::string taken(value);
+      if (!hasValue) {
+        if (i + 1 == arguments.size()) return Wrong("Missing value after '" + shown + "'.");
+        taken = arguments[++i];
+      } else if (name != "screenshot" && name != "qmljsdebugger") {
+        // Qt reads "-platform NAME" but passes over "-platform=NAME".
+        return Wrong("Qt takes the value of '" + shown + "' as the next argument, without '='");
+      }
+      if (name == "screenshot") {
+        screenshot = true;
+        screenshotFile = taken;
+      }
+    } else {
+      return Wrong("Unknown option '" + std::string(name) + "'.");
+    }
   }
 
-  GuiCommandLine line;
-  if (!parser.parse(arguments)) {
-    line.action = GuiCommandLine::Action::kUsageError;
-    line.text = parser.errorText();
-  } else if (const QString option = QtOptionWithEquals(arguments); !option.isEmpty()) {
-    line.action = GuiCommandLine::Action::kUsageError;
-    line.text = QStringLiteral("Qt takes the value of '%1' as the next argument, without '='")
-                    .arg(option.section(QLatin1Char('='), 0, 0));
-  } else if (parser.isSet(help)) {
-    line.action = GuiCommandLine::Action::kHelp;
-    line.text = parser.helpText();
-    // Without an application object the parser does not know the program's name.
-    line.text.replace(QStringLiteral("<executable_name>"), QStringLiteral("hostseal-gui"));
-  } else if (parser.isSet(version)) {
-    line.action = GuiCommandLine::Action::kVersion;
-    line.text = QStringLiteral("hostseal-gui " HOSTSEAL_VERSION "\n");
-  } else if (!parser.positionalArguments().isEmpty()) {
-    line.action = GuiCommandLine::Action::kUsageError;
-    line.text = QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]);
-  } else if (parser.isSet(screenshot)) {
-    line.action = GuiCommandLine::Action::kScreenshot;
-    line.screenshotFile = parser.value(screenshot);
+  if (help) return {GuiCommandLine::Action::kHelp, {}, HelpText(qtOptions)};
+  if (version) return {GuiCommandLine::Action::kVersion, {}, "hostseal-gui " HOSTSEAL_VERSION "\n"};
+  if (!positional.empty()) return Wrong("unexpected argument '" + positional.front() + "'");
+  if (screenshot) {
+    if (screenshotFile.empty()) return Wrong("--screenshot needs a file name");
+    return {GuiCommandLine::Action::kScreenshot, screenshotFile, {}};
   }
-  return line;
+  return {};
+}
+
+std::string UsageErrorText(const std::string& what) {
+  return "hostseal-gui: " + what + "\nrun 'hostseal-gui --help' for the options\n";
 }
 
 }  // namespace hostseal::gui

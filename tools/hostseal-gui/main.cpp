@@ -4,11 +4,11 @@
 // display the program says so in one line and exits with status 1.
 #include <QApplication>
 #include <QByteArray>
-#include <QStringList>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -84,20 +84,20 @@ int main(int argc, char** argv) {
   // large"), not a death of the process in the middle of writing a file.
   std::signal(SIGXFSZ, SIG_IGN);
   using hostseal::gui::GuiCommandLine;
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
-  const GuiCommandLine line = hostseal::gui::ParseGuiCommandLine(arguments);
+  std::vector<std::string> arguments;
+  arguments.reserve(static_cast<std::size_t>(argc));
+  for (int i = 0; i < argc; ++i) arguments.push_back(QString::fromLocal8Bit(argv[i]).toStdString());
+  const GuiCommandLine line = hostseal::gui::ParseGuiCommandLine(arguments, true);
   switch (line.action) {
     case GuiCommandLine::Action::kHelp:
     case GuiCommandLine::Action::kVersion:
-      if (!WriteAll(stdout, line.text)) {
+      if (!WriteAll(stdout, QString::fromStdString(line.text))) {
         std::fprintf(stderr, "hostseal-gui: cannot write to standard output\n");
         return 1;
       }
       return 0;
     case GuiCommandLine::Action::kUsageError:
-      std::fprintf(stderr, "hostseal-gui: %s\nrun 'hostseal-gui --help' for the options\n",
-                   qPrintable(line.text));
+      WriteAll(stderr, QString::fromStdString(hostseal::gui::UsageErrorText(line.text)));
       return 2;
     case GuiCommandLine::Action::kWindow:
     case GuiCommandLine::Action::kScreenshot:
@@ -119,8 +119,9 @@ int main(int argc, char** argv) {
     form.show();
     form.RunDemonstration();
     QApplication::processEvents();
-    if (!form.SaveScreenshot(line.screenshotFile)) {
-      std::fprintf(stderr, "hostseal-gui: cannot write %s\n", qPrintable(line.screenshotFile));
+    const QString file = QString::fromStdString(line.screenshotFile);
+    if (!form.SaveScreenshot(file)) {
+      std::fprintf(stderr, "hostseal-gui: cannot write %s\n", qPrintable(file));
       return 1;
     }
     return 0;

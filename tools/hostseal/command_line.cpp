@@ -4,6 +4,7 @@
 #include <string>
 
 #include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/text/code_page_table.hpp"
 #include "tools/hostseal/ipv4_text.hpp"
 
 namespace hostseal::cli {
@@ -99,8 +100,10 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
   app.add_option(
          "--codepage",
          [&line](const CLI::results_t& values) { return ParseCodePage(values, line.codePage); },
-         "The ANSI code page as decimal digits (936, 1252, 65001, ...); default: "
-         "HOSTSEAL_CODEPAGE, else the system's code page (on Linux the locale's character set)")
+         "The ANSI code page as decimal digits: " + KnownCodePages() +
+             " (on Windows every code page the system has, 1255 and 1258 among them); default: "
+             "HOSTSEAL_CODEPAGE, else the system's code page (on Linux the locale's character "
+             "set)")
       ->type_name("N")
       ->type_size(1)
       ->expected(1);

@@ -139,8 +139,7 @@ KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets,
     throw UsageError("--bits requires --passphrase");
   }
 
-  const std::string note = PassPhraseNote(choice);
-  if (!note.empty()) WriteDiagnostic("note: " + note);
+  for (const std::string& note : KeyChoiceNotes(choice)) WriteDiagnostic("note: " + note);
   return choice;
 }
 

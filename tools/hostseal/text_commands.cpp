@@ -8,7 +8,10 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/cipher/text_crypt_stream.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/text/ansi_bytes.hpp"
 #include "hostseal/text/code_page.hpp"
+#include "hostseal/text/utf8_bytes.hpp"
+#include "hostseal/ui/key_choice.hpp"
 #include "tools/hostseal/console_route.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/standard_handles.hpp"
@@ -52,6 +55,30 @@ void ForEachTextPiece(const std::optional<std::string>& text,
   if (!bytes.empty()) piece(FromUtf8(bytes));
 }
 
+// Whether the code page holds every character of UTF-8 text that arrives in pieces exactly; a
+// character cut at the end of a piece waits for the next.
+class ExactnessCheck {
+ public:
+  void Add(std::string_view piece) {
+    if (!m_Exact) return;
+    m_Pending.append(piece);
+    Check(CompleteUtf8Length(m_Pending));
+  }
+  bool Exact() {
+    if (m_Exact && !m_Pending.empty()) Check(m_Pending.size());
+    return m_Exact;
+  }
+
+ private:
+  void Check(std::size_t whole) {
+    m_Exact =
+        CodePageHoldsText(FromUtf8(std::string_view(m_Pending).substr(0, whole)), AnsiCodePage());
+    m_Pending.erase(0, whole);
+  }
+  bool m_Exact = true;
+  std::string m_Pending;
+};
+
 // Up to this many bytes of UTF-8 may hold fewer than two characters (four bytes each at most).
 constexpr std::size_t kShortInput = 8;
 
@@ -84,9 +111,11 @@ int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink)
   cRijndael cipher(sink);
   const std::size_t shownBefore = sink.Count();
   TextEncryptStream encrypt(cipher);
+  ExactnessCheck exactness;
   bool empty = true;
   ForEachInputPiece(text, [&](std::string_view piece) {
     empty = empty && piece.empty();
+    exactness.Add(piece);
     encrypt.Add(piece);
   });
   // Nothing to encrypt is a failure, in the same words as the window's status line.
@@ -94,6 +123,7 @@ int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink)
     WriteDiagnostic("no text to encrypt");
     return kExitFailure;
   }
+  if (!exactness.Exact()) WriteDiagnostic("note: " + InexactTextNote("the text"));
   // Nothing is written before the whole text is in: Finish raises before its first piece.
   encrypt.Finish([](std::string_view hex) { WriteUtf8(hex); });
   if (sink.Count() != shownBefore) return kExitFailure;

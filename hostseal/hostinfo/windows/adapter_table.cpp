@@ -47,6 +47,7 @@ std::vector<Adapter> ListAdapters() {
       Ipv4Address address{};
       std::memcpy(address.data(), &in.sin_addr, address.size());
       adapter.addresses.push_back(address);
+      adapter.prefixLengths.push_back(u->OnLinkPrefixLength);
     }
     adapters.push_back(std::move(adapter));
   }

@@ -1,5 +1,5 @@
 // The network adapters of this machine, from GetAdaptersAddresses: each one's interface
-// index, friendly name, hardware address and IPv4 addresses.
+// index, friendly name, hardware address and IPv4 addresses with their on-link prefixes.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@ struct Adapter {
   std::string name;         // the friendly name, UTF-8 ("Ethernet", "Wi-Fi")
   std::vector<Byte> hardwareAddress;
   std::vector<Ipv4Address> addresses;
+  std::vector<std::uint8_t> prefixLengths;  // the on-link prefix of each address
 };
 
 // Empty when the system cannot list them.

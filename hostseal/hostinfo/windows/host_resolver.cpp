@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/hostinfo/host_platform.hpp"
@@ -12,12 +13,16 @@
 namespace hostseal::hostinfo_platform {
 namespace {
 
-// Winsock is started once for the process, at the first query, and stays up.
+// Winsock is started once for the process, at the first query, and stays up; a start that
+// failed (too many tasks, the network stack not yet up) is tried again at the next query.
 bool WinsockStarted() {
-  static const bool started = [] {
+  static std::mutex mutex;
+  static bool started = false;
+  const std::lock_guard lock(mutex);
+  if (!started) {
     WSADATA data{};
-    return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
+    started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }
   return started;
 }
 

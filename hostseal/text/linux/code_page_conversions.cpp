@@ -28,6 +28,12 @@ const CodePageConverter& ConverterFor(const CodePageEntry& codePage) {
   return *t_Converters.emplace_back(std::make_unique<CodePageConverter>(codePage));
 }
 
+// The converter of a code page, which must be one of the table's.
+const CodePageConverter& ConverterFor(std::int32_t codePage) {
+  RequireCodePage(codePage);
+  return ConverterFor(*FindCodePage(codePage));
+}
+
 struct LocaleDeleter {
   void operator()(locale_t locale) const { freelocale(locale); }
 };
@@ -50,12 +56,20 @@ std::int32_t SystemAnsiCodePage() {
   return number;
 }
 
-void PrepareCodePage(const CodePageEntry& codePage) {
+bool ConvertsCodePage(std::int32_t codePage) {
+  return FindCodePage(codePage) != nullptr;
+}
+
+std::string ConvertibleCodePages() {
+  return KnownCodePages();
+}
+
+void PrepareCodePage(std::int32_t codePage) {
   ConverterFor(codePage);  // opens glibc's converters, which raises when it lacks them
 }
 
 std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage) {
-  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  const CodePageConverter& converter = ConverterFor(codePage);
   std::vector<Byte> out;
   // Room for the longest result, so that the bytes are never moved and no unwiped copy of a
   // pass phrase is left behind; the pages beyond what is written are never touched.
@@ -67,7 +81,7 @@ std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t cod
 }
 
 std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage) {
-  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  const CodePageConverter& converter = ConverterFor(codePage);
   std::u16string out;
   out.reserve(bytes.size());  // no byte gives more than one unit
   converter.AppendText(bytes, out);
@@ -75,7 +89,7 @@ std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t cod
 }
 
 void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::vector<Byte>& out) {
-  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  const CodePageConverter& converter = ConverterFor(codePage);
   const std::size_t most = CodePageConverter::kMaxBytesPerUnit * text.size();
   if (out.capacity() - out.size() < most) {
     out.reserve(std::max(out.size() + most, 2 * out.capacity()));
@@ -85,7 +99,7 @@ void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::v
 
 std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
                                std::u16string& out) {
-  const CodePageConverter& converter = ConverterFor(RequireCodePage(codePage));
+  const CodePageConverter& converter = ConverterFor(codePage);
   // Room for the longest result, grown geometrically so that many pieces cost linear time.
   if (out.capacity() - out.size() < bytes.size()) {
     out.reserve(std::max(out.size() + bytes.size(), 2 * out.capacity()));

@@ -188,15 +188,32 @@ std::int32_t SystemAnsiCodePage() {
   return static_cast<std::int32_t>(::GetACP());
 }
 
-void PrepareCodePage(const CodePageEntry& codePage) {
-  if (!::IsValidCodePage(Windows(codePage.number))) {
-    RaiseUnknownCodePage("code page " + std::to_string(codePage.number) +
+bool ConvertsCodePage(std::int32_t codePage) {
+  // Not the numbers that stand for another code page (CP_ACP, CP_OEMCP, CP_MACCP,
+  // CP_THREAD_ACP, CP_SYMBOL): a code page is named by its own number.
+  if (codePage <= CP_THREAD_ACP || codePage == CP_SYMBOL) return false;
+  if (::IsValidCodePage(Windows(codePage)) == FALSE) return false;
+  // Nor the stateful ones (UTF-7, ISO-2022, ISCII) and those of UTF-16 and UTF-32, whose
+  // characters cannot be told apart byte by byte as the conversions in pieces need:
+  // single-byte, double-byte, GB18030 and UTF-8 only.
+  CPINFO info{};
+  return codePage == 54936 || codePage == kUtf8CodePage ||
+         (::GetCPInfo(Windows(codePage), &info) != FALSE && info.MaxCharSize <= 2);
+}
+
+std::string ConvertibleCodePages() {
+  return "those installed on this system, such as " + KnownCodePages() + ", 1255 and 1258";
+}
+
+void PrepareCodePage(std::int32_t codePage) {
+  if (!ConvertsCodePage(codePage)) {
+    RaiseUnknownCodePage("code page " + std::to_string(codePage) +
                          " is not installed on this system");
   }
 }
 
 std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t codePage) {
-  PrepareCodePage(RequireCodePage(codePage));
+  PrepareCodePage(codePage);
   std::vector<Byte> out;
   // Room for the longest result, so that the bytes are never moved and no unwiped copy of a
   // pass phrase is left behind.
@@ -207,7 +224,7 @@ std::vector<Byte> TextToCodePageBytes(std::u16string_view text, std::int32_t cod
 }
 
 std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t codePage) {
-  PrepareCodePage(RequireCodePage(codePage));
+  PrepareCodePage(codePage);
   std::u16string out;
   out.reserve(bytes.size());  // no byte gives more than one unit
   AppendAllText(bytes, codePage, true, out);
@@ -215,7 +232,7 @@ std::u16string CodePageBytesToText(std::span<const Byte> bytes, std::int32_t cod
 }
 
 void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::vector<Byte>& out) {
-  PrepareCodePage(RequireCodePage(codePage));
+  PrepareCodePage(codePage);
   const std::size_t most = kMaxBytesPerUnit * text.size();
   if (out.capacity() - out.size() < most) {
     out.reserve(std::max(out.size() + most, 2 * out.capacity()));
@@ -225,7 +242,7 @@ void AppendCodePageBytes(std::u16string_view text, std::int32_t codePage, std::v
 
 std::size_t AppendCodePageText(std::span<const Byte> bytes, std::int32_t codePage, bool last,
                                std::u16string& out) {
-  PrepareCodePage(RequireCodePage(codePage));
+  PrepareCodePage(codePage);
   if (out.capacity() - out.size() < bytes.size()) {
     out.reserve(std::max(out.size() + bytes.size(), 2 * out.capacity()));
   }

@@ -17,6 +17,7 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/file_operation.hpp"
 #include "hostseal/ui/text_operation.hpp"
+#include "hostseal/ui/win32/late_bound_calls.hpp"
 #include "hostseal/ui/win32/window_screenshot.hpp"
 
 namespace hostseal {
@@ -145,7 +146,7 @@ Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs)
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ::GetModuleHandleW(nullptr),
                     this);
   if (m_Window == nullptr) throw RaisedError(75, "the window cannot be created");
-  m_Dpi = std::max<UINT>(::GetDpiForWindow(m_Window), 1);
+  m_Dpi = std::max<UINT>(WindowDpi(m_Window), 1);
   CreateControls();
   ApplyFonts();
 
@@ -157,7 +158,7 @@ Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs)
                        Scale(kColumnWidth) + Scale(kMargin),
                    Scale(kMargin) + frameHeight + m_FirstBand + Scale(kMargin)};
   RECT bounds{0, 0, m_FirstClient.cx, m_FirstClient.cy};
-  ::AdjustWindowRectExForDpi(&bounds, WS_OVERLAPPEDWINDOW, FALSE, 0, m_Dpi);
+  AdjustWindowBoundsForDpi(bounds, WS_OVERLAPPEDWINDOW, 0, m_Dpi);
   m_FirstWindow = {bounds.right - bounds.left, bounds.bottom - bounds.top};
   ::SetWindowPos(m_Window, nullptr, 0, 0, m_FirstWindow.cx, m_FirstWindow.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -272,7 +273,7 @@ void Form1::ApplyFonts() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   HFONT font = nullptr;
-  if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, m_Dpi)) {
+  if (NonClientMetricsForDpi(metrics, m_Dpi)) {
     font = ::CreateFontIndirectW(&metrics.lfMessageFont);
   }
   if (font == nullptr) return;  // the controls keep the system font

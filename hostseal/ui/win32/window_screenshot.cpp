@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hostseal/fs/replacing_file.hpp"
+#include "hostseal/ui/win32/late_bound_calls.hpp"
 
 namespace hostseal {
 
@@ -96,7 +97,7 @@ bool Draw(HWND window, const Canvas& canvas, HDC windowDc, int width, int height
                    RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     return ::BitBlt(canvas.Dc(), 0, 0, width, height, windowDc, 0, 0, SRCCOPY) != FALSE;
   }
-  return ::PrintWindow(window, canvas.Dc(), PW_RENDERFULLCONTENT) != FALSE;
+  return ::PrintWindow(window, canvas.Dc(), FullWindowPrintFlags()) != FALSE;
 }
 
 // The PNG file's bytes for a 32-bit BGRx image; empty when WIC fails.

@@ -20,6 +20,7 @@
 #include "hostseal/hostinfo/mac.hpp"
 #include "hostseal/hostinfo/mac_text.hpp"
 #include "hostseal/hostinfo/windows/adapter_table.hpp"
+#include "hostseal/hostinfo/windows/arp_target.hpp"
 #include "tests/support/windows/wine.hpp"
 
 namespace hostseal {
@@ -93,6 +94,38 @@ TEST(WindowsHostQueries, SendArpAnswersForThisMachinesOwnAddress) {
     return;
   }
   GTEST_SKIP() << "no adapter with an IPv4 address and a hardware address";
+}
+
+// Only one neighbour on one of this machine's links may be asked, as on Linux: this host on
+// 192.168.5.10/24 at interface 7, and a /31 link at interface 9.
+TEST(WindowsHostQueries, ArpAsksOnlyForOneNeighbourOnALink) {
+  using hostinfo_platform::BestRoute;
+  const std::vector<hostinfo_platform::LinkAddress> links = {{7, {192, 168, 5, 10}, 24},
+                                                             {9, {10, 0, 0, 0}, 31}};
+  const BestRoute onLink7{true, true, 7};
+  const BestRoute onLink9{true, true, 9};
+  const struct {
+    Ipv4Address address;
+    BestRoute route;
+    bool asked;
+  } cases[] = {
+      {{192, 168, 5, 20}, onLink7, true},
+      {{192, 168, 5, 255}, onLink7, false},  // the link's directed broadcast
+      {{192, 168, 5, 0}, onLink7, true},     // the network's own number is a host on old links
+      {{10, 0, 0, 1}, onLink9, true},        // a /31 has no broadcast
+      {{255, 255, 255, 255}, onLink7, false},
+      {{0, 0, 0, 0}, onLink7, false},
+      {{224, 0, 0, 251}, onLink7, false},
+      {{239, 255, 255, 250}, onLink7, false},
+      {{127, 0, 0, 2}, onLink7, false},
+      {{8, 8, 8, 8}, BestRoute{true, false, 7}, false},  // behind a gateway
+      {{192, 168, 6, 1}, BestRoute{}, false},            // no route at all
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hostinfo_platform::MayAskByArp(c.address, c.route, links), c.asked)
+        << int{c.address[0]} << '.' << int{c.address[1]} << '.' << int{c.address[2]} << '.'
+        << int{c.address[3]};
+  }
 }
 
 }  // namespace

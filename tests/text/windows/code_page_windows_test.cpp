@@ -5,13 +5,16 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/text/ansi_bytes.hpp"
 #include "hostseal/text/code_page.hpp"
 #include "tests/support/byte_list.hpp"
+#include "tests/text/scoped_code_page.hpp"
 
 namespace hostseal {
 namespace {
@@ -76,6 +79,77 @@ TEST(WindowsCodePages, PiecesGiveTheTextOfTheWhole) {
       ASSERT_EQ(pieces, whole) << hex;
     }
   }
+}
+
+// The system's own conversions, called directly: the oracle of the table below.
+std::vector<Byte> SystemBytes(std::int32_t codePage, const std::u16string& text) {
+  if (text.empty()) return {};
+  const auto* in = reinterpret_cast<const wchar_t*>(text.data());
+  const auto length = static_cast<int>(text.size());
+  const auto page = static_cast<UINT>(codePage);
+  std::vector<Byte> out(static_cast<std::size_t>(
+      ::WideCharToMultiByte(page, 0, in, length, nullptr, 0, nullptr, nullptr)));
+  ::WideCharToMultiByte(page, 0, in, length, reinterpret_cast<char*>(out.data()),
+                        static_cast<int>(out.size()), nullptr, nullptr);
+  return out;
+}
+
+std::u16string SystemText(std::int32_t codePage, const std::vector<Byte>& bytes) {
+  if (bytes.empty()) return {};
+  const auto* in = reinterpret_cast<const char*>(bytes.data());
+  const auto length = static_cast<int>(bytes.size());
+  const auto page = static_cast<UINT>(codePage);
+  std::u16string out(
+      static_cast<std::size_t>(::MultiByteToWideChar(page, 0, in, length, nullptr, 0)), u'\0');
+  ::MultiByteToWideChar(page, 0, in, length, reinterpret_cast<wchar_t*>(out.data()),
+                        static_cast<int>(out.size()));
+  return out;
+}
+
+// Hebrew and Vietnamese Windows run with 1255 and 1258 as their ANSI code page: those convert
+// as the system does, like every other code page, in both directions.
+TEST(WindowsCodePages, EveryCodePageConvertsAsTheSystemDoes) {
+  const std::u16string texts[] = {u"",
+                                  u"plain ASCII 0123",
+                                  u"\u05E9\u05B8\u05DC\u05D5\u05B9\u05DD",  // Hebrew with points
+                                  u"Ti\u1EBFng Vi\u1EC7t e\u0301",  // Vietnamese, a combining mark
+                                  u"\u00E9\u20AC\u0101 \u4E2D\u6587 \u00FC",
+                                  u"\U0001F600 \u0416\u03A9 \u0E01"};
+  for (const std::int32_t codePage :
+       {437,  850,  866,  874,  932,  936,  949,   950,   1250,  1251, 1252,
+        1253, 1254, 1255, 1256, 1257, 1258, 20127, 28591, 28605, 65001}) {
+    SCOPED_TRACE("code page " + std::to_string(codePage));
+    ASSERT_TRUE(::IsValidCodePage(static_cast<UINT>(codePage)));
+    for (const std::u16string& text : texts) {
+      const std::vector<Byte> bytes = TextToCodePageBytes(text, codePage);
+      EXPECT_EQ(bytes, SystemBytes(codePage, text));
+      EXPECT_EQ(CodePageBytesToText(bytes, codePage), SystemText(codePage, bytes));
+    }
+  }
+}
+
+std::vector<std::int32_t> g_Installed;
+
+BOOL CALLBACK CollectCodePage(LPWSTR number) {
+  g_Installed.push_back(static_cast<std::int32_t>(std::wcstol(number, nullptr, 10)));
+  return TRUE;
+}
+
+// Whatever code page the system runs with, EncodeToBytes of nothing gives nothing and never
+// raises.
+TEST(WindowsCodePages, EveryInstalledCodePageTakesTheEmptyText) {
+  g_Installed.clear();
+  ASSERT_TRUE(::EnumSystemCodePagesW(&CollectCodePage, CP_INSTALLED));
+  int taken = 0;
+  for (const std::int32_t codePage : g_Installed) {
+    if (!IsKnownCodePage(codePage)) continue;  // stateful ones, UTF-7, UTF-16
+    ++taken;
+    const testing::ScopedCodePage scoped(codePage);
+    EXPECT_NO_THROW(EXPECT_TRUE(EncodeToBytes(u"").Empty())) << codePage;
+  }
+  EXPECT_TRUE(IsKnownCodePage(1255) && IsKnownCodePage(1258));
+  EXPECT_FALSE(IsKnownCodePage(CP_UTF7) || IsKnownCodePage(CP_OEMCP));
+  EXPECT_GT(taken, 30);
 }
 
 }  // namespace

@@ -12,15 +12,18 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/status_log.hpp"
 #include "hostseal/ui/win32/form1.hpp"
+#include "hostseal/ui/win32/late_bound_calls.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/support/scratch_folder.hpp"
+#include "tests/text/scoped_code_page.hpp"
 #include "tests/ui/form1_support.hpp"
 #include "tests/ui/identity_oracle.hpp"
 
@@ -128,7 +131,7 @@ class Form1Test : public ::testing::Test {
   std::vector<ShownLine> Lines() { return ShownLines(RichEditBox(Item(Form1::kStatusTxt))); }
 
   int Pixels(int twips) {
-    return ::MulDiv(twips, static_cast<int>(::GetDpiForWindow(m_Form.Handle())), 1440);
+    return ::MulDiv(twips, static_cast<int>(WindowDpi(m_Form.Handle())), 1440);
   }
 
   // A control's rectangle in its parent's client area.
@@ -200,8 +203,17 @@ TEST_F(Form1Test, TheProgramCarriesItsManifestAndIsPerMonitorDpiAware) {
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
-  EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(m_Form.Handle())),
-            DPI_AWARENESS_PER_MONITOR_AWARE);
+  // Windows 10's calls, looked up as the window looks up its own (Windows 7 has neither).
+  const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  using ContextOf = void*(WINAPI*)(HWND);
+  using AwarenessOf = int(WINAPI*)(void*);
+  const auto contextOf = reinterpret_cast<ContextOf>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  const auto awarenessOf = reinterpret_cast<AwarenessOf>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  if (contextOf == nullptr || awarenessOf == nullptr) GTEST_SKIP() << "no per-monitor DPI here";
+  constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+  EXPECT_EQ(awarenessOf(contextOf(m_Form.Handle())), kPerMonitorAware);
 }
 
 TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
@@ -266,7 +278,8 @@ TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
   WriteFile(plain, content);
 
-  Choose(Form1::kKeyKindCbo, 2);  // a pass phrase
+  const ScopedCodePage chinese(936);  // which holds the pass phrase exactly
+  Choose(Form1::kKeyKindCbo, 2);      // a pass phrase
   EXPECT_TRUE(Enabled(Form1::kKeyBitsCbo));
   EXPECT_NE(::SendMessageW(Item(Form1::kKeyTxt), EM_GETPASSWORDCHAR, 0, 0), 0);
   SetText(Form1::kKeyTxt, L"密码 phrase");
@@ -297,8 +310,20 @@ TEST_F(Form1Test, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
   lines = Lines();
   ASSERT_EQ(lines.size(), 3U);
   EXPECT_EQ(lines[2].color, kRed);
+  EXPECT_TRUE(lines[2].text.ends_with(u"The target is kept as it was")) << ToUtf8(lines[2].text);
   EXPECT_EQ(m_Sink.messages.size(), 1U);
   EXPECT_TRUE(ReadFile(back) == content);
+
+  // A pass phrase that 1252 holds only by best fit makes a key of this system only: a note.
+  const ScopedCodePage western(1252);
+  SetText(Form1::kKeyTxt, L"pass \u0101");
+  m_OpenNames = {Name(dir / "missing.bin")};
+  m_SaveNames = {Name(dir / "out.bin")};
+  Click(Form1::kDecryptFileCmd);
+  lines = Lines();
+  ASSERT_EQ(lines.size(), 5U);
+  EXPECT_EQ(lines[3].text.rfind(u"Decrypt file: note: code page 1252 cannot hold", 0), 0U)
+      << ToUtf8(lines[3].text);
 }
 
 TEST_F(Form1Test, AMissingFileOrABadKeyIsARedLineAndNothingIsWritten) {
@@ -312,13 +337,21 @@ TEST_F(Form1Test, AMissingFileOrABadKeyIsARedLineAndNothingIsWritten) {
   EXPECT_TRUE(dir.Names().empty());
   EXPECT_TRUE(Enabled(Form1::kEncryptFileCmd));
 
+  // A name with an unpaired surrogate is a bad file name (52), not the library's message.
+  m_OpenNames = {Name(dir / "in.bin") + u'\xD800'};
+  m_SaveNames = {Name(dir / "out.bin")};
+  Click(Form1::kEncryptFileCmd);
+  ASSERT_EQ(Lines().size(), 2U);
+  EXPECT_NE(Lines()[1].text.find(u"Bad file name or number"), std::u16string::npos);
+  EXPECT_TRUE(dir.Names().empty());
+
   // A key that cannot be used is reported before any file is asked for.
   Choose(Form1::kKeyKindCbo, 1);
   SetText(Form1::kKeyTxt, L"00112233 not hex");
   m_OpenNames = {Name(dir / "in.bin")};
   Click(Form1::kEncryptFileCmd);
-  ASSERT_EQ(Lines().size(), 2U);
-  EXPECT_EQ(Lines()[1].color, kRed);
+  ASSERT_EQ(Lines().size(), 3U);
+  EXPECT_EQ(Lines()[2].color, kRed);
   EXPECT_EQ(m_OpenNames.size(), 1U);  // no dialog was shown
 }
 
@@ -400,6 +433,32 @@ TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAPngOfTheWindow) 
   EXPECT_EQ(size.cy, WindowSize(m_Form.Handle()).cy);
   EXPECT_FALSE(m_Form.SaveScreenshot(Name(dir / "no" / "such" / "shot.png")));
   EXPECT_EQ(dir.Names(), std::set<std::string>{"shot.png"});
+}
+
+// Before Windows 10 1607 there is no per-window DPI: without those calls the window takes the
+// system DPI and the plain calls, and where the DPI is the system's it is laid out the same.
+TEST(Form1Fallbacks, WithoutTheCallsOfWindows10TheWindowIsTheSame) {
+  RecordingSink sink;
+  const auto shape = [&sink] {
+    const Form1 form(sink);
+    RECT bounds{};
+    ::GetWindowRect(form.Handle(), &bounds);
+    LOGFONTW font{};
+    const auto handle =
+        reinterpret_cast<HFONT>(::SendMessageW(form.Item(Form1::kEncryptCmd), WM_GETFONT, 0, 0));
+    ::GetObjectW(handle, sizeof font, &font);
+    return std::tuple{bounds.right - bounds.left, bounds.bottom - bounds.top, font.lfHeight,
+                      std::wstring(font.lfFaceName), WindowDpi(form.Handle())};
+  };
+  const auto withCalls = shape();
+  LateBoundCalls& calls = TheLateBoundCalls();
+  const LateBoundCalls saved = calls;
+  calls = LateBoundCalls{};
+  const auto without = shape();
+  calls = saved;
+  EXPECT_EQ(without, withCalls);
+  EXPECT_GT(std::get<0>(without), 400);
+  EXPECT_NE(std::get<2>(without), 0);
 }
 
 }  // namespace

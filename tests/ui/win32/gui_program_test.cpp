@@ -8,6 +8,7 @@
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/scratch_folder.hpp"
 #include "tests/support/tool_process.hpp"
+#include "tests/ui/gui_usage_cases.hpp"
 
 namespace hostseal::testing {
 namespace {
@@ -27,12 +28,14 @@ TEST(GuiProgram, AnswersHelpVersionAndUsageErrorsOnItsStandardHandles) {
 
   const ToolResult help = RunGui({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--screenshot FILE"), std::string::npos) << help.out;
+  EXPECT_EQ(help.out.rfind("Usage: hostseal-gui", 0), 0U) << help.out;
+  EXPECT_NE(help.out.find("--screenshot <file>"), std::string::npos) << help.out;
 
-  const ToolResult wrong = RunGui({"--no-such-option"});
-  EXPECT_EQ(wrong.status, 2);
-  EXPECT_NE(wrong.err.find("run 'hostseal-gui --help'"), std::string::npos) << wrong.err;
-  EXPECT_EQ(RunGui({"--screenshot"}).status, 2);
+  for (const GuiUsageCase& usage : GuiUsageCases()) {
+    const ToolResult wrong = RunGui(usage.arguments);
+    EXPECT_EQ(wrong.status, 2) << usage.arguments[0];
+    EXPECT_EQ(wrong.err, usage.error);
+  }
 }
 
 TEST(GuiProgram, WritesTheScreenshotOfItsDemonstrationAsAPng) {

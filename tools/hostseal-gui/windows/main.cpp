@@ -5,16 +5,17 @@
 // program of the window subsystem has no console of its own.
 #include <windows.h>
 
-#include <CLI/CLI.hpp>
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hostseal/common/message_sink.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/win32/form1.hpp"
 #include "hostseal/ui/win32/win32_message_sink.hpp"
+#include "tools/hostseal-gui/gui_command_line.hpp"
 #include "tools/hostseal/windows/utf8_arguments.hpp"
 
 namespace {
@@ -40,17 +41,21 @@ bool WriteToStandardHandle(Stream stream, std::string_view utf8) {
          written == utf8.size();
 }
 
+// A message box with UTF-8 text.
+void ShowMessageBox(const std::string& utf8, UINT icon) {
+  const std::u16string text = hostseal::FromUtf8(utf8);
+  const std::wstring wide(text.begin(), text.end());
+  ::MessageBoxW(nullptr, wide.c_str(), L"hostseal", MB_OK | icon);
+}
+
 // The text on the standard handle, or in a message box where there is none.
 void Tell(Stream stream, const std::string& utf8) {
   if (WriteToStandardHandle(stream, utf8)) return;
-  const std::u16string text = hostseal::FromUtf8(utf8);
-  const std::wstring wide(text.begin(), text.end());
-  ::MessageBoxW(nullptr, wide.c_str(), L"hostseal",
-                MB_OK | (stream == Stream::kError ? MB_ICONERROR : MB_ICONINFORMATION));
+  ShowMessageBox(utf8, stream == Stream::kError ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 int UsageError(const std::string& what) {
-  Tell(Stream::kError, "hostseal-gui: " + what + "\nrun 'hostseal-gui --help' for the options\n");
+  Tell(Stream::kError, hostseal::gui::UsageErrorText(what));
   return 2;
 }
 
@@ -104,29 +109,23 @@ int Run() {
     return UsageError("argument " + std::to_string(arguments.Unconvertible()) +
                       " is not Unicode text (it holds an unpaired surrogate)");
   }
-  CLI::App app("hostseal's window: host identity, text and file encryption.", "hostseal-gui");
-  std::string screenshot;
-  app.add_option("--screenshot", screenshot,
-                 "Run a short demonstration, write the window to FILE as PNG and exit.")
-      ->option_text("FILE");
-  app.set_version_flag("-v,--version", "hostseal-gui " HOSTSEAL_VERSION);
-  try {
-    app.parse(arguments.Count(), arguments.Argv());
-  } catch (const CLI::CallForHelp&) {
-    Tell(Stream::kOutput, app.help());
-    return 0;
-  } catch (const CLI::CallForVersion& version) {
-    Tell(Stream::kOutput, std::string(version.what()) + "\n");
-    return 0;
-  } catch (const CLI::ParseError& error) {
-    return UsageError(error.what());
+  std::vector<std::string> words(arguments.Argv(), arguments.Argv() + arguments.Count());
+  using hostseal::gui::GuiCommandLine;
+  const GuiCommandLine line = hostseal::gui::ParseGuiCommandLine(words, false);
+  switch (line.action) {
+    case GuiCommandLine::Action::kHelp:
+    case GuiCommandLine::Action::kVersion:
+      Tell(Stream::kOutput, line.text);
+      return 0;
+    case GuiCommandLine::Action::kUsageError:
+      return UsageError(line.text);
+    case GuiCommandLine::Action::kWindow:
+    case GuiCommandLine::Action::kScreenshot:
+      break;
   }
 
   try {
-    if (app.count("--screenshot") != 0) {
-      if (screenshot.empty()) return UsageError("--screenshot needs a file name");
-      return Screenshot(screenshot);
-    }
+    if (line.action == GuiCommandLine::Action::kScreenshot) return Screenshot(line.screenshotFile);
     return Window();
   } catch (const hostseal::RaisedError& error) {
     Tell(Stream::kError, "hostseal-gui: " + error.Description() + "\n");
@@ -140,7 +139,7 @@ int main() {
   try {
     return Run();
   } catch (const std::exception& error) {  // out of memory, or the system refused a resource
-    ::MessageBoxA(nullptr, error.what(), "hostseal", MB_OK | MB_ICONERROR);
+    ShowMessageBox(error.what(), MB_ICONERROR);
     return 1;
   } catch (...) {
     return 1;
