@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_folder.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
 namespace hostseal::testing {
@@ -18,21 +19,10 @@ namespace fs = std::filesystem;
 
 class CliKeygen : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/hostseal-keygen-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_Dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(m_Dir); }
   std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
+  std::set<std::string> Listing() const { return m_Dir.Names(); }
 
-  std::set<std::string> Listing() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_Dir)) names.insert(entry.path().string());
-    return names;
-  }
-
-  fs::path m_Dir;
+  ScratchFolder m_Dir;
 };
 
 std::string Unhex(const std::string& hex) {
