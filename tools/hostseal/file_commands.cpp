@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/raised_error.hpp"
 #include "hostseal/fs/descriptor_stream.hpp"
 #include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/file_streams.hpp"
@@ -21,11 +21,15 @@ namespace {
 
 enum class Direction { kEncrypt, kDecrypt };
 
+// The size through the file layer, which takes names of any length (std::filesystem on Windows
+// does not); a file that cannot be opened shows no bar, and the command says why.
 bool ShowsProgress(const std::filesystem::path& input) {
   if (!IsTerminal(StandardStream::kError)) return false;
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(input, error);
-  return !error && size > kProgressThreshold;
+  try {
+    return InputFile(input).Size() > kProgressThreshold;
+  } catch (const RaisedError&) {
+    return false;
+  }
 }
 
 // Removes the sink's hook when the bar it points to goes away.

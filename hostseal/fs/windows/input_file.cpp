@@ -7,10 +7,12 @@
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
 #include "hostseal/fs/windows/own_inputs.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
@@ -32,8 +34,8 @@ OVERLAPPED At(std::uint64_t offset) {
 
 // Others may go on reading, writing and even renaming the file; RequireUnchanged() tells
 // whether they changed what was read.
-HANDLE OpenForReading(const std::filesystem::path& path) {
-  return ::CreateFileW(path.c_str(), GENERIC_READ,
+HANDLE OpenForReading(const std::wstring& name) {
+  return ::CreateFileW(name.c_str(), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
@@ -51,11 +53,16 @@ OwnInputs& TheOwnInputs() {
 }
 
 // One open input, known to CheckWithOwnInputsClosed() while it lives. Its reads hold the lock
-// shared; closing it for a check holds it exclusively.
+// shared; closing it for a check holds it exclusively. It is opened again by the name given to
+// the system (made full when it was first opened, so that a change of the current folder does
+// not matter), and named in messages as the user gave it.
 class OwnInput {
  public:
-  OwnInput(FileHandle file, std::filesystem::path path)
-      : m_File(std::move(file)), m_Path(std::move(path)), m_Identity(IdentityOf(m_File.Get())) {
+  OwnInput(FileHandle file, std::wstring systemName, std::filesystem::path path)
+      : m_File(std::move(file)),
+        m_SystemName(std::move(systemName)),
+        m_Path(std::move(path)),
+        m_Identity(IdentityOf(m_File.Get())) {
     OwnInputs& own = TheOwnInputs();
     const std::lock_guard guard(own.lock);
     own.inputs.push_back(this);
@@ -85,7 +92,7 @@ class OwnInput {
   // Both with Lock() held exclusively.
   void CloseFile() noexcept { m_File.Close(); }
   void Reopen() {
-    m_File = FileHandle(OpenForReading(m_Path));
+    m_File = FileHandle(OpenForReading(m_SystemName));
     if (!m_File.IsOpen()) throw WindowsFileError(::GetLastError(), m_Path);
     if (IdentityOf(m_File.Get()) != m_Identity) {
       m_File.Close();
@@ -96,6 +103,7 @@ class OwnInput {
  private:
   mutable std::shared_mutex m_Lock;
   FileHandle m_File;
+  std::wstring m_SystemName;
   std::filesystem::path m_Path;
   std::optional<FileIdentity> m_Identity;
 };
@@ -143,12 +151,13 @@ class InputFile::Handle : public OwnInput {
 
 InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
   CheckFileName(m_Path);
-  const DWORD attributes = ::GetFileAttributesW(m_Path.c_str());
+  std::wstring systemName = ExtendedLengthPath(m_Path);
+  const DWORD attributes = ::GetFileAttributesW(systemName.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) throw WindowsFileError(::GetLastError(), m_Path);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, "Is a directory");
   }
-  FileHandle file(OpenForReading(m_Path));
+  FileHandle file(OpenForReading(systemName));
   if (!file.IsOpen()) throw WindowsFileError(::GetLastError(), m_Path);
   // Devices (CON, NUL, COM1, pipes) open under any name; only disk files have a length.
   if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
@@ -161,7 +170,7 @@ InputFile::InputFile(std::filesystem::path path) : m_Path(std::move(path)) {
                       ? std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
                             std::filesystem::perms::others_read
                       : std::filesystem::perms::all;
-  m_Handle = std::make_unique<Handle>(std::move(file), m_Path);
+  m_Handle = std::make_unique<Handle>(std::move(file), std::move(systemName), m_Path);
 }
 
 InputFile::~InputFile() = default;

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "hostseal/fs/windows/extended_length_path.hpp"
+
 namespace hostseal {
 
 namespace {
@@ -43,7 +45,10 @@ void InstallHandler(Registry& registry) {
 
 }  // namespace
 
-RemovalOnInterrupt::RemovalOnInterrupt(std::filesystem::path file) : m_File(std::move(file)) {
+// The name is made full now: the handler must find the file whatever the current folder is
+// then, and whatever the length of its name.
+RemovalOnInterrupt::RemovalOnInterrupt(const std::filesystem::path& file)
+    : m_File(ExtendedLengthPath(file)) {
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
   InstallHandler(registry);

@@ -21,7 +21,7 @@ namespace hostseal {
 
 class RemovalOnInterrupt {
  public:
-  explicit RemovalOnInterrupt(std::filesystem::path file);
+  explicit RemovalOnInterrupt(const std::filesystem::path& file);
   RemovalOnInterrupt(const RemovalOnInterrupt&) = delete;
   RemovalOnInterrupt& operator=(const RemovalOnInterrupt&) = delete;
   ~RemovalOnInterrupt();

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
 #include "hostseal/fs/windows/interrupt_cleanup.hpp"
 #include "hostseal/fs/windows/own_inputs.hpp"
@@ -33,6 +34,8 @@ namespace {
 constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
 constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
 constexpr int kNameAttempts = 100;
+// The longest name of one part of a path that NTFS takes, in UTF-16 units.
+constexpr std::size_t kLongestPart = 255;
 
 OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED at{};
@@ -60,8 +63,8 @@ void Flush(HANDLE file, const std::filesystem::path& path) {
 }
 
 // A link in the last part of the path stands for the file it names, as on Linux: the link
-// stays and that file is written.
-std::filesystem::path FollowLink(const std::filesystem::path& target) {
+// stays and that file is written. Takes and gives the extended-length form.
+std::wstring FollowLink(const std::wstring& target) {
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return target;
@@ -77,7 +80,7 @@ std::filesystem::path FollowLink(const std::filesystem::path& target) {
     if (length == 0) return target;
     if (length < finalPath.size()) {
       finalPath.resize(length);
-      return std::filesystem::path(finalPath);
+      return finalPath;
     }
     finalPath.resize(length + 1);
   }
@@ -106,6 +109,26 @@ struct SecurityOf {
   bool valid = false;
 };
 
+// ".NAME.XXXXXXXX.tmp" beside the target, named by the folder of its extended-length form
+// (ending in a backslash) and its name. A long NAME is cut, never between the halves of a
+// surrogate pair, so that the temporary name stays within what one part of a path may hold.
+std::wstring TemporaryName(std::wstring_view folder, std::wstring_view name,
+                           std::wstring_view tag) {
+  constexpr std::wstring_view kSuffix = L".tmp";
+  const std::size_t room = kLongestPart - 2 - tag.size() - kSuffix.size();
+  if (name.size() > room) {
+    name = name.substr(0, room);
+    if (!name.empty() && name.back() >= 0xD800 && name.back() <= 0xDBFF) name.remove_suffix(1);
+  }
+  std::wstring temporary(folder);
+  temporary += L'.';
+  temporary += name;
+  temporary += L'.';
+  temporary += tag;
+  temporary += kSuffix;
+  return temporary;
+}
+
 std::wstring RandomTag() {
   static constexpr wchar_t kHex[] = L"0123456789abcdef";
   std::random_device random;
@@ -133,11 +156,11 @@ class ReplacingFile::Platform {
   void CreateTemporary(const SECURITY_ATTRIBUTES* security);
   void WriteInPlace();
 
-  std::filesystem::path m_File;            // the file that is replaced, links followed
+  std::wstring m_File;  // the file that is replaced, links followed, in extended-length form
   std::optional<FileIdentity> m_Identity;  // of an existing target
   DWORD m_Attributes = FILE_ATTRIBUTE_NORMAL;
   bool m_InPlace = false;
-  std::filesystem::path m_TemporaryPath;
+  std::wstring m_TemporaryPath;  // in extended-length form
   FileHandle m_Temporary;
   std::optional<RemovalOnInterrupt> m_Removal;
 };
@@ -145,7 +168,7 @@ class ReplacingFile::Platform {
 ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem::perms)
     : m_Target(std::move(target)) {
   CheckFileName(m_Target);
-  m_File = FollowLink(m_Target);
+  m_File = FollowLink(ExtendedLengthPath(m_Target));
 
   const DWORD attributes = ::GetFileAttributesW(m_File.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -201,11 +224,12 @@ ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem:
 }
 
 void ReplacingFile::Platform::CreateTemporary(const SECURITY_ATTRIBUTES* security) {
-  const std::filesystem::path folder = m_File.parent_path();
-  const std::wstring stem = L"." + m_File.filename().wstring() + L".";
+  const std::size_t cut = m_File.find_last_of(L"\\/") + 1;
+  const std::wstring_view folder = std::wstring_view(m_File).substr(0, cut);
+  const std::wstring_view name = std::wstring_view(m_File).substr(cut);
   DWORD error = ERROR_FILE_EXISTS;
   for (int attempt = 0; attempt < kNameAttempts && error == ERROR_FILE_EXISTS; ++attempt) {
-    std::filesystem::path candidate = folder / (stem + RandomTag() + L".tmp");
+    std::wstring candidate = TemporaryName(folder, name, RandomTag());
     // Shared for deletion only, so that the handler of a console interruption can remove it.
     FileHandle file(::CreateFileW(candidate.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                   FILE_SHARE_DELETE, const_cast<SECURITY_ATTRIBUTES*>(security),

@@ -1,7 +1,7 @@
-// Files on Windows: names outside the ANSI code page, replacement of a target (also one with a
-// second hard link, and the input itself, through the library and the tool), targets that
-// Windows will not let go (open in another program, read-only), and the numbers and texts of
-// file errors.
+// Files on Windows: names outside the ANSI code page, paths longer than MAX_PATH, replacement
+// of a target (also one with a second hard link, and the input itself, through the library and
+// the tool), targets that Windows will not let go (open in another program, read-only), and the
+// numbers and texts of file errors.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,12 +9,14 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/fs/file_name.hpp"
+#include "hostseal/fs/windows/extended_length_path.hpp"
 #include "tests/cipher/cipher_test_support.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/support/scratch_folder.hpp"
@@ -25,13 +27,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Through the extended-length form, so that paths of any length are read and written.
 std::vector<Byte> Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fs::path(ExtendedLengthPath(path)), std::ios::binary);
   return std::vector<Byte>(std::istreambuf_iterator<char>(in), {});
 }
 
 void Write(const fs::path& path, const std::vector<Byte>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(fs::path(ExtendedLengthPath(path)), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good()) << path;
@@ -70,6 +73,8 @@ class FolderWatch {
   alignas(DWORD) unsigned char m_Changes[4096];
   BOOL m_Watching = FALSE;
 };
+
+constexpr char kKey[] = "0102030405060708090a0b0c0d0e0f10";  // testing::Sequence(16, 1)
 
 ErrorNumber Number(const RaisedError& e) {
   return static_cast<ErrorNumber>(e.Number());
@@ -111,6 +116,61 @@ TEST_F(WindowsFiles, ChineseNamesRoundTripAndMatchTheArrayFraming) {
   EXPECT_EQ(Read(FilePathFromText(plainName)), testing::Sequence(20, 9));
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"明文 数据.txt", "密文.bin"}));
   EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(WindowsFiles, ExtendedLengthPathsAreFullAndPrefixed) {
+  const std::wstring parent = fs::current_path().parent_path().wstring();
+  const std::wstring longName(300, L'x');
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {LR"(C:/a/./x/../b.txt)", LR"(\\?\C:\a\b.txt)"},
+      {LR"(C:\)" + longName, LR"(\\?\C:\)" + longName},
+      {LR"(//server/share/a/../b)", LR"(\\?\UNC\server\share\b)"},
+      {LR"(x/../../y.txt)", LR"(\\?\)" + parent + LR"(\y.txt)"},
+      {LR"(\\?\C:\a\..\b)", LR"(\\?\C:\a\..\b)"},  // taken literally by Windows
+      {LR"(\\.\pipe\name)", LR"(\\.\pipe\name)"},
+      {L"NUL", LR"(\\.\NUL)"}};
+  for (const auto& [given, expected] : cases) EXPECT_EQ(ExtendedLengthPath(given), expected);
+}
+
+// A folder chain of over 600 characters, Chinese names included, and a target whose name is as
+// long as its temporary file's may be: the library and the tool (a relative path and an
+// absolute one) encrypt into it and decrypt back.
+TEST_F(WindowsFiles, PathsLongerThanMaxPathRoundTrip) {
+  fs::path relative;
+  for (int i = 0; i < 8; ++i) {
+    relative /= PathFromUtf8("长路径文件夹" + std::to_string(i) + std::string(64, 'a'));
+    ASSERT_TRUE(::CreateDirectoryW(ExtendedLengthPath(dir / relative).c_str(), nullptr));
+  }
+  const fs::path deep = dir / relative, plainName = PathFromUtf8("明文.txt");
+  const fs::path cipher = deep / std::string(250, 'c');
+  ASSERT_GT(deep.native().size(), 600u);
+  const std::vector<Byte> plain = testing::Sequence(3000, 4);
+  Write(deep / plainName, plain);
+  ASSERT_EQ(c.FileEncrypt(deep / plainName, cipher, {}), 0);
+  ASSERT_EQ(c.FileDecrypt(deep / "back", cipher, {}), 0);
+  EXPECT_EQ(Read(deep / "back"), plain);
+
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.Path());
+  for (const auto& [command, from, to] : {std::tuple{"encrypt-file", relative / plainName, cipher},
+                                          std::tuple{"decrypt-file", cipher, relative / "back"}}) {
+    const testing::ToolResult run = testing::RunTool(
+        HOSTSEAL_CLI_PATH,
+        {{command, PathToUtf8(from), PathToUtf8(to)}, "", {{"HOSTSEAL_KEY", kKey}}});
+    EXPECT_EQ(run.status, 0) << command << ": " << run.err;
+  }
+  fs::current_path(before);
+  EXPECT_EQ(Read(cipher), testing::FramedWithLength(c, plain));
+  EXPECT_EQ(Read(deep / "back"), plain);
+  // std::filesystem does not list a folder in the extended-length form; the system does.
+  std::set<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE listing = ::FindFirstFileW((ExtendedLengthPath(deep) + L"\\*").c_str(), &found);
+  ASSERT_NE(listing, INVALID_HANDLE_VALUE);
+  do names.insert(PathToUtf8(found.cFileName));
+  while (::FindNextFileW(listing, &found));
+  ::FindClose(listing);
+  EXPECT_EQ(names, (std::set<std::string>{".", "..", "明文.txt", "back", std::string(250, 'c')}));
 }
 
 TEST_F(WindowsFiles, TargetWithSecondHardLinkIsWrittenInPlace) {
@@ -159,9 +219,8 @@ TEST_F(WindowsFiles, AFileIsItsOwnTargetThroughTheLibraryAndTheTool) {
   const std::vector<Byte> framed = testing::FramedWithLength(c, plain);
   const std::string file = PathToUtf8(dir / "file");
   const auto tool = [&](const char* command) {
-    const testing::ToolResult run = testing::RunTool(
-        HOSTSEAL_CLI_PATH,
-        {{command, file, file}, "", {{"HOSTSEAL_KEY", "0102030405060708090a0b0c0d0e0f10"}}});
+    const testing::ToolResult run =
+        testing::RunTool(HOSTSEAL_CLI_PATH, {{command, file, file}, "", {{"HOSTSEAL_KEY", kKey}}});
     EXPECT_EQ(run.status, 0) << command << ": " << run.err;
   };
   // Renamed into place, then written in place once a second name shares the file.

@@ -8,9 +8,11 @@
 #include <sddl.h>
 
 #include <filesystem>
+#include <string>
 
 #include "hostseal/fs/file_error.hpp"
 #include "hostseal/fs/file_name.hpp"
+#include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
 
@@ -48,7 +50,8 @@ void WriteNewPrivateFile(const std::string& path, std::string_view bytes) {
   const SecurityDescriptor descriptor(L"D:P(A;;FA;;;OW)(A;;FA;;;SY)");
   if (descriptor.Get() == nullptr) throw WindowsFileError(::GetLastError(), name);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
-  FileHandle file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+  const std::wstring systemName = ExtendedLengthPath(name);
+  FileHandle file(::CreateFileW(systemName.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsOpen()) {
     const DWORD error = ::GetLastError();
@@ -67,7 +70,7 @@ void WriteNewPrivateFile(const std::string& path, std::string_view bytes) {
   }
   if (error == 0) error = file.Close();
   if (error == 0) return;
-  ::DeleteFileW(name.c_str());  // the file made above
+  ::DeleteFileW(systemName.c_str());  // the file made above
   throw WindowsFileError(error, name);
 }
 

@@ -1,7 +1,8 @@
-// SecretFile on Windows: CreateFileW with the file's UTF-16 name, shared for reading, writing
-// and deleting as a POSIX open is; standard input through its handle. Reads go straight to
-// the handle, so no more than the first line is taken from a pipe. A folder is refused with
-// 75 ("The directory name is invalid"), as Linux's read of a folder fails with 75.
+// SecretFile on Windows: CreateFileW with the file's UTF-16 name in the extended-length form
+// (any length), shared for reading, writing and deleting as a POSIX open is; standard input
+// through its handle. Reads go straight to the handle, so no more than the first line is taken
+// from a pipe. A folder is refused with 75 ("The directory name is invalid"), as Linux's read
+// of a folder fails with 75.
 #include "tools/hostseal/secret_file.hpp"
 
 #include <windows.h>
@@ -10,9 +11,10 @@
 #include <string>
 
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/common/utf8.hpp"
-#include "tools/hostseal/windows/console_text.hpp"
+#include "hostseal/fs/file_name.hpp"
+#include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
+#include "tools/hostseal/windows/console_text.hpp"
 
 namespace hostseal::cli {
 
@@ -36,8 +38,7 @@ SecretFile::SecretFile(const std::string& path, std::string_view what)
     m_Handle = reinterpret_cast<std::intptr_t>(StandardHandle(StandardStream::kInput));
     return;
   }
-  const std::u16string name16 = FromUtf8(path);
-  const std::wstring name(name16.begin(), name16.end());
+  const std::wstring name = ExtendedLengthPath(PathFromUtf8(path));
   const HANDLE handle = ::CreateFileW(
       name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
