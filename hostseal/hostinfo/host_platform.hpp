@@ -1,8 +1,8 @@
 // The platform seam of the host identity queries. The public queries (dns.hpp, mac.hpp,
 // cpu.hpp, default_route.hpp) check their arguments and format their results; the functions
 // declared here ask the operating system. linux/ implements them with getaddrinfo, rtnetlink,
-// CPUID and sysfs; another platform supplies its own files beside it. None of them raises,
-// shows a message or keeps state between calls.
+// CPUID and sysfs; windows/ with GetAddrInfoW, the IP helper's tables, SendARP and WMI. None
+// of them raises, shows a message or keeps state between calls.
 #pragma once
 
 #include <chrono>

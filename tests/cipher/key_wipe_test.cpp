@@ -19,11 +19,11 @@
 #include "hostseal/cipher/pass_phrase.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/text/code_page.hpp"
-#include "hostseal/text/linux/code_page_converter.hpp"
 #include "hostseal/text/code_page_table.hpp"
-#include "tests/cipher/cipher_test_support.hpp"
+#include "hostseal/text/linux/code_page_converter.hpp"
 #include "tests/cipher/rijndael_test_access.hpp"
-#include "tests/text/scoped_code_page.hpp"
+#include "tests/support/cipher_test_support.hpp"
+#include "tests/support/scoped_code_page.hpp"
 
 namespace {
 

@@ -20,9 +20,8 @@
 #include "hostseal/text/code_page.hpp"
 #include "tests/cipher/aes_path_test.hpp"
 #include "tests/support/known_answer_file.hpp"
-#include "tests/support/platform_layer.hpp"
 #include "tests/support/recording_sink.hpp"
-#include "tests/text/scoped_code_page.hpp"
+#include "tests/support/scoped_code_page.hpp"
 
 namespace hostseal {
 namespace {
@@ -183,9 +182,7 @@ TEST_P(KnownAnswers, HexTextsUnderTheKeyOfTheFile) {
   cRijndael c;
   c.SetCipherKey(ByteArray(file.key), 128);
   for (const TextCase& t : file.cases) {
-#ifndef HOSTSEAL_NO_PLATFORM_LAYER  // the bytes alone are checked without the code pages
     EXPECT_EQ(TextToCodePageBytes(t.text, t.codePage), t.bytes) << t.where;
-#endif
     ByteArray cipher;
     c.ArrayEncrypt(ByteArray(t.bytes), cipher, 0);
     EXPECT_EQ(BytesToHexText(cipher.Bytes(), 16), t.hex) << t.where;
@@ -194,9 +191,6 @@ TEST_P(KnownAnswers, HexTextsUnderTheKeyOfTheFile) {
 }
 
 TEST_P(KnownAnswers, EncryptAndDecryptUnderTheBuiltInPassPhrase) {
-#ifdef HOSTSEAL_NO_PLATFORM_LAYER
-  GTEST_SKIP() << "text encryption: " << testing::kNoPlatformLayer;
-#else
   const TextCases file = ReadTextCases();
   std::vector<Byte> builtIn(16, 0);
   std::copy(std::begin(kBuiltInPassPhrase), std::end(kBuiltInPassPhrase) - 1, builtIn.begin());
@@ -214,13 +208,9 @@ TEST_P(KnownAnswers, EncryptAndDecryptUnderTheBuiltInPassPhrase) {
     if (t.hex.empty()) messages.emplace_back(u"Text not Hex data");
   }
   EXPECT_EQ(sink.messages, messages);
-#endif
 }
 
 TEST(KnownAnswerCodePages, ChineseUnder936AndLatin1Under1252BothWays) {
-#ifdef HOSTSEAL_NO_PLATFORM_LAYER
-  GTEST_SKIP() << "code pages: " << testing::kNoPlatformLayer;
-#else
   std::map<std::int32_t, int> perCodePage;
   for (const KnownAnswerLine& line : ReadKnownAnswers("code_pages.txt", 3)) {
     line.Require(3);
@@ -234,7 +224,6 @@ TEST(KnownAnswerCodePages, ChineseUnder936AndLatin1Under1252BothWays) {
   }
   EXPECT_GE(perCodePage[936], 5) << "code_pages.txt: too few cases of code page 936";
   EXPECT_GE(perCodePage[1252], 3) << "code_pages.txt: too few cases of code page 1252";
-#endif
 }
 
 }  // namespace

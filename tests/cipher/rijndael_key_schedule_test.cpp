@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "hostseal/common/raised_error.hpp"
-#include "tests/cipher/cipher_test_support.hpp"
 #include "tests/cipher/rijndael_test_access.hpp"
-#include "tests/support/platform_layer.hpp"
+#include "tests/support/cipher_test_support.hpp"
 
 namespace hostseal {
 namespace {
@@ -81,9 +80,7 @@ TEST(RijndaelKeySchedule, IllegalKeyBitsRaiseAndKeepTheEarlierKey) {
       EXPECT_EQ(e.Number(), 1);
       EXPECT_EQ(e.Description(), "cRijndael.SetCipherKey - Illegal KeyBits Value");
     }
-#ifndef HOSTSEAL_NO_PLATFORM_LAYER  // pass phrases convert through the code pages
     EXPECT_THROW(c.SetCipherKeyString(u"pass", bits), RaisedError);
-#endif
   }
   EXPECT_EQ(Access::NumRounds(c), 10);
   EXPECT_EQ(Access::EncRoundKey(c), before);
@@ -144,21 +141,16 @@ std::vector<std::uint32_t> RoundKeys(const std::vector<Byte>& key, int bits) {
   return {w.begin(), w.begin() + 4 * (Access::NumRounds(c) + 1)};
 }
 
-#ifndef HOSTSEAL_NO_PLATFORM_LAYER  // pass phrases convert through the code pages
 std::vector<std::uint32_t> PhraseRoundKeys(const std::u16string& phrase, int bits) {
   cRijndael c;
   EXPECT_EQ(c.SetCipherKeyString(phrase, bits), 0);
   const auto& w = Access::EncRoundKey(c);
   return {w.begin(), w.begin() + 4 * (Access::NumRounds(c) + 1)};
 }
-#endif
 
 TEST(RijndaelKeySchedule, ExtraKeyBytesAreIgnoredAndPassPhrasesArePadded) {
   EXPECT_EQ(RoundKeys(testing::Sequence(40), 256), RoundKeys(testing::Sequence(32), 256));
 
-#ifdef HOSTSEAL_NO_PLATFORM_LAYER
-  GTEST_SKIP() << "pass phrases: " << testing::kNoPlatformLayer;
-#else
   std::vector<Byte> hello = {'h', 'e', 'l', 'l', 'o'};
   hello.resize(16, 0);
   EXPECT_EQ(PhraseRoundKeys(u"hello", 128), RoundKeys(hello, 128));
@@ -167,7 +159,6 @@ TEST(RijndaelKeySchedule, ExtraKeyBytesAreIgnoredAndPassPhrasesArePadded) {
   EXPECT_EQ(PhraseRoundKeys(longPhrase, 256),
             RoundKeys(std::vector<Byte>(longPhrase.begin(), longPhrase.begin() + 32), 256));
   EXPECT_EQ(PhraseRoundKeys(u"", 192), RoundKeys(std::vector<Byte>(24, 0), 192));
-#endif
 }
 
 }  // namespace

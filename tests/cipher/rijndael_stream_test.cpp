@@ -12,8 +12,8 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/fs/byte_stream.hpp"
 #include "hostseal/fs/descriptor_stream.hpp"
-#include "tests/cipher/cipher_test_support.hpp"
-#include "tests/cipher/file_test_support.hpp"
+#include "tests/support/cipher_test_support.hpp"
+#include "tests/support/linux/file_test_support.hpp"
 #include "tests/support/recording_sink.hpp"
 
 namespace hostseal {

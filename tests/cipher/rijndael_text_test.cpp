@@ -15,7 +15,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "tests/support/recording_sink.hpp"
-#include "tests/text/scoped_code_page.hpp"
+#include "tests/support/scoped_code_page.hpp"
 
 namespace hostseal {
 namespace {

@@ -2,9 +2,9 @@
 # Makes the three .deb packages with `cpack -G DEB` in a release build (hostseal, hostseal-gui,
 # libhostseal-dev), checks their dependencies (the tool pulls in no Qt), runs lintian on each
 # (no error, no warning), installs them into a scratch root with dpkg, runs the tool, reads the
-# manual pages, validates the desktop entry, builds the README's library quick start against
-# the installed library with CMake and with pkg-config, and removes the packages, which must
-# leave no file behind. Needs root (for dpkg); the system's own package database is never
+# manual pages, validates the desktop entry, checks the installed headers, builds the README's
+# library quick start against the installed library with CMake and with pkg-config, and removes
+# the packages, which must leave no file behind. Needs root (for dpkg); the system's own package database is never
 # touched.
 # Usage: deb_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
@@ -73,6 +73,8 @@ for package in "${!deb[@]}"; do
   [[ -f $root/usr/share/doc/$package/copyright && -f $root/usr/share/doc/$package/changelog.Debian.gz ]] ||
     fail "$package lacks its copyright or changelog"
 done
+# The public headers only, each compiling on its own from the installed ones.
+headers=$("$source_dir/tests/package/check_installed_headers.sh" "$root/usr/include") || fail "$headers"
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 [[ -f $root/usr/lib/$multiarch/libhostseal.a && -f $root/usr/lib/$multiarch/pkgconfig/hostseal.pc ]] ||
   fail "the library is not in /usr/lib/$multiarch"
@@ -103,4 +105,4 @@ done
 dpkg --root="$root" --force-script-chrootless -r "${!deb[@]}" >/dev/null
 left=$(find "$root" -path "$root/var" -prune -o -type f -print 2>/dev/null || true)
 [[ -z $left ]] || fail "files left after removal: $left"
-echo "deb_test: $(cd "$work/out" && echo *.deb) checked, installed, ran and were removed"
+echo "deb_test: $(cd "$work/out" && echo *.deb) checked, installed ($headers headers), ran and were removed"

@@ -18,7 +18,7 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "tests/text/scoped_code_page.hpp"
+#include "tests/support/scoped_code_page.hpp"
 
 namespace hostseal {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "hostseal/text/ansi_bytes.hpp"
 #include "tests/support/byte_list.hpp"
-#include "tests/text/scoped_code_page.hpp"
+#include "tests/support/scoped_code_page.hpp"
 
 namespace hostseal {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "tests/support/file_bytes.hpp"
-#include "tests/tools/process_runner.hpp"
+#include "tests/support/process_runner.hpp"
 
 namespace hostseal::testing {
 

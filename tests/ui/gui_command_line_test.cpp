@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/tools/process_runner.hpp"
+#include "tests/support/process_runner.hpp"
 #include "tests/ui/gui_usage_cases.hpp"
 
 namespace hostseal::testing {

@@ -1,6 +1,6 @@
 #include "tests/support/tool_process.hpp"
 
-#include "tests/tools/process_runner.hpp"
+#include "tests/support/process_runner.hpp"
 
 namespace hostseal::testing {
 

@@ -25,8 +25,8 @@
 #include "hostseal/fs/linux/interrupt_cleanup.hpp"
 #include "hostseal/fs/linux/temporary_file.hpp"
 #include "hostseal/text/file_bytes.hpp"
-#include "tests/cipher/cipher_test_support.hpp"
-#include "tests/cipher/file_test_support.hpp"
+#include "tests/support/cipher_test_support.hpp"
+#include "tests/support/linux/file_test_support.hpp"
 #include "tests/support/recording_sink.hpp"
 
 namespace hostseal {

@@ -17,7 +17,7 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/windows/extended_length_path.hpp"
-#include "tests/cipher/cipher_test_support.hpp"
+#include "tests/support/cipher_test_support.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/support/scratch_folder.hpp"
 #include "tests/support/tool_process.hpp"

@@ -1,4 +1,4 @@
-#include "tests/tools/process_runner.hpp"
+#include "tests/support/process_runner.hpp"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,5 @@
-// Small helpers shared by the cipher tests: hex literals and byte arrays.
+// Small helpers shared by the cipher and file tests: hex literals, byte arrays and the
+// cipher-file framing.
 #pragma once
 
 #include <cstddef>
