@@ -55,14 +55,13 @@ inline HostQueries InjectedQueries() {
 }
 
 // The identity lines that InjectedQueries gives.
-inline std::vector<ShownLine> InjectedIdentityLines(const std::u16string& sealedText,
-                                                    OleColor sealedColor) {
+inline std::vector<ShownLine> InjectedIdentityLines(const std::u16string& sealedText) {
   return {
       {u"Host name: box1", kGreen},
       {u"IP address: 10.0.0.5", kGreen},
       {u"MAC address: 00-C-29-A-B-1", kGreen},
       {u"CPU: BFEBFBFF000906EA", kGreen},
-      {u"Encrypted identity: " + sealedText, sealedColor},
+      {u"Encrypted identity: " + sealedText, kGreen},
   };
 }
 
