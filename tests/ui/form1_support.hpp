@@ -6,23 +6,27 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/ui/memory_box.hpp"
 #include "hostseal/ui/rich_text_box.hpp"
+
+namespace hostseal {
+
+// A line as gtest prints it (found beside MemoryBox::Line).
+inline void PrintTo(const MemoryBox::Line& line, std::ostream* out) {
+  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
+}
+
+}  // namespace hostseal
 
 namespace hostseal::testing {
 
-struct ShownLine {
-  std::u16string text;
-  OleColor color;
-  bool operator==(const ShownLine&) const = default;
-};
-
-inline void PrintTo(const ShownLine& line, std::ostream* out) {
-  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
-}
+// A line of a window's log: its text and the colour of its first character.
+using ShownLine = MemoryBox::Line;
 
 // A window's box (its Text() and ColorAt(position)) as lines without their breaks.
 template <class Box>
@@ -38,6 +42,16 @@ std::vector<ShownLine> ShownLines(const Box& box) {
     start = end + 2;
   }
   return lines;
+}
+
+// The first name that a test queued for a file dialog, taken from the queue; "" (the dialog
+// cancelled) once none is left.
+template <class Name>
+Name TakeFirst(std::vector<Name>& names) {
+  if (names.empty()) return {};
+  Name name = std::move(names.front());
+  names.erase(names.begin());
+  return name;
 }
 
 // A host named box1 at 10.0.0.5 with MAC 00-C-29-A-B-1, without a default route.
