@@ -230,13 +230,15 @@ QWidget* Form1::BuildOperations() {
   column->addWidget(fileBox);
   column->addStretch(1);
 
-  connect(m_IdentityCmd, &QPushButton::clicked, this, &Form1::ReportIdentity);
-  connect(m_EncryptCmd, &QPushButton::clicked, this, &Form1::EncryptText);
-  connect(m_DecryptCmd, &QPushButton::clicked, this, &Form1::DecryptText);
-  connect(m_UseResultCmd, &QPushButton::clicked, this, &Form1::UseResultAsInput);
-  connect(m_EncryptFileCmd, &QPushButton::clicked, this, &Form1::EncryptFile);
-  connect(m_DecryptFileCmd, &QPushButton::clicked, this, &Form1::DecryptFile);
-  connect(m_CancelCmd, &QPushButton::clicked, this, &Form1::CancelFileJob);
+  connect(m_IdentityCmd, &QPushButton::clicked, this, [this] { m_Controller.ReportIdentity(); });
+  connect(m_EncryptCmd, &QPushButton::clicked, this, [this] { m_Controller.EncryptText(); });
+  connect(m_DecryptCmd, &QPushButton::clicked, this, [this] { m_Controller.DecryptText(); });
+  connect(m_UseResultCmd, &QPushButton::clicked, this, [this] { m_Controller.UseResultAsInput(); });
+  connect(m_EncryptFileCmd, &QPushButton::clicked, this,
+          [this] { m_Controller.RunFileOperation(FileDirection::kEncrypt); });
+  connect(m_DecryptFileCmd, &QPushButton::clicked, this,
+          [this] { m_Controller.RunFileOperation(FileDirection::kDecrypt); });
+  connect(m_CancelCmd, &QPushButton::clicked, this, [this] { m_Controller.CancelFileJob(); });
   connect(m_KeyKindCbo, &QComboBox::currentIndexChanged, this,
           [this] { m_Controller.UpdateKeyInputs(); });
   m_Controller.UpdateKeyInputs();

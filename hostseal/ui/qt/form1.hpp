@@ -46,14 +46,8 @@ class Form1 final : public QWidget, private Form1View {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  // The operations behind the buttons (see Form1Controller).
-  void ReportIdentity() { m_Controller.ReportIdentity(); }
-  void EncryptText() { m_Controller.EncryptText(); }
-  void DecryptText() { m_Controller.DecryptText(); }
-  void UseResultAsInput() { m_Controller.UseResultAsInput(); }
-  void EncryptFile() { m_Controller.RunFileOperation(FileDirection::kEncrypt); }
-  void DecryptFile() { m_Controller.RunFileOperation(FileDirection::kDecrypt); }
-  void CancelFileJob() { m_Controller.CancelFileJob(); }
+  // A short scripted tour: host identity, an encryption without text (a red line), then a
+  // text encrypted and decrypted again.
   void RunDemonstration() { m_Controller.RunDemonstration(); }
   // Writes the window as a PNG image; false when the file cannot be written.
   bool SaveScreenshot(const QString& fileName);

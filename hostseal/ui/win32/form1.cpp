@@ -423,25 +423,25 @@ void Form1::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case kIdentityCmd:
-      ReportIdentity();
+      m_Controller.ReportIdentity();
       break;
     case kEncryptCmd:
-      EncryptText();
+      m_Controller.EncryptText();
       break;
     case kDecryptCmd:
-      DecryptText();
+      m_Controller.DecryptText();
       break;
     case kUseResultCmd:
-      UseResultAsInput();
+      m_Controller.UseResultAsInput();
       break;
     case kEncryptFileCmd:
-      EncryptFile();
+      m_Controller.RunFileOperation(FileDirection::kEncrypt);
       break;
     case kDecryptFileCmd:
-      DecryptFile();
+      m_Controller.RunFileOperation(FileDirection::kDecrypt);
       break;
     case kCancelCmd:
-      CancelFileJob();
+      m_Controller.CancelFileJob();
       break;
     default:
       break;
@@ -457,36 +457,8 @@ void Form1::CloseWindow() {
   if (m_Window != nullptr) ::DestroyWindow(m_Window);
 }
 
-void Form1::ReportIdentity() {
-  if (IsOpen()) m_Controller.ReportIdentity();
-}
-
-void Form1::EncryptText() {
-  if (IsOpen()) m_Controller.EncryptText();
-}
-
-void Form1::DecryptText() {
-  if (IsOpen()) m_Controller.DecryptText();
-}
-
-void Form1::UseResultAsInput() {
-  if (IsOpen()) m_Controller.UseResultAsInput();
-}
-
-void Form1::EncryptFile() {
-  if (IsOpen()) m_Controller.RunFileOperation(FileDirection::kEncrypt);
-}
-
-void Form1::DecryptFile() {
-  if (IsOpen()) m_Controller.RunFileOperation(FileDirection::kDecrypt);
-}
-
-void Form1::CancelFileJob() {
-  m_Controller.CancelFileJob();
-}
-
 void Form1::RunDemonstration() {
-  if (IsOpen()) m_Controller.RunDemonstration();
+  if (m_Window != nullptr) m_Controller.RunDemonstration();
 }
 
 std::u16string Form1::InputText() const {

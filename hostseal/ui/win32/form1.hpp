@@ -75,15 +75,8 @@ class Form1 final : private Form1View {
   // Ends the thread's message loop (PostQuitMessage) when the window is closed.
   void QuitWhenClosed() { m_QuitWhenClosed = true; }
 
-  // The operations behind the buttons (see Form1Controller); none runs once the window is
-  // closed.
-  void ReportIdentity();
-  void EncryptText();
-  void DecryptText();
-  void UseResultAsInput();
-  void EncryptFile();
-  void DecryptFile();
-  void CancelFileJob();
+  // A short scripted tour: host identity, an encryption without text (a red line), then a
+  // text encrypted and decrypted again.
   void RunDemonstration();
   // Writes the window as a PNG image; false when the file cannot be written.
   bool SaveScreenshot(const std::u16string& fileName);
@@ -100,8 +93,6 @@ class Form1 final : private Form1View {
   void Layout();
   int Scale(int pixelsAt96) const;
   int Twips(int twips) const;
-  bool IsOpen() const { return m_Window != nullptr; }
-
   // Form1View
   RichTextBox& StatusBox() override { return *m_StatusBox; }
   std::u16string InputText() const override;
