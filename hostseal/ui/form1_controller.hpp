@@ -64,8 +64,6 @@ class Form1Controller {
   // text encrypted and decrypted again.
   void RunDemonstration();
 
-  bool JobRunning() const { return m_JobRunning; }
-
  private:
   void ShowControls(bool operations);
   KeyChoice CurrentKeyChoice() const;
