@@ -6,23 +6,27 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/ui/memory_box.hpp"
 #include "hostseal/ui/rich_text_box.hpp"
+
+namespace hostseal {
+
+// A line as gtest prints it (found beside MemoryBox::Line).
+inline void PrintTo(const MemoryBox::Line& line, std::ostream* out) {
+  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
+}
+
+}  // namespace hostseal
 
 namespace hostseal::testing {
 
-struct ShownLine {
-  std::u16string text;
-  OleColor color;
-  bool operator==(const ShownLine&) const = default;
-};
-
-inline void PrintTo(const ShownLine& line, std::ostream* out) {
-  *out << ToUtf8(line.text) << " [" << std::hex << line.color << "]";
-}
+// A line of a window's log: its text and the colour of its first character.
+using ShownLine = MemoryBox::Line;
 
 // A window's box (its Text() and ColorAt(position)) as lines without their breaks.
 template <class Box>
@@ -40,6 +44,16 @@ std::vector<ShownLine> ShownLines(const Box& box) {
   return lines;
 }
 
+// The first name that a test queued for a file dialog, taken from the queue; "" (the dialog
+// cancelled) once none is left.
+template <class Name>
+Name TakeFirst(std::vector<Name>& names) {
+  if (names.empty()) return {};
+  Name name = std::move(names.front());
+  names.erase(names.begin());
+  return name;
+}
+
 // A host named box1 at 10.0.0.5 with MAC 00-C-29-A-B-1, without a default route.
 inline HostQueries InjectedQueries() {
   HostQueries queries;
@@ -55,14 +69,13 @@ inline HostQueries InjectedQueries() {
 }
 
 // The identity lines that InjectedQueries gives.
-inline std::vector<ShownLine> InjectedIdentityLines(const std::u16string& sealedText,
-                                                    OleColor sealedColor) {
+inline std::vector<ShownLine> InjectedIdentityLines(const std::u16string& sealedText) {
   return {
       {u"Host name: box1", kGreen},
       {u"IP address: 10.0.0.5", kGreen},
       {u"MAC address: 00-C-29-A-B-1", kGreen},
       {u"CPU: BFEBFBFF000906EA", kGreen},
-      {u"Encrypted identity: " + sealedText, sealedColor},
+      {u"Encrypted identity: " + sealedText, kGreen},
   };
 }
 

@@ -1,4 +1,4 @@
-// Form1: builds the window's widgets and runs its operations.
+// Form1: builds the window's widgets, lays them out and reads them for its controller.
 #include "hostseal/ui/qt/form1.hpp"
 
 #include <QApplication>
@@ -17,27 +17,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "hostseal/ui/file_operation.hpp"
-#include "hostseal/ui/status_log.hpp"
-#include "hostseal/ui/text_operation.hpp"
-
 namespace hostseal {
 
 namespace {
 
-// The status log's place in its frame and its size, in twips.
-constexpr int kStatusLeft = 120;
-constexpr int kStatusTop = 240;
-constexpr int kStatusWidth = 5415;
-constexpr int kStatusHeight = 3735;
-
-constexpr int kProgressSteps = 1000;
-
-// The log is dark, as terminals are, so that both its green and its red lines read well: on
-// black, green 0x00FF00 has a contrast of 15.3:1 and red 0x0000FF one of 5.25:1. Lines of
-// other kinds before the first coloured one take the light grey (13.6:1).
-const QColor kLogBackground(0x00, 0x00, 0x00);
-const QColor kLogText(0xD0, 0xD0, 0xD0);
+using Rules = Form1Controller;
 
 std::u16string ToU16(const QString& text) {
   return text.toStdU16String();
@@ -84,9 +68,11 @@ Form1::FileDialogs Form1::FileDialogs::Standard() {
 }
 
 Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs, QWidget* parent)
-    : QWidget(parent), m_Sink(sink), m_Queries(std::move(queries)), m_Dialogs(std::move(dialogs)) {
+    : QWidget(parent),
+      m_Dialogs(std::move(dialogs)),
+      m_Controller(*this, sink, std::move(queries)) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("hostseal"));
+  setWindowTitle(ToQString(Rules::kTitle));
   BuildStatusFrame();
   QWidget* operations = BuildOperations();
   auto* statusColumn = new QVBoxLayout;
@@ -127,7 +113,7 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1::BuildStatusFrame() {
-  auto* frame = new StatusFrame(QStringLiteral("状态栏"), this);
+  auto* frame = new StatusFrame(ToQString(Rules::kStatusCaption), this);
   m_StatusFrame = frame;
   m_StatusFrame->setObjectName(QStringLiteral("StatusFrame"));
 
@@ -137,7 +123,7 @@ void Form1::BuildStatusFrame() {
   // 宋体 where it is installed, else a CJK face that Debian ships.
   font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
                     QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
-  font.setPointSize(12);
+  font.setPointSize(Rules::kLogFontTwips / 20);
   font.setWeight(QFont::Normal);
   font.setItalic(false);
   font.setUnderline(false);
@@ -150,18 +136,18 @@ void Form1::BuildStatusFrame() {
   // Read-only, but the user may still select and copy lines.
   m_StatusTxt->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QPalette palette = m_StatusTxt->palette();
-  palette.setColor(QPalette::Base, kLogBackground);
-  palette.setColor(QPalette::Text, kLogText);
+  palette.setColor(QPalette::Base, QtRichTextBox::ToQColor(Rules::kLogBackground));
+  palette.setColor(QPalette::Text, QtRichTextBox::ToQColor(Rules::kLogText));
   m_StatusTxt->setPalette(palette);
 
   // The log's saved place and size are its first ones: the frame is at least as wide as the
   // log plus its left margin on both sides, and as tall as the log plus the caption band above
   // it and that margin below it. Beyond that, the log grows with the frame.
-  const int left = TwipsToPixelsX(kStatusLeft);
-  const int top = TwipsToPixelsY(kStatusTop);
-  const int bottom = TwipsToPixelsY(kStatusLeft);
-  m_StatusFrame->setMinimumSize(left + TwipsToPixelsX(kStatusWidth) + left,
-                                top + TwipsToPixelsY(kStatusHeight) + bottom);
+  const int left = TwipsToPixelsX(Rules::kStatusLeft);
+  const int top = TwipsToPixelsY(Rules::kStatusTop);
+  const int bottom = TwipsToPixelsY(Rules::kStatusLeft);
+  m_StatusFrame->setMinimumSize(left + TwipsToPixelsX(Rules::kStatusWidth) + left,
+                                top + TwipsToPixelsY(Rules::kStatusHeight) + bottom);
   m_StatusFrame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   m_StatusFrame->resize(m_StatusFrame->minimumSize());
   frame->Hold(*m_StatusTxt, QMargins(left, top, left, bottom));
@@ -233,11 +219,10 @@ QWidget* Form1::BuildOperations() {
   fileLayout->addRow(fileButtons);
   m_FilePrg = new QProgressBar(fileBox);
   m_FilePrg->setObjectName(QStringLiteral("FilePrg"));
-  m_FilePrg->setRange(0, kProgressSteps);
+  m_FilePrg->setRange(0, Rules::kProgressSteps);
   m_FilePrg->setValue(0);
   m_CancelCmd = new QPushButton(QStringLiteral("Cancel"), fileBox);
   m_CancelCmd->setObjectName(QStringLiteral("CancelCmd"));
-  m_CancelCmd->setEnabled(false);  // only while a file job runs
   auto* progressRow = new QHBoxLayout;
   progressRow->addWidget(m_FilePrg, 1);
   progressRow->addWidget(m_CancelCmd);
@@ -245,158 +230,84 @@ QWidget* Form1::BuildOperations() {
   column->addWidget(fileBox);
   column->addStretch(1);
 
-  connect(m_IdentityCmd, &QPushButton::clicked, this, &Form1::ReportIdentity);
-  connect(m_EncryptCmd, &QPushButton::clicked, this, &Form1::EncryptText);
-  connect(m_DecryptCmd, &QPushButton::clicked, this, &Form1::DecryptText);
-  connect(m_UseResultCmd, &QPushButton::clicked, this, &Form1::UseResultAsInput);
-  connect(m_EncryptFileCmd, &QPushButton::clicked, this, &Form1::EncryptFile);
-  connect(m_DecryptFileCmd, &QPushButton::clicked, this, &Form1::DecryptFile);
-  connect(m_CancelCmd, &QPushButton::clicked, this, &Form1::CancelFileJob);
-  connect(m_KeyKindCbo, &QComboBox::currentIndexChanged, this, &Form1::UpdateKeyInputs);
-  UpdateKeyInputs();
+  connect(m_IdentityCmd, &QPushButton::clicked, this, [this] { m_Controller.ReportIdentity(); });
+  connect(m_EncryptCmd, &QPushButton::clicked, this, [this] { m_Controller.EncryptText(); });
+  connect(m_DecryptCmd, &QPushButton::clicked, this, [this] { m_Controller.DecryptText(); });
+  connect(m_UseResultCmd, &QPushButton::clicked, this, [this] { m_Controller.UseResultAsInput(); });
+  connect(m_EncryptFileCmd, &QPushButton::clicked, this,
+          [this] { m_Controller.RunFileOperation(FileDirection::kEncrypt); });
+  connect(m_DecryptFileCmd, &QPushButton::clicked, this,
+          [this] { m_Controller.RunFileOperation(FileDirection::kDecrypt); });
+  connect(m_CancelCmd, &QPushButton::clicked, this, [this] { m_Controller.CancelFileJob(); });
+  connect(m_KeyKindCbo, &QComboBox::currentIndexChanged, this,
+          [this] { m_Controller.UpdateKeyInputs(); });
+  m_Controller.UpdateKeyInputs();
   return panel;
 }
 
-void Form1::UpdateKeyInputs() {
-  const auto kind = static_cast<KeyChoice::Kind>(m_KeyKindCbo->currentData().toInt());
-  m_KeyTxt->setEnabled(kind != KeyChoice::Kind::kBuiltIn);
-  // A hex key's length gives its bits; the built-in pass phrase is always 128 bits.
-  m_KeyBitsCbo->setEnabled(kind == KeyChoice::Kind::kPassPhrase);
-  m_KeyTxt->setEchoMode(kind == KeyChoice::Kind::kPassPhrase ? QLineEdit::Password
-                                                             : QLineEdit::Normal);
+std::u16string Form1::InputText() const {
+  return ToU16(m_InputTxt->text());
 }
 
-// While a file job runs only Cancel and the log take input: the job's key and cipher are the
-// window's, and no other operation may change them under it.
-void Form1::SetOperationsEnabled(bool enabled) {
+void Form1::SetInputText(const std::u16string& text) {
+  m_InputTxt->setText(ToQString(text));
+}
+
+std::u16string Form1::ResultText() const {
+  return ToU16(m_ResultTxt->text());
+}
+
+void Form1::SetResultText(const std::u16string& text) {
+  m_ResultTxt->setText(ToQString(text));
+}
+
+KeyChoice::Kind Form1::KeyKind() const {
+  return static_cast<KeyChoice::Kind>(m_KeyKindCbo->currentData().toInt());
+}
+
+std::u16string Form1::KeyText() const {
+  return ToU16(m_KeyTxt->text());
+}
+
+std::int32_t Form1::KeyBits() const {
+  return m_KeyBitsCbo->currentData().toInt();
+}
+
+void Form1::ShowControls(const Form1Controls& controls) {
   for (QWidget* widget : std::initializer_list<QWidget*>{m_IdentityBox, m_TextBox, m_KeyKindCbo,
                                                          m_EncryptFileCmd, m_DecryptFileCmd}) {
-    widget->setEnabled(enabled);
+    widget->setEnabled(controls.operations);
   }
-  if (enabled) {
-    UpdateKeyInputs();
-  } else {
-    m_KeyTxt->setEnabled(false);
-    m_KeyBitsCbo->setEnabled(false);
-  }
-  m_CancelCmd->setEnabled(!enabled);
+  m_KeyTxt->setEnabled(controls.keyText);
+  m_KeyBitsCbo->setEnabled(controls.keyBits);
+  m_KeyTxt->setEchoMode(controls.keyHidden ? QLineEdit::Password : QLineEdit::Normal);
+  m_CancelCmd->setEnabled(controls.cancel);
 }
 
-KeyChoice Form1::CurrentKeyChoice() const {
-  KeyChoice choice;
-  choice.kind = static_cast<KeyChoice::Kind>(m_KeyKindCbo->currentData().toInt());
-  if (choice.kind != KeyChoice::Kind::kBuiltIn) choice.text = ToU16(m_KeyTxt->text());
-  if (choice.kind == KeyChoice::Kind::kPassPhrase) {
-    choice.bits = m_KeyBitsCbo->currentData().toInt();
-  }
-  return choice;
+void Form1::ShowProgress(int step) {
+  m_FilePrg->setValue(step);
 }
 
-cRijndael& Form1::Rijndael() {
-  if (!m_Rijndael) m_Rijndael = std::make_unique<cRijndael>(m_Sink);
-  return *m_Rijndael;
+std::u16string Form1::AskOpenFileName(const std::u16string& caption) {
+  return ToU16(m_Dialogs.openFile(this, ToQString(caption)));
 }
 
-void Form1::ReportIdentity() {
-  if (m_JobRunning) return;
-  IdentityOperation(*m_StatusBox, Rijndael(), m_Queries);
+std::u16string Form1::AskSaveFileName(const std::u16string& caption) {
+  return ToU16(m_Dialogs.saveFile(this, ToQString(caption)));
 }
 
-void Form1::EncryptText() {
-  if (m_JobRunning) return;
-  m_ResultTxt->setText(
-      ToQString(EncryptTextOperation(*m_StatusBox, Rijndael(), ToU16(m_InputTxt->text()))));
-}
-
-void Form1::DecryptText() {
-  if (m_JobRunning) return;
-  m_ResultTxt->setText(
-      ToQString(DecryptTextOperation(*m_StatusBox, Rijndael(), ToU16(m_InputTxt->text()))));
-}
-
-void Form1::UseResultAsInput() {
-  if (m_JobRunning) return;
-  m_InputTxt->setText(m_ResultTxt->text());
-}
-
-void Form1::EncryptFile() {
-  RunFileOperation(true);
-}
-
-void Form1::DecryptFile() {
-  RunFileOperation(false);
-}
-
-void Form1::CancelFileJob() {
-  if (m_JobRunning) m_CancelRequested = true;
+bool Form1::ServeEvents() {
+  QCoreApplication::processEvents();
+  return true;
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (m_JobRunning) {
-    m_CancelRequested = true;
-    m_CloseAfterJob = true;
+  // Closing the window while a file job runs cancels the job; the controller closes it after.
+  if (!m_Controller.RequestClose()) {
     event->ignore();
     return;
   }
   QWidget::closeEvent(event);
-}
-
-void Form1::RunFileOperation(bool encrypt) {
-  if (m_JobRunning) return;
-  const FileDirection direction = encrypt ? FileDirection::kEncrypt : FileDirection::kDecrypt;
-  m_FilePrg->setValue(0);
-  // A key that cannot be used is reported before the user picks any file.
-  if (!ApplyFileKey(*m_StatusBox, Rijndael(), CurrentKeyChoice(), direction)) return;
-
-  const QString input =
-      m_Dialogs.openFile(this, encrypt ? QStringLiteral("Plain file to encrypt")
-                                       : QStringLiteral("Cipher-text file to decrypt"));
-  if (input.isEmpty()) return;
-  const QString output =
-      m_Dialogs.saveFile(this, encrypt ? QStringLiteral("Cipher-text file to write")
-                                       : QStringLiteral("Plain file to write"));
-  if (output.isEmpty()) return;
-
-  // The job runs on this thread, where the cipher's message boxes belong; its progress reports
-  // serve the window's events, so that it repaints and Cancel can be clicked.
-  {
-    m_JobRunning = true;
-    m_CancelRequested = false;
-    SetOperationsEnabled(false);
-    const auto jobEnded = qScopeGuard([this] {
-      m_JobRunning = false;
-      SetOperationsEnabled(true);
-    });
-    RunFileJob(encrypt, input, output);
-  }
-  if (m_CloseAfterJob) {
-    m_CloseAfterJob = false;
-    close();
-  }
-}
-
-void Form1::RunFileJob(bool encrypt, const QString& input, const QString& output) {
-  const FileJobProgress progress = [this](std::uint64_t done, std::uint64_t total) {
-    const std::uint64_t step = total == 0 ? kProgressSteps : done * kProgressSteps / total;
-    m_FilePrg->setValue(static_cast<int>(std::min<std::uint64_t>(step, kProgressSteps)));
-    QCoreApplication::processEvents();
-    return !m_CancelRequested;
-  };
-  if (hostseal::RunFileJob(*m_StatusBox, Rijndael(),
-                           encrypt ? FileDirection::kEncrypt : FileDirection::kDecrypt,
-                           ToU16(input), ToU16(output), progress)) {
-    m_FilePrg->setValue(kProgressSteps);
-  }
-}
-
-void Form1::RunDemonstration() {
-  m_IdentityCmd->click();
-  m_InputTxt->clear();
-  m_EncryptCmd->click();  // a red line: there is no text to encrypt
-  m_InputTxt->setText(QStringLiteral("主机标识 hostseal"));
-  m_EncryptCmd->click();
-  m_UseResultCmd->click();
-  m_DecryptCmd->click();
 }
 
 bool Form1::SaveScreenshot(const QString& fileName) {

@@ -3,9 +3,8 @@
 // reports its result as a green or red status line. The log grows with the window; a file job
 // can be cancelled, and no other operation starts while one runs.
 //
-// The window only gathers input and shows results; the work is done by the library and by
-// the toolkit-free operations that the command line shares (ReportHostIdentity, the text and file
-// operations).
+// The window creates, lays out and reads its widgets; what they do and when they take input is
+// Form1Controller's, which the Win32 window shares.
 #pragma once
 
 #include <QCloseEvent>
@@ -22,15 +21,15 @@
 #include <functional>
 #include <memory>
 
-#include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/message_sink.hpp"
+#include "hostseal/ui/form1_controller.hpp"
+#include "hostseal/ui/form1_view.hpp"
 #include "hostseal/ui/identity_operation.hpp"
-#include "hostseal/ui/key_choice.hpp"
 #include "hostseal/ui/qt/qt_rich_text_box.hpp"
 
 namespace hostseal {
 
-class Form1 final : public QWidget {
+class Form1 final : public QWidget, private Form1View {
  public:
   // How the window asks for file names; "" means the user cancelled. Tests replace them.
   struct FileDialogs {
@@ -47,19 +46,9 @@ class Form1 final : public QWidget {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  // The operations behind the buttons.
-  void ReportIdentity();
-  void EncryptText();
-  void DecryptText();
-  void UseResultAsInput();
-  void EncryptFile();
-  void DecryptFile();
-  // Asks the running file job to stop at its next chunk; its target keeps its former content.
-  void CancelFileJob();
-
   // A short scripted tour: host identity, an encryption without text (a red line), then a
   // text encrypted and decrypted again.
-  void RunDemonstration();
+  void RunDemonstration() { m_Controller.RunDemonstration(); }
   // Writes the window as a PNG image; false when the file cannot be written.
   bool SaveScreenshot(const QString& fileName);
 
@@ -71,19 +60,27 @@ class Form1 final : public QWidget {
  private:
   void BuildStatusFrame();
   QWidget* BuildOperations();
-  void UpdateKeyInputs();
-  void SetOperationsEnabled(bool enabled);
-  KeyChoice CurrentKeyChoice() const;
-  cRijndael& Rijndael();
-  void RunFileOperation(bool encrypt);
-  void RunFileJob(bool encrypt, const QString& input, const QString& output);
   int TwipsToPixelsX(int twips) const;
   int TwipsToPixelsY(int twips) const;
 
-  MessageSink& m_Sink;
-  HostQueries m_Queries;
+  // Form1View
+  RichTextBox& StatusBox() override { return *m_StatusBox; }
+  std::u16string InputText() const override;
+  void SetInputText(const std::u16string& text) override;
+  std::u16string ResultText() const override;
+  void SetResultText(const std::u16string& text) override;
+  KeyChoice::Kind KeyKind() const override;
+  std::u16string KeyText() const override;
+  std::int32_t KeyBits() const override;
+  void ShowControls(const Form1Controls& controls) override;
+  void ShowProgress(int step) override;
+  std::u16string AskOpenFileName(const std::u16string& caption) override;
+  std::u16string AskSaveFileName(const std::u16string& caption) override;
+  bool ServeEvents() override;
+  void CloseWindow() override { close(); }
+
   FileDialogs m_Dialogs;
-  std::unique_ptr<cRijndael> m_Rijndael;  // created when first used
+  Form1Controller m_Controller;
 
   // Owned by the window through Qt's parent and child relation.
   QGroupBox* m_StatusFrame = nullptr;
@@ -108,10 +105,6 @@ class Form1 final : public QWidget {
   QSpacerItem* m_StatusBand = nullptr;  // below the frame; owned by the layout
   int m_FirstBand = 0;                  // the band's height at the window's first size
   int m_FirstHeight = 0;                // the window's first height
-
-  bool m_JobRunning = false;       // a file job is running; events are served from its progress
-  bool m_CancelRequested = false;  // the running job stops at its next progress report
-  bool m_CloseAfterJob = false;    // the window was closed while the job ran
 };
 
 }  // namespace hostseal

@@ -1,5 +1,5 @@
 // Form1 on Windows: creates the window and its controls, lays them out at the window's DPI
-// and runs the operations behind them.
+// and reads them for its controller.
 #include "hostseal/ui/win32/form1.hpp"
 
 #include <commctrl.h>
@@ -15,8 +15,6 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/file_operation.hpp"
-#include "hostseal/ui/text_operation.hpp"
 #include "hostseal/ui/win32/late_bound_calls.hpp"
 #include "hostseal/ui/win32/window_screenshot.hpp"
 
@@ -25,23 +23,15 @@ namespace hostseal {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"hostseal.Form1";
-constexpr wchar_t kTitle[] = L"hostseal";
 
-// The status log's place in its frame and its size, in twips; the margin on the right and at
-// the bottom is the one on the left.
-constexpr int kStatusLeft = 120;
-constexpr int kStatusTop = 240;
-constexpr int kStatusWidth = 5415;
-constexpr int kStatusHeight = 3735;
-
-// The log is dark, as terminals are, so that both its green and its red lines read well: on
-// black, green has a contrast of 15.3:1 and red one of 5.25:1. Lines of other kinds before
-// the first coloured one take the light grey (13.6:1).
-constexpr COLORREF kLogBackground = RGB(0x00, 0x00, 0x00);
-constexpr COLORREF kLogText = RGB(0xD0, 0xD0, 0xD0);
-constexpr LONG kLogFontTwips = 240;  // 12 points
-
-constexpr int kProgressSteps = 1000;
+// The log's place, size and colours are the controller's; an OLE colour is a COLORREF.
+using Rules = Form1Controller;
+constexpr int kStatusLeft = Rules::kStatusLeft;
+constexpr int kStatusTop = Rules::kStatusTop;
+constexpr int kStatusWidth = Rules::kStatusWidth;
+constexpr int kStatusHeight = Rules::kStatusHeight;
+constexpr COLORREF kLogBackground = Rules::kLogBackground;
+constexpr COLORREF kLogText = Rules::kLogText;
 
 // The operations column, in pixels at 96 DPI.
 constexpr int kMargin = 8;
@@ -62,12 +52,11 @@ constexpr int kFileHeight =
     kGroupTop + 3 * (kEditHeight + kGap) + kButtonHeight + kGap + kButtonHeight + kGroupPad;
 constexpr int kColumnHeight = kIdentityHeight + kGap + kTextHeight + kGap + kFileHeight;
 
-// The controls that are operations: disabled while a file job runs.
+// The controls that are operations, but for the key text and its bits and their labels.
 constexpr std::array kOperationControls = {
     Form1::kIdentityBox,    Form1::kIdentityCmd,   Form1::kTextBox,    Form1::kInputLbl,
     Form1::kInputTxt,       Form1::kEncryptCmd,    Form1::kDecryptCmd, Form1::kUseResultCmd,
     Form1::kResultLbl,      Form1::kResultTxt,     Form1::kKeyKindLbl, Form1::kKeyKindCbo,
-    Form1::kKeyTxtLbl,      Form1::kKeyTxt,        Form1::kKeyBitsLbl, Form1::kKeyBitsCbo,
     Form1::kEncryptFileCmd, Form1::kDecryptFileCmd};
 
 std::u16string ToU16(const std::wstring& text) {
@@ -138,13 +127,14 @@ Form1::FileDialogs Form1::FileDialogs::Standard() {
 }
 
 Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs)
-    : m_Sink(sink), m_Queries(std::move(queries)), m_Dialogs(std::move(dialogs)) {
+    : m_Sink(sink), m_Dialogs(std::move(dialogs)), m_Controller(*this, sink, std::move(queries)) {
   RichEditBox::LoadControlLibrary();
   RegisterWindowClass(&Form1::WindowProc);
   // WindowProc sets m_Window at WM_NCCREATE.
-  ::CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ::GetModuleHandleW(nullptr),
-                    this);
+  const std::wstring title = ToWide(Rules::kTitle);
+  ::CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                    ::GetModuleHandleW(nullptr), this);
   if (m_Window == nullptr) throw RaisedError(75, "the window cannot be created");
   m_Dpi = std::max<UINT>(WindowDpi(m_Window), 1);
   CreateControls();
@@ -194,7 +184,8 @@ HWND Form1::AddControl(const wchar_t* className, const wchar_t* text, DWORD styl
 
 void Form1::CreateControls() {
   // The status frame and, in it, the log.
-  HWND frame = AddControl(WC_BUTTONW, L"状态栏", BS_GROUPBOX | WS_CLIPCHILDREN, kStatusFrame);
+  HWND frame = AddControl(WC_BUTTONW, ToWide(Rules::kStatusCaption).c_str(),
+                          BS_GROUPBOX | WS_CLIPCHILDREN, kStatusFrame);
   m_StatusTxt = ::CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
                                       ES_AUTOVSCROLL | ES_DISABLENOSCROLL,
@@ -210,7 +201,7 @@ void Form1::CreateControls() {
   format.cbSize = sizeof format;
   format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_WEIGHT | CFM_BOLD | CFM_ITALIC |
                   CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR;
-  format.yHeight = kLogFontTwips;
+  format.yHeight = Rules::kLogFontTwips;
   format.wWeight = FW_NORMAL;
   format.bCharSet = GB2312_CHARSET;
   format.crTextColor = kLogText;
@@ -262,10 +253,9 @@ void Form1::CreateControls() {
   AddControl(WC_BUTTONW, L"Decrypt file…", BS_PUSHBUTTON | WS_TABSTOP, kDecryptFileCmd);
   AddControl(WC_STATICW, L"Progress", SS_LEFT, kProgressLbl);
   HWND progress = AddControl(PROGRESS_CLASSW, L"", 0, kFilePrg);
-  ::SendMessageW(progress, PBM_SETRANGE32, 0, kProgressSteps);
-  HWND cancel = AddControl(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, kCancelCmd);
-  ::EnableWindow(cancel, FALSE);  // only while a file job runs
-  UpdateKeyInputs();
+  ::SendMessageW(progress, PBM_SETRANGE32, 0, Rules::kProgressSteps);
+  AddControl(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, kCancelCmd);
+  m_Controller.UpdateKeyInputs();
 }
 
 // The operations take the system's message font at the window's DPI; the log keeps its own.
@@ -427,45 +417,64 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Form1::OnCommand(int id, int code) {
   if (id == kKeyKindCbo && code == CBN_SELCHANGE) {
-    UpdateKeyInputs();
+    m_Controller.UpdateKeyInputs();
     return;
   }
   if (code != BN_CLICKED) return;
   switch (id) {
     case kIdentityCmd:
-      ReportIdentity();
+      m_Controller.ReportIdentity();
       break;
     case kEncryptCmd:
-      EncryptText();
+      m_Controller.EncryptText();
       break;
     case kDecryptCmd:
-      DecryptText();
+      m_Controller.DecryptText();
       break;
     case kUseResultCmd:
-      UseResultAsInput();
+      m_Controller.UseResultAsInput();
       break;
     case kEncryptFileCmd:
-      EncryptFile();
+      m_Controller.RunFileOperation(FileDirection::kEncrypt);
       break;
     case kDecryptFileCmd:
-      DecryptFile();
+      m_Controller.RunFileOperation(FileDirection::kDecrypt);
       break;
     case kCancelCmd:
-      CancelFileJob();
+      m_Controller.CancelFileJob();
       break;
     default:
       break;
   }
 }
 
-// Closing the window while a file job runs cancels the job, and the window closes after it.
+// Closing the window while a file job runs cancels the job; the controller closes it after.
 void Form1::OnClose() {
-  if (m_JobRunning) {
-    m_CancelRequested = true;
-    m_CloseAfterJob = true;
-    return;
-  }
-  ::DestroyWindow(m_Window);
+  if (m_Controller.RequestClose()) ::DestroyWindow(m_Window);
+}
+
+void Form1::CloseWindow() {
+  if (m_Window != nullptr) ::DestroyWindow(m_Window);
+}
+
+void Form1::RunDemonstration() {
+  if (m_Window != nullptr) m_Controller.RunDemonstration();
+}
+
+std::u16string Form1::InputText() const {
+  return ToU16(WindowText(Item(kInputTxt)));
+}
+
+void Form1::SetInputText(const std::u16string& text) {
+  ::SetWindowTextW(Item(kInputTxt), ToWide(text).c_str());
+}
+
+std::u16string Form1::ResultText() const {
+  return ToU16(WindowText(Item(kResultTxt)));
+}
+
+void Form1::SetResultText(const std::u16string& text) {
+  ::SetWindowTextW(Item(kResultTxt), ToWide(text).c_str());
 }
 
 KeyChoice::Kind Form1::KeyKind() const {
@@ -475,86 +484,46 @@ KeyChoice::Kind Form1::KeyKind() const {
       ::SendMessageW(kinds, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
 }
 
-void Form1::UpdateKeyInputs() {
-  const KeyChoice::Kind kind = KeyKind();
+std::u16string Form1::KeyText() const {
+  std::wstring key = WindowText(Item(kKeyTxt));
+  std::u16string text = ToU16(key);
+  Wipe(key);
+  return text;
+}
+
+std::int32_t Form1::KeyBits() const {
+  constexpr std::array<std::int32_t, 3> kBits = {128, 192, 256};
+  const auto at = ::SendMessageW(Item(kKeyBitsCbo), CB_GETCURSEL, 0, 0);
+  return kBits[static_cast<std::size_t>(std::clamp<LRESULT>(at, 0, 2))];
+}
+
+void Form1::ShowControls(const Form1Controls& controls) {
+  for (const Control id : kOperationControls) ::EnableWindow(Item(id), controls.operations);
   HWND key = Item(kKeyTxt);
-  ::EnableWindow(key, kind != KeyChoice::Kind::kBuiltIn);
-  ::EnableWindow(Item(kKeyTxtLbl), kind != KeyChoice::Kind::kBuiltIn);
-  // A hex key's length gives its bits; the built-in pass phrase is always 128 bits.
-  ::EnableWindow(Item(kKeyBitsCbo), kind == KeyChoice::Kind::kPassPhrase);
-  ::EnableWindow(Item(kKeyBitsLbl), kind == KeyChoice::Kind::kPassPhrase);
-  ::SendMessageW(key, EM_SETPASSWORDCHAR, kind == KeyChoice::Kind::kPassPhrase ? L'\x25CF' : 0, 0);
+  ::EnableWindow(key, controls.keyText);
+  ::EnableWindow(Item(kKeyTxtLbl), controls.keyText);
+  ::EnableWindow(Item(kKeyBitsCbo), controls.keyBits);
+  ::EnableWindow(Item(kKeyBitsLbl), controls.keyBits);
+  ::SendMessageW(key, EM_SETPASSWORDCHAR, controls.keyHidden ? L'\x25CF' : 0, 0);
   ::InvalidateRect(key, nullptr, TRUE);
+  ::EnableWindow(Item(kCancelCmd), controls.cancel);
 }
 
-// While a file job runs only Cancel and the log take input: the job's key and cipher are the
-// window's, and no other operation may change them under it.
-void Form1::SetOperationsEnabled(bool enabled) {
-  for (const Control id : kOperationControls) ::EnableWindow(Item(id), enabled);
-  if (enabled) UpdateKeyInputs();
-  ::EnableWindow(Item(kCancelCmd), !enabled);
+void Form1::ShowProgress(int step) {
+  ::SendMessageW(Item(kFilePrg), PBM_SETPOS, static_cast<WPARAM>(step), 0);
 }
 
-KeyChoice Form1::CurrentKeyChoice() const {
-  KeyChoice choice;
-  choice.kind = KeyKind();
-  if (choice.kind != KeyChoice::Kind::kBuiltIn) {
-    std::wstring key = WindowText(Item(kKeyTxt));
-    choice.text = ToU16(key);
-    Wipe(key);
-  }
-  if (choice.kind == KeyChoice::Kind::kPassPhrase) {
-    constexpr std::array<std::int32_t, 3> kBits = {128, 192, 256};
-    const auto at = ::SendMessageW(Item(kKeyBitsCbo), CB_GETCURSEL, 0, 0);
-    choice.bits = kBits[static_cast<std::size_t>(std::clamp<LRESULT>(at, 0, 2))];
-  }
-  return choice;
+std::u16string Form1::AskOpenFileName(const std::u16string& caption) {
+  return m_Dialogs.openFile(m_Window, caption);
 }
 
-cRijndael& Form1::Rijndael() {
-  if (!m_Rijndael) m_Rijndael = std::make_unique<cRijndael>(m_Sink);
-  return *m_Rijndael;
-}
-
-void Form1::ReportIdentity() {
-  if (m_JobRunning || m_Window == nullptr) return;
-  IdentityOperation(*m_StatusBox, Rijndael(), m_Queries);
-}
-
-void Form1::EncryptText() {
-  if (m_JobRunning || m_Window == nullptr) return;
-  const std::u16string result =
-      EncryptTextOperation(*m_StatusBox, Rijndael(), ToU16(WindowText(Item(kInputTxt))));
-  ::SetWindowTextW(Item(kResultTxt), ToWide(result).c_str());
-}
-
-void Form1::DecryptText() {
-  if (m_JobRunning || m_Window == nullptr) return;
-  const std::u16string result =
-      DecryptTextOperation(*m_StatusBox, Rijndael(), ToU16(WindowText(Item(kInputTxt))));
-  ::SetWindowTextW(Item(kResultTxt), ToWide(result).c_str());
-}
-
-void Form1::UseResultAsInput() {
-  if (m_JobRunning || m_Window == nullptr) return;
-  ::SetWindowTextW(Item(kInputTxt), WindowText(Item(kResultTxt)).c_str());
-}
-
-void Form1::EncryptFile() {
-  RunFileOperation(FileDirection::kEncrypt);
-}
-
-void Form1::DecryptFile() {
-  RunFileOperation(FileDirection::kDecrypt);
-}
-
-void Form1::CancelFileJob() {
-  if (m_JobRunning) m_CancelRequested = true;
+std::u16string Form1::AskSaveFileName(const std::u16string& caption) {
+  return m_Dialogs.saveFile(m_Window, caption);
 }
 
 // Serves the window's messages while a job runs, so that it repaints and Cancel can be
 // clicked; false when the thread was asked to quit (WM_QUIT is posted again for the loop).
-bool Form1::PumpMessages() {
+bool Form1::ServeEvents() {
   MSG message{};
   while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -567,62 +536,6 @@ bool Form1::PumpMessages() {
     }
   }
   return true;
-}
-
-void Form1::RunFileOperation(FileDirection direction) {
-  if (m_JobRunning || m_Window == nullptr) return;
-  const bool encrypt = direction == FileDirection::kEncrypt;
-  HWND bar = Item(kFilePrg);
-  ::SendMessageW(bar, PBM_SETPOS, 0, 0);
-  // A key that cannot be used is reported before the user picks any file.
-  if (!ApplyFileKey(*m_StatusBox, Rijndael(), CurrentKeyChoice(), direction)) return;
-
-  const std::u16string input = m_Dialogs.openFile(
-      m_Window, encrypt ? u"Plain file to encrypt" : u"Cipher-text file to decrypt");
-  if (input.empty()) return;
-  const std::u16string output =
-      m_Dialogs.saveFile(m_Window, encrypt ? u"Cipher-text file to write" : u"Plain file to write");
-  if (output.empty()) return;
-
-  // The job runs on this thread, where the cipher's message boxes belong; its progress reports
-  // serve the window's messages.
-  m_JobRunning = true;
-  m_CancelRequested = false;
-  SetOperationsEnabled(false);
-  const FileJobProgress progress = [this, bar](std::uint64_t done, std::uint64_t total) {
-    const std::uint64_t step = total == 0 ? kProgressSteps : done * kProgressSteps / total;
-    ::SendMessageW(bar, PBM_SETPOS,
-                   static_cast<WPARAM>(std::min<std::uint64_t>(step, kProgressSteps)), 0);
-    if (!PumpMessages()) m_CancelRequested = true;
-    return !m_CancelRequested;
-  };
-  {
-    // However the job ends, the window takes input again.
-    struct JobEnd {
-      Form1& form;
-      ~JobEnd() {
-        form.m_JobRunning = false;
-        form.SetOperationsEnabled(true);
-      }
-    } const jobEnd{*this};
-    if (RunFileJob(*m_StatusBox, Rijndael(), direction, input, output, progress)) {
-      ::SendMessageW(bar, PBM_SETPOS, kProgressSteps, 0);
-    }
-  }
-  if (m_CloseAfterJob) {
-    m_CloseAfterJob = false;
-    ::DestroyWindow(m_Window);
-  }
-}
-
-void Form1::RunDemonstration() {
-  ReportIdentity();
-  ::SetWindowTextW(Item(kInputTxt), L"");
-  EncryptText();  // a red line: there is no text to encrypt
-  ::SetWindowTextW(Item(kInputTxt), L"主机标识 hostseal");
-  EncryptText();
-  UseResultAsInput();
-  DecryptText();
 }
 
 bool Form1::SaveScreenshot(const std::u16string& fileName) {

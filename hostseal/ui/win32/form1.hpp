@@ -4,8 +4,8 @@
 // green or red status line. The log grows with the window; a file job can be cancelled, and
 // no other operation starts while one runs.
 //
-// The window only gathers input and shows results; the work is done by the library and by
-// the toolkit-free operations that the Linux window and the command line share.
+// The window creates, lays out and reads its controls; what they do and when they take input
+// is Form1Controller's, which the Qt window shares.
 #pragma once
 
 #include <windows.h>
@@ -14,16 +14,15 @@
 #include <memory>
 #include <string>
 
-#include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/message_sink.hpp"
-#include "hostseal/ui/file_operation.hpp"
+#include "hostseal/ui/form1_controller.hpp"
+#include "hostseal/ui/form1_view.hpp"
 #include "hostseal/ui/identity_operation.hpp"
-#include "hostseal/ui/key_choice.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
 
 namespace hostseal {
 
-class Form1 final {
+class Form1 final : private Form1View {
  public:
   // The controls' identifiers, for GetDlgItem on the window (the log is a child of its frame).
   enum Control : int {
@@ -65,7 +64,7 @@ class Form1 final {
   // the window. Raises RaisedError when the window or the RichEdit control cannot be created.
   explicit Form1(MessageSink& sink, HostQueries queries = {},
                  FileDialogs dialogs = FileDialogs::Standard());
-  ~Form1();
+  ~Form1() override;
 
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
@@ -75,16 +74,6 @@ class Form1 final {
   HWND Item(Control id) const;
   // Ends the thread's message loop (PostQuitMessage) when the window is closed.
   void QuitWhenClosed() { m_QuitWhenClosed = true; }
-
-  // The operations behind the buttons.
-  void ReportIdentity();
-  void EncryptText();
-  void DecryptText();
-  void UseResultAsInput();
-  void EncryptFile();
-  void DecryptFile();
-  // Asks the running file job to stop at its next chunk; its target keeps its former content.
-  void CancelFileJob();
 
   // A short scripted tour: host identity, an encryption without text (a red line), then a
   // text encrypted and decrypted again.
@@ -104,18 +93,25 @@ class Form1 final {
   void Layout();
   int Scale(int pixelsAt96) const;
   int Twips(int twips) const;
-  void UpdateKeyInputs();
-  void SetOperationsEnabled(bool enabled);
-  KeyChoice::Kind KeyKind() const;
-  KeyChoice CurrentKeyChoice() const;
-  cRijndael& Rijndael();
-  void RunFileOperation(FileDirection direction);
-  bool PumpMessages();
+  // Form1View
+  RichTextBox& StatusBox() override { return *m_StatusBox; }
+  std::u16string InputText() const override;
+  void SetInputText(const std::u16string& text) override;
+  std::u16string ResultText() const override;
+  void SetResultText(const std::u16string& text) override;
+  KeyChoice::Kind KeyKind() const override;
+  std::u16string KeyText() const override;
+  std::int32_t KeyBits() const override;
+  void ShowControls(const Form1Controls& controls) override;
+  void ShowProgress(int step) override;
+  std::u16string AskOpenFileName(const std::u16string& caption) override;
+  std::u16string AskSaveFileName(const std::u16string& caption) override;
+  bool ServeEvents() override;
+  void CloseWindow() override;
 
   MessageSink& m_Sink;
-  HostQueries m_Queries;
   FileDialogs m_Dialogs;
-  std::unique_ptr<cRijndael> m_Rijndael;  // created when first used
+  Form1Controller m_Controller;
 
   HWND m_Window = nullptr;
   HWND m_StatusTxt = nullptr;  // the control StatusTxt, a child of the frame
@@ -127,9 +123,6 @@ class Form1 final {
   int m_FirstBand = 0;     // below the frame at the first size, where the operations are taller
 
   bool m_QuitWhenClosed = false;
-  bool m_JobRunning = false;       // a file job is running; messages are served from its progress
-  bool m_CancelRequested = false;  // the running job stops at its next progress report
-  bool m_CloseAfterJob = false;    // the window was closed while the job ran
 };
 
 }  // namespace hostseal
