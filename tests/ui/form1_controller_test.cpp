@@ -14,8 +14,8 @@
 
 #include "tests/support/file_bytes.hpp"
 #include "tests/support/recording_sink.hpp"
+#include "tests/support/scoped_code_page.hpp"
 #include "tests/support/scratch_folder.hpp"
-#include "tests/text/scoped_code_page.hpp"
 #include "tests/ui/form1_support.hpp"
 #include "tests/ui/identity_oracle.hpp"
 
