@@ -124,6 +124,8 @@ TEST(CompleteUtf8Length, HoldsBackOnlyTheStartOfACharacter) {
   EXPECT_EQ(CompleteUtf8Length("a\x80"), 2u);
   EXPECT_EQ(CompleteUtf8Length("a\xFF"), 2u);
   EXPECT_EQ(CompleteUtf8Length("\x80\x80\x80\x80"), 4u);
+  EXPECT_EQ(CompleteUtf8Length("a\xE0\x80"), 3u);  // no character starts E0 80
+  EXPECT_EQ(CompleteUtf8Length("a\xF4\x90"), 3u);  // nor F4 90: beyond U+10FFFF
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "tools/hostseal/console_route.hpp"
 
 namespace hostseal::cli {
@@ -12,10 +13,6 @@ namespace {
 
 // Consoles of older Windows versions refuse large writes; a pair of surrogates is never cut.
 constexpr std::size_t kConsoleChunk = 8192;
-
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
 #include "tools/hostseal/windows/console_text.hpp"
 
@@ -62,8 +63,7 @@ void ReadConsoleLine(HANDLE console, ConsoleInput& input) {
     if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
     lines += text[i];
   }
-  if (!input.ended && !lines.empty() &&
-      (lines.back() == u'\r' || (lines.back() >= 0xD800 && lines.back() <= 0xDBFF))) {
+  if (!input.ended && !lines.empty() && (lines.back() == u'\r' || IsHighSurrogate(lines.back()))) {
     input.held = lines.substr(lines.size() - 1);
     lines.pop_back();
   }
