@@ -192,6 +192,11 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
       }
       std::size_t written = 0;
       if (map == nullptr) {
+        if ((c & 0xF800) != 0xD800) {  // not a surrogate: the hot path of CJK text
+          o += EncodeUtf8(c, o);
+          ++i;
+          continue;
+        }
         const Utf16Character character = DecodeUtf16Character(in + i, n - i);
         o += EncodeUtf8(character.codePoint, o);
         i += character.units;
