@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
+#include "tools/console/console_route.hpp"
+#include "tools/console/wide_argument.hpp"
 #include "tools/hostseal/command_line_words.hpp"
-#include "tools/hostseal/console_route.hpp"
-#include "tools/hostseal/wide_argument.hpp"
 
 namespace hostseal::cli {
 namespace {

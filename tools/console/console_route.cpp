@@ -1,4 +1,4 @@
-#include "tools/hostseal/console_route.hpp"
+#include "tools/console/console_route.hpp"
 
 #include "hostseal/common/utf8_codec.hpp"
 

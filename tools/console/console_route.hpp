@@ -1,12 +1,14 @@
-// How the tool writes to one standard stream on Windows, decided from what the handle is, and
-// where a run of UTF-8 may be cut for a console that takes whole characters only. Kept apart
-// from the Windows calls so that the decisions can be tested on every platform.
+// The three standard streams, and how a program writes to one of them on Windows, decided from what
+// the handle is, and where a run of UTF-8 may be cut for a console that takes whole characters
+// only. Kept apart from the Windows calls so that the decisions can be tested on every platform.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
 namespace hostseal::cli {
+
+enum class StandardStream { kInput, kOutput, kError };
 
 enum class StreamRoute {
   kConsole,  // text through WriteConsoleW

@@ -1,4 +1,4 @@
-#include "tools/hostseal/wide_argument.hpp"
+#include "tools/console/wide_argument.hpp"
 
 #include "hostseal/common/utf8_codec.hpp"
 

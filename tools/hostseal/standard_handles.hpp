@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace hostseal::cli {
+#include "tools/console/console_route.hpp"
 
-enum class StandardStream { kInput, kOutput, kError };
+namespace hostseal::cli {
 
 // True when the stream is an interactive terminal: a tty on Linux, a console on Windows (not
 // the NUL device or a serial port, which are character devices too).

@@ -12,7 +12,7 @@
 #include "hostseal/text/code_page.hpp"
 #include "hostseal/text/utf8_bytes.hpp"
 #include "hostseal/ui/key_choice.hpp"
-#include "tools/hostseal/console_route.hpp"
+#include "tools/console/console_route.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/standard_handles.hpp"
 #include "tools/hostseal/standard_streams.hpp"

@@ -1,11 +1,11 @@
-#include "tools/hostseal/windows/console_text.hpp"
+#include "tools/console/windows/console_text.hpp"
 
 #include <algorithm>
 #include <string>
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/common/utf8_codec.hpp"
-#include "tools/hostseal/console_route.hpp"
+#include "tools/console/console_route.hpp"
 
 namespace hostseal::cli {
 

@@ -1,12 +1,13 @@
 // Windows: telling a console from the other things a standard handle can be, and writing UTF-8
-// to either; shared by the standard streams, the console session and the prompt.
+// to either; shared by the
+// tool (its standard streams, console session and prompt) and the window.
 #pragma once
 
 #include <windows.h>
 
 #include <string_view>
 
-#include "tools/hostseal/standard_handles.hpp"
+#include "tools/console/console_route.hpp"
 
 namespace hostseal::cli {
 

@@ -1,4 +1,4 @@
-#include "tools/hostseal/windows/utf8_arguments.hpp"
+#include "tools/console/windows/utf8_arguments.hpp"
 
 // shellapi.h needs windows.h before it.
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "hostseal/common/secure_wipe.hpp"
-#include "tools/hostseal/wide_argument.hpp"
+#include "tools/console/wide_argument.hpp"
 
 namespace hostseal::cli {
 

@@ -11,8 +11,8 @@
 #include <streambuf>
 #include <string>
 
-#include "tools/hostseal/console_route.hpp"
-#include "tools/hostseal/windows/console_text.hpp"
+#include "tools/console/console_route.hpp"
+#include "tools/console/windows/console_text.hpp"
 
 namespace hostseal::cli {
 

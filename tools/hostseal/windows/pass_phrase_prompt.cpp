@@ -15,8 +15,8 @@
 #include "hostseal/common/secure_wipe.hpp"
 #include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/usage_error.hpp"
-#include "tools/hostseal/wide_argument.hpp"
-#include "tools/hostseal/windows/console_text.hpp"
+#include "tools/console/wide_argument.hpp"
+#include "tools/console/windows/console_text.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
 
 namespace hostseal::cli {

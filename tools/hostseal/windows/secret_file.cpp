@@ -14,7 +14,7 @@
 #include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
-#include "tools/hostseal/windows/console_text.hpp"
+#include "tools/console/windows/console_text.hpp"
 
 namespace hostseal::cli {
 

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "hostseal/common/secure_wipe.hpp"
+#include "tools/console/wide_argument.hpp"
 #include "tools/hostseal/key_sources.hpp"
-#include "tools/hostseal/wide_argument.hpp"
 
 namespace hostseal::cli {
 

@@ -12,7 +12,7 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
-#include "tools/hostseal/windows/console_text.hpp"
+#include "tools/console/windows/console_text.hpp"
 
 namespace hostseal::cli {
 
