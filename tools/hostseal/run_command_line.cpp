@@ -25,7 +25,6 @@
 #include "tools/hostseal/secrets/secret_arguments.hpp"
 #include "tools/hostseal/shown_command_line.hpp"
 #include "tools/hostseal/streams/command_message_sink.hpp"
-#include "tools/hostseal/streams/console_session.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {

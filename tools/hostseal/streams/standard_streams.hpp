@@ -1,5 +1,6 @@
-// The tool's standard streams: all of standard input as text, lines and diagnostics out, and
-// the final check that standard output really took what was written to it.
+// The tool's standard streams: set up for the run (ConsoleSession), all of standard input as
+// text, lines and diagnostics out, and the final check that standard output really took what
+// was written to it.
 #pragma once
 
 #include <functional>
@@ -32,6 +33,26 @@ void WriteDiagnostic(std::string_view text);
 // for a file named "standard output" with the first failure's reason:
 //   Disk full: "standard output" (No space left on device)
 void FlushStandardOutput();
+
+// ConsoleSession: the standard streams set up for one run of the tool and put back after it.
+//
+// On Linux there is nothing to set up. On Windows the three streams go to binary mode (no
+// "\n" to "\r\n" translation: a redirected output is byte for byte the one Linux writes),
+// std::cout writes to a console through WriteConsoleW (UTF-8 made UTF-16, so Chinese shows
+// whatever the console's code page), and the console's virtual-terminal processing is
+// switched on where the console accepts it, for the status log's colours; the console's mode
+// and std::cout's buffer are restored when the session ends.
+class ConsoleSession {
+ public:
+  ConsoleSession();
+  ~ConsoleSession();
+  ConsoleSession(const ConsoleSession&) = delete;
+  ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_State;  // what to put back; none on Linux
+};
 
 // While it lives, what std::cout writes passes through it to std::cout's own buffer, and the
 // reason (errno) of the first write that fails is kept for FlushStandardOutput: once a write

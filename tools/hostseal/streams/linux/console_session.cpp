@@ -1,6 +1,6 @@
 // On Linux the standard streams carry bytes as they are and a terminal takes UTF-8 and colour
 // sequences: nothing to set up.
-#include "tools/hostseal/streams/console_session.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
 

@@ -1,6 +1,6 @@
 // The console session on Windows: binary standard streams, std::cout through WriteConsoleW on
 // a console, and virtual-terminal processing on where the console takes it.
-#include "tools/hostseal/streams/console_session.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 #include <fcntl.h>
 #include <io.h>
