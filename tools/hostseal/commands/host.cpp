@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <string>
+#include <string_view>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/utf8.hpp"
@@ -13,11 +15,39 @@
 #include "hostseal/ui/identity_operation.hpp"
 #include "hostseal/ui/status_log.hpp"
 #include "hostseal/ui/terminal_box.hpp"
-#include "tools/hostseal/commands/json_text.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
+
+namespace {
+
+// JsonString: UTF-8 text as a JSON string literal, quotes included: quotation marks and
+// backslashes escaped, control characters as \u00XX, everything else (non-ASCII included) as
+// it stands, so that any JSON parser reads back the same text.
+std::string JsonString(std::string_view utf8) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out += '"';
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += kDigits[byte >> 4];
+      out += kDigits[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+}  // namespace
 
 int RunHostIp(const std::string& name) {
   const std::u16string address = DNS::GetHostIP(FromUtf8(name));
