@@ -11,7 +11,6 @@
 #include "hostseal/fs/file_streams.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/streams/progress_bar.hpp"
-#include "tools/hostseal/streams/standard_handles.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {

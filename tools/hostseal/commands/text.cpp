@@ -14,7 +14,6 @@
 #include "hostseal/ui/key_choice.hpp"
 #include "tools/console/console_route.hpp"
 #include "tools/hostseal/exit_status.hpp"
-#include "tools/hostseal/streams/standard_handles.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {

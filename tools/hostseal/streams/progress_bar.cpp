@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "tools/hostseal/streams/standard_handles.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
 

@@ -10,7 +10,6 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/fs/file_error.hpp"
-#include "tools/hostseal/streams/standard_handles.hpp"
 
 namespace hostseal::cli {
 

@@ -1,15 +1,40 @@
 // The tool's standard streams: set up for the run (ConsoleSession), all of standard input as
 // text, lines and diagnostics out, and the final check that standard output really took what
 // was written to it.
+//
+// Where they meet the operating system (standard_handles.cpp in linux/ and windows/): whether
+// one is an interactive terminal, standard error written at once, and standard input read a piece
+// at a time. Linux uses the descriptors; Windows tells a console from a file, a pipe or the NUL
+// device and talks to a console in UTF-16, so that any text shows and can be typed whatever its
+// code page.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <streambuf>
 #include <string>
 #include <string_view>
 
+#include "tools/console/console_route.hpp"
+
 namespace hostseal::cli {
+
+// True when the stream is an interactive terminal: a tty on Linux, a console on Windows (not
+// the NUL device or a serial port, which are character devices too).
+bool IsTerminal(StandardStream stream);
+
+// The UTF-8 bytes on standard error, unbuffered: as text on a console, as they are elsewhere.
+void WriteStandardError(std::string_view utf8);
+
+// Up to size bytes of standard input, UTF-8; 0 at its end. Raises a RaisedError (Device I/O
+// error) when it cannot be read. A Windows console is read as UTF-16 and its "\r\n" given as
+// "\n"; a line that begins with Ctrl+Z ends the input there.
+std::size_t ReadStandardInput(char* buffer, std::size_t size);
+
+// The keys that end the input typed at a terminal: "Ctrl-D" on Linux, "Ctrl-Z then Enter" on
+// Windows.
+const char* EndOfInputKeys();
 
 // All of standard input, UTF-8, handed to `piece` a piece at a time, so that no whole copy is
 // held. One trailing line feed ("\n" or "\r\n") is dropped, so that `echo TEXT | hostseal

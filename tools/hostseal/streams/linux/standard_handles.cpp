@@ -1,5 +1,5 @@
 // The standard streams on Linux: descriptors 0, 1 and 2 and the C library's streams on them.
-#include "tools/hostseal/streams/standard_handles.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 #include <unistd.h>
 

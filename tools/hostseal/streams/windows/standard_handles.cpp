@@ -1,7 +1,7 @@
 // The standard streams on Windows: the process's standard handles. A console is written and
 // read in UTF-16 (WriteConsoleW, ReadConsoleW); files, pipes and the NUL device get and give
 // the UTF-8 bytes as they are.
-#include "tools/hostseal/streams/standard_handles.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 #include <windows.h>
 
