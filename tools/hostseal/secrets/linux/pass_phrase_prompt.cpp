@@ -13,8 +13,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "tools/hostseal/secrets/key_sources.hpp"
 #include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/secrets/key_sources.hpp"
 
 namespace hostseal::cli {
 

@@ -13,11 +13,11 @@
 #include <string_view>
 
 #include "hostseal/common/secure_wipe.hpp"
-#include "tools/hostseal/secrets/key_sources.hpp"
-#include "tools/hostseal/exit_status.hpp"
+#include "hostseal/fs/windows/system_error.hpp"
 #include "tools/console/wide_argument.hpp"
 #include "tools/console/windows/console_text.hpp"
-#include "hostseal/fs/windows/system_error.hpp"
+#include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/secrets/key_sources.hpp"
 
 namespace hostseal::cli {
 
