@@ -1,5 +1,7 @@
 #include "hostseal/common/utf8.hpp"
 
+#include "hostseal/common/utf8_codec.hpp"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -50,6 +52,50 @@ TEST(Utf8, RandomTextSurvivesTheRoundTrip) {
       }
     }
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+  }
+}
+
+// A sequence is cut off exactly when more bytes could still make it a character: the same two
+// bytes followed by continuation bytes then decode as one well-formed character, and bytes that
+// are ill formed stay ill formed, with the same subpart, whatever follows.
+TEST(Utf8Codec, CutOffIsTheStartOfAWellFormedCharacter) {
+  for (unsigned first = 0x80; first <= 0xFF; ++first) {
+    for (unsigned second = 0; second <= 0xFF; ++second) {
+      const unsigned char two[] = {static_cast<unsigned char>(first),
+                                   static_cast<unsigned char>(second)};
+      const unsigned char four[] = {two[0], two[1], 0x80, 0x80};
+      const Utf8Character cut = DecodeUtf8Character(two, 2);
+      const Utf8Character whole = DecodeUtf8Character(four, 4);
+      if (cut.form == Utf8Form::kCutOff) {
+        EXPECT_EQ(whole.form, Utf8Form::kWellFormed) << first << ' ' << second;
+        EXPECT_GE(whole.length, 3u);
+      } else if (cut.form == Utf8Form::kIllFormed) {
+        EXPECT_EQ(whole.form, Utf8Form::kIllFormed) << first << ' ' << second;
+        EXPECT_EQ(whole.length, cut.length);
+      } else {
+        EXPECT_EQ(cut.length, 2u);
+        EXPECT_EQ(whole.codePoint, cut.codePoint);
+      }
+    }
+  }
+}
+
+// Every scalar value goes through both encodings and back.
+TEST(Utf8Codec, EveryScalarValueRoundTrips) {
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+    if (IsHighSurrogate(c) || IsLowSurrogate(c)) continue;
+    unsigned char bytes[4];
+    const std::size_t length = EncodeUtf8(c, bytes);
+    ASSERT_EQ(length, Utf8Length(c));
+    const Utf8Character decoded = DecodeUtf8Character(bytes, length);
+    ASSERT_EQ(decoded.form, Utf8Form::kWellFormed);
+    ASSERT_EQ(decoded.codePoint, c);
+    char16_t units[2];
+    const std::size_t unitCount = EncodeUtf16(c, units);
+    const Utf16Character back = DecodeUtf16Character(units, unitCount);
+    ASSERT_TRUE(back.wellFormed);
+    ASSERT_EQ(back.units, unitCount);
+    ASSERT_EQ(back.codePoint, c);
   }
 }
 

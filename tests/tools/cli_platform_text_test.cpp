@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
+#include "tools/console/console_route.hpp"
+#include "tools/console/wide_argument.hpp"
 #include "tools/hostseal/command_line_words.hpp"
-#include "tools/hostseal/console_route.hpp"
-#include "tools/hostseal/wide_argument.hpp"
 
 namespace hostseal::cli {
 namespace {
@@ -124,6 +124,8 @@ TEST(CompleteUtf8Length, HoldsBackOnlyTheStartOfACharacter) {
   EXPECT_EQ(CompleteUtf8Length("a\x80"), 2u);
   EXPECT_EQ(CompleteUtf8Length("a\xFF"), 2u);
   EXPECT_EQ(CompleteUtf8Length("\x80\x80\x80\x80"), 4u);
+  EXPECT_EQ(CompleteUtf8Length("a\xE0\x80"), 3u);  // no character starts E0 80
+  EXPECT_EQ(CompleteUtf8Length("a\xF4\x90"), 3u);  // nor F4 90: beyond U+10FFFF
 }
 
 }  // namespace

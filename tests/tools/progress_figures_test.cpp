@@ -1,6 +1,6 @@
 // The progress line's figures: the percentage at once, the rate and the time left once a second
 // has passed, the time left rounded up so that it never reads 0:00 before the end.
-#include "tools/hostseal/progress_bar.hpp"
+#include "tools/hostseal/streams/progress_bar.hpp"
 
 #include <gtest/gtest.h>
 

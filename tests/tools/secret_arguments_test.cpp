@@ -1,7 +1,7 @@
 // SecretArguments in process: which arguments it takes as values of --key and --passphrase
 // (the ones the parser would take), what the parser gets instead, and that argv no longer
 // holds them.
-#include "tools/hostseal/secret_arguments.hpp"
+#include "tools/hostseal/secrets/secret_arguments.hpp"
 
 #include <gtest/gtest.h>
 

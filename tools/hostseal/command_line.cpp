@@ -4,8 +4,10 @@
 #include <string>
 
 #include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/common/visible_text.hpp"
+#include "hostseal/hostinfo/ipv4_text.hpp"
 #include "hostseal/text/code_page_table.hpp"
-#include "tools/hostseal/ipv4_text.hpp"
 
 namespace hostseal::cli {
 
@@ -35,6 +37,18 @@ constexpr char kKeyFooter[] =
     "without any, HOSTSEAL_KEY (hex digits) or HOSTSEAL_PASSPHRASE (not both); without those,\n"
     "the built-in pass phrase at 128 bits. A file's first line is read; - is standard input.\n"
     "Values of --key and --passphrase can be read by every user of the machine.";
+
+// The mac command's address, read as the host queries read address texts.
+CLI::Validator DottedDecimalIPv4() {
+  return CLI::Validator(
+      [](std::string& text) {
+        return ParseIpv4Text(FromUtf8(text))
+                   ? std::string()
+                   : "\"" + VisibleText(text) +
+                         "\" is not a dotted-decimal IPv4 address such as 192.168.1.20";
+      },
+      "IPV4");
+}
 
 // A code page as the option takes it: decimal digits, nothing else.
 bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {

@@ -9,7 +9,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "tools/hostseal/key_options.hpp"
+#include "tools/hostseal/secrets/key_options.hpp"
 
 namespace hostseal::cli {
 

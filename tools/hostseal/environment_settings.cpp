@@ -7,8 +7,8 @@
 #include "hostseal/cipher/block_backend.hpp"
 #include "hostseal/common/visible_text.hpp"
 #include "hostseal/text/code_page.hpp"
-#include "tools/hostseal/standard_streams.hpp"
-#include "tools/hostseal/usage_error.hpp"
+#include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
 

@@ -13,6 +13,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/secure_wipe.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/text/linux/code_page_map.hpp"
 
 namespace hostseal {
@@ -22,17 +23,10 @@ namespace {
 // 16-bit text in the byte order of this machine, so that iconv reads std::u16string in place.
 constexpr const char* kNativeUtf16 =
     std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-constexpr char16_t kReplacement = 0xFFFD;
+constexpr auto kReplacement = static_cast<char16_t>(kReplacementCharacter);
 constexpr std::size_t kAsciiBlock = 16;
 // The most that one step of the loops below writes: a block of ASCII.
 constexpr std::size_t kStepRoom = kAsciiBlock;
-
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
 
 [[noreturn]] void RaiseConversionFailure(const CodePageEntry& codePage, int error) {
   throw RaisedError(kInvalidCallOrArgument, "Invalid procedure call or argument: conversion with " +
@@ -112,79 +106,6 @@ std::size_t CopyAsciiRun(const char16_t* in, Byte* out) {
   }
   return k;
 #endif
-}
-
-// Text to UTF-8, as ToUtf8 does it: a lone surrogate becomes U+FFFD.
-std::size_t EncodeUtf8(const char16_t* in, std::size_t left, Byte* o, std::size_t& written) {
-  const char16_t c = in[0];
-  if (c < 0x800) {
-    o[0] = static_cast<Byte>(0xC0 | c >> 6);
-    o[1] = static_cast<Byte>(0x80 | (c & 0x3F));
-    written = 2;
-    return 1;
-  }
-  if (IsHighSurrogate(c) && left > 1 && IsLowSurrogate(in[1])) {
-    const char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
-                        (static_cast<char32_t>(in[1]) - 0xDC00);
-    o[0] = static_cast<Byte>(0xF0 | cp >> 18);
-    o[1] = static_cast<Byte>(0x80 | ((cp >> 12) & 0x3F));
-    o[2] = static_cast<Byte>(0x80 | ((cp >> 6) & 0x3F));
-    o[3] = static_cast<Byte>(0x80 | (cp & 0x3F));
-    written = 4;
-    return 2;
-  }
-  const char32_t cp = IsHighSurrogate(c) || IsLowSurrogate(c) ? kReplacement : c;
-  o[0] = static_cast<Byte>(0xE0 | cp >> 12);
-  o[1] = static_cast<Byte>(0x80 | ((cp >> 6) & 0x3F));
-  o[2] = static_cast<Byte>(0x80 | (cp & 0x3F));
-  written = 3;
-  return 1;
-}
-
-// UTF-8 to text, as FromUtf8 does it: one U+FFFD per maximal ill-formed subpart.
-std::size_t DecodeUtf8(const Byte* in, std::size_t left, char16_t* o, std::size_t& written) {
-  const Byte b0 = in[0];
-  std::size_t len = 0;
-  Byte lo = 0x80;
-  Byte hi = 0xBF;
-  char32_t cp = 0;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2;
-    cp = b0 & 0x1Fu;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3;
-    cp = b0 & 0x0Fu;
-    if (b0 == 0xE0) lo = 0xA0;
-    if (b0 == 0xED) hi = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4;
-    cp = b0 & 0x07u;
-    if (b0 == 0xF0) lo = 0x90;
-    if (b0 == 0xF4) hi = 0x8F;
-  } else {
-    o[0] = kReplacement;
-    written = 1;
-    return 1;
-  }
-  std::size_t j = 1;
-  for (; j < len && j < left; ++j) {
-    const Byte b = in[j];
-    if (b < (j == 1 ? lo : 0x80) || b > (j == 1 ? hi : 0xBF)) break;
-    cp = (cp << 6) | (b & 0x3Fu);
-  }
-  if (j < len) {
-    o[0] = kReplacement;
-    written = 1;
-  } else if (cp < 0x10000) {
-    o[0] = static_cast<char16_t>(cp);
-    written = 1;
-  } else {
-    cp -= 0x10000;
-    o[0] = static_cast<char16_t>(0xD800 + (cp >> 10));
-    o[1] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    written = 2;
-  }
-  return j;
 }
 
 }  // namespace
@@ -271,21 +192,14 @@ void CodePageConverter::AppendBytes(std::u16string_view text, std::vector<Byte>&
       }
       std::size_t written = 0;
       if (map == nullptr) {
-        if (c < 0x800) {
-          o[0] = static_cast<Byte>(0xC0 | c >> 6);
-          o[1] = static_cast<Byte>(0x80 | (c & 0x3F));
-          o += 2;
+        if ((c & 0xF800) != 0xD800) {  // not a surrogate: the hot path of CJK text
+          o += EncodeUtf8(c, o);
           ++i;
-        } else if (c < 0xD800 || c > 0xDFFF) {
-          o[0] = static_cast<Byte>(0xE0 | c >> 12);
-          o[1] = static_cast<Byte>(0x80 | ((c >> 6) & 0x3F));
-          o[2] = static_cast<Byte>(0x80 | (c & 0x3F));
-          o += 3;
-          ++i;
-        } else {
-          i += EncodeUtf8(in + i, n - i, o, written);
-          o += written;
+          continue;
         }
+        const Utf16Character character = DecodeUtf16Character(in + i, n - i);
+        o += EncodeUtf8(character.codePoint, o);
+        i += character.units;
         continue;
       }
       std::uint16_t e = map->BytesOf(c);
@@ -341,22 +255,9 @@ std::size_t CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16s
       }
       std::size_t written = 0;
       if (map == nullptr) {
-        // Well-formed two- and three-byte sequences outside the special ranges of their
-        // second byte (E0, ED) first; everything else the careful way.
-        if (b >= 0xC2 && b <= 0xDF && i + 1 < n && (in[i + 1] & 0xC0) == 0x80) {
-          *o++ = static_cast<char16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F));
-          i += 2;
-          continue;
-        }
-        if (b >= 0xE1 && b <= 0xEF && b != 0xED && i + 2 < n && (in[i + 1] & 0xC0) == 0x80 &&
-            (in[i + 2] & 0xC0) == 0x80) {
-          *o++ = static_cast<char16_t>((b & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
-                                       (in[i + 2] & 0x3F));
-          i += 3;
-          continue;
-        }
-        i += DecodeUtf8(in + i, n - i, o, written);
-        o += written;
+        const Utf8Character character = DecodeUtf8Character(in + i, n - i);
+        o += EncodeUtf16(character.codePoint, o);
+        i += character.length;
         continue;
       }
       switch (map->LeadOf(b)) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/text/code_page.hpp"
 #include "hostseal/text/code_page_platform.hpp"
 
@@ -27,35 +28,6 @@ UINT Windows(std::int32_t codePage) {
   return static_cast<UINT>(codePage);
 }
 
-// The length of the well-formed UTF-8 sequence at bytes[0]; 0 when the bytes end inside one
-// that could still be well formed, and -1 for a sequence that is not.
-int Utf8SequenceLength(const Byte* bytes, std::size_t n) {
-  const Byte b = bytes[0];
-  if (b < 0x80) return 1;
-  int length = 0;
-  Byte low = 0x80;
-  Byte high = 0xBF;  // the range of the second byte; the others are 80..BF
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3;
-    if (b == 0xE0) low = 0xA0;   // no overlong forms
-    if (b == 0xED) high = 0x9F;  // no surrogates
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4;
-    if (b == 0xF0) low = 0x90;
-    if (b == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
-  } else {
-    return -1;
-  }
-  for (int i = 1; i < length; ++i) {
-    if (static_cast<std::size_t>(i) >= n) return 0;
-    const Byte c = bytes[i];
-    if (i == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF)) return -1;
-  }
-  return length;
-}
-
 // How many of the n bytes of UTF-8 read the same whatever follows. Well-formed text is cut
 // between characters. After a malformed sequence decoders differ in how many of the following
 // bytes they take with it (Wine's takes an ASCII byte that follows an unfinished lead), but
@@ -66,10 +38,10 @@ std::size_t WholeUtf8(const Byte* bytes, std::size_t n) {
   std::size_t whole = 0;
   std::size_t at = 0;
   while (at < n) {
-    const int length = Utf8SequenceLength(bytes + at, n - at);
-    if (length == 0) break;
-    if (length > 0) {
-      at += static_cast<std::size_t>(length);
+    const Utf8Character character = DecodeUtf8Character(bytes + at, n - at);
+    if (character.form == Utf8Form::kCutOff) break;
+    if (character.form == Utf8Form::kWellFormed) {
+      at += character.length;
       whole = at;
       continue;
     }

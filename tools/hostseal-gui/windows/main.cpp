@@ -15,30 +15,21 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/ui/win32/form1.hpp"
 #include "hostseal/ui/win32/win32_message_sink.hpp"
+#include "tools/console/windows/console_text.hpp"
+#include "tools/console/windows/utf8_arguments.hpp"
 #include "tools/hostseal-gui/gui_command_line.hpp"
-#include "tools/hostseal/windows/utf8_arguments.hpp"
 
 namespace {
 
-enum class Stream { kOutput, kError };
+using hostseal::cli::StandardStream;
 
 // Writes UTF-8 text to the standard handle, as wide characters to a console; false when
 // there is no such handle or it does not take the text.
-bool WriteToStandardHandle(Stream stream, std::string_view utf8) {
-  HANDLE handle = ::GetStdHandle(stream == Stream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
-  DWORD mode = 0;
-  if (::GetConsoleMode(handle, &mode)) {
-    const std::u16string text = hostseal::FromUtf8(utf8);
-    const std::wstring wide(text.begin(), text.end());
-    DWORD written = 0;
-    return ::WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written,
-                           nullptr) &&
-           written == wide.size();
-  }
-  DWORD written = 0;
-  return ::WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
-         written == utf8.size();
+bool WriteToStandardHandle(StandardStream stream, std::string_view utf8) {
+  const HANDLE handle = hostseal::cli::StandardHandle(stream);
+  if (handle == nullptr) return false;
+  return hostseal::cli::IsConsole(handle) ? hostseal::cli::WriteConsoleUtf8(handle, utf8)
+                                          : hostseal::cli::WriteAllBytes(handle, utf8);
 }
 
 // A message box with UTF-8 text.
@@ -49,13 +40,13 @@ void ShowMessageBox(const std::string& utf8, UINT icon) {
 }
 
 // The text on the standard handle, or in a message box where there is none.
-void Tell(Stream stream, const std::string& utf8) {
+void Tell(StandardStream stream, const std::string& utf8) {
   if (WriteToStandardHandle(stream, utf8)) return;
-  ShowMessageBox(utf8, stream == Stream::kError ? MB_ICONERROR : MB_ICONINFORMATION);
+  ShowMessageBox(utf8, stream == StandardStream::kError ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 int UsageError(const std::string& what) {
-  Tell(Stream::kError, hostseal::gui::UsageErrorText(what));
+  Tell(StandardStream::kError, hostseal::gui::UsageErrorText(what));
   return 2;
 }
 
@@ -78,7 +69,7 @@ int Screenshot(const std::string& fileName) {
   form.RunDemonstration();
   ServePendingMessages();
   if (!form.SaveScreenshot(hostseal::FromUtf8(fileName))) {
-    Tell(Stream::kError, "hostseal-gui: cannot write " + fileName + "\n");
+    Tell(StandardStream::kError, "hostseal-gui: cannot write " + fileName + "\n");
     return 1;
   }
   return 0;
@@ -115,7 +106,7 @@ int Run() {
   switch (line.action) {
     case GuiCommandLine::Action::kHelp:
     case GuiCommandLine::Action::kVersion:
-      Tell(Stream::kOutput, line.text);
+      Tell(StandardStream::kOutput, line.text);
       return 0;
     case GuiCommandLine::Action::kUsageError:
       return UsageError(line.text);
@@ -128,7 +119,7 @@ int Run() {
     if (line.action == GuiCommandLine::Action::kScreenshot) return Screenshot(line.screenshotFile);
     return Window();
   } catch (const hostseal::RaisedError& error) {
-    Tell(Stream::kError, "hostseal-gui: " + error.Description() + "\n");
+    Tell(StandardStream::kError, "hostseal-gui: " + error.Description() + "\n");
     return 1;
   }
 }

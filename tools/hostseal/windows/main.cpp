@@ -3,11 +3,11 @@
 // of that write (ERROR_NO_DATA), not a signal, so nothing has to be ignored here.
 #include <string>
 
+#include "tools/console/windows/utf8_arguments.hpp"
 #include "tools/hostseal/exit_status.hpp"
-#include "tools/hostseal/key_sources.hpp"
 #include "tools/hostseal/run_command_line.hpp"
-#include "tools/hostseal/standard_streams.hpp"
-#include "tools/hostseal/windows/utf8_arguments.hpp"
+#include "tools/hostseal/secrets/key_sources.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 int main() {
   hostseal::cli::Utf8Arguments arguments;

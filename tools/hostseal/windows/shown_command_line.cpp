@@ -24,8 +24,8 @@
 #include <string>
 
 #include "hostseal/common/secure_wipe.hpp"
+#include "tools/console/wide_argument.hpp"
 #include "tools/hostseal/command_line_words.hpp"
-#include "tools/hostseal/wide_argument.hpp"
 
 namespace hostseal::cli {
 

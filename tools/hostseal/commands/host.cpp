@@ -1,0 +1,110 @@
+#include "tools/hostseal/commands/host.hpp"
+
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "hostseal/cipher/rijndael.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/common/visible_text.hpp"
+#include "hostseal/hostinfo/cpu.hpp"
+#include "hostseal/hostinfo/dns.hpp"
+#include "hostseal/hostinfo/mac.hpp"
+#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/ui/status_log.hpp"
+#include "hostseal/ui/terminal_box.hpp"
+#include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
+
+namespace hostseal::cli {
+
+namespace {
+
+// JsonString: UTF-8 text as a JSON string literal, quotes included: quotation marks and
+// backslashes escaped, control characters as \u00XX, everything else (non-ASCII included) as
+// it stands, so that any JSON parser reads back the same text.
+std::string JsonString(std::string_view utf8) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(utf8.size() + 2);
+  out += '"';
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += kDigits[byte >> 4];
+      out += kDigits[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+}  // namespace
+
+int RunHostIp(const std::string& name) {
+  const std::u16string address = DNS::GetHostIP(FromUtf8(name));
+  if (address.empty()) {
+    WriteDiagnostic("no IPv4 address found for " + VisibleText(name));
+    return kExitFailure;
+  }
+  WriteLine(address);
+  return kExitSuccess;
+}
+
+int RunMac(const std::string& address) {
+  std::u16string mac;
+  if (!MAC::GetMacAddress(FromUtf8(address), mac)) {
+    WriteDiagnostic("no MAC address found for " + VisibleText(address));
+    return kExitFailure;
+  }
+  WriteLine(mac);
+  return kExitSuccess;
+}
+
+int RunCpu() {
+  const std::u16string ids = GetCpu();
+  if (ids.empty()) {
+    WriteDiagnostic("no processor identifier found");
+    return kExitFailure;
+  }
+  WriteLine(ids);
+  return kExitSuccess;
+}
+
+int RunIdentity(CommandMessageSink& sink, bool json) {
+  cRijndael cipher(sink);
+  if (!json) {
+    // The answers come from the system and the network (a host name may hold an escape
+    // sequence): each is shown as file names are, its control characters as their codes.
+    TerminalBox box(std::cout, TerminalBox::ColoursWanted(STDOUT_FILENO));
+    bool complete = true;
+    for (const IdentityItem& item : GatherHostIdentity(cipher, HostQueries{})) {
+      AddStatusLine(box, item.head, FromUtf8(VisibleText(item.shown)), item.ok ? 0 : 1);
+      complete &= item.ok;
+    }
+    return complete ? kExitSuccess : kExitFailure;
+  }
+  // {"host_name":{"ok":true,"value":"vm"},...,"complete":true}
+  bool complete = true;
+  std::string out = "{";
+  for (const IdentityItem& item : GatherHostIdentity(cipher, HostQueries{})) {
+    out += JsonString(item.key) + ":{\"ok\":" + (item.ok ? "true" : "false") + ",";
+    out += (item.ok ? "\"value\":" : "\"error\":") +
+           JsonString(ToUtf8(item.ok ? item.value : item.shown));
+    out += "},";
+    complete &= item.ok;
+  }
+  out += std::string("\"complete\":") + (complete ? "true" : "false") + "}";
+  WriteLine(FromUtf8(out));
+  return complete ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace hostseal::cli
