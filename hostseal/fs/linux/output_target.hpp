@@ -2,8 +2,8 @@
 // and whether a file found there may be written.
 //
 // The path is walked by ResolvePath (linux/path_resolution.hpp): a symbolic link at any part,
-// the last included, is followed unless it lies in a sticky folder that others may write to
-// (such as /tmp) and belongs neither to the caller nor to the folder's owner. A link at the
+// the last included, is followed unless it lies in a sticky folder that others or its group
+// may write to (such as /tmp) and belongs neither to the caller nor to the folder's owner. A link at the
 // last part stays a link and the file it names is written (a link to a file not yet there
 // creates that file).
 //

@@ -121,7 +121,9 @@ void RequireTrustedLink(const struct stat& folder, const struct stat& link,
 }  // namespace
 
 bool IsSharedFolder(const struct stat& folder) {
-  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+  // Group members other than the owner can plant names in a 1770 folder as others can in a 1777
+  // one; the kernel's protected_regular=2 and protected_fifos=2 count both.
+  return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
 int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved) {

@@ -1,7 +1,7 @@
 // ResolvePath: the folder, opened, and the name in it, of the file that a path names, with
 // every symbolic link on the way followed on the caller's terms.
 //
-// The kernel follows a link wherever it meets one, and in a sticky folder that everyone may
+// The kernel follows a link wherever it meets one, and in a sticky folder that others may
 // write to (such as /tmp) anyone can put one there: a link to a folder of the caller's, planted
 // as a folder part of a path the caller uses, would have the caller write or read there. So the
 // folders are opened in one call that refuses every link (openat2 with RESOLVE_NO_SYMLINKS),
@@ -52,8 +52,8 @@ ResolvedPath ResolvePath(const std::filesystem::path& path,
 // (0 on success); a link refused by the rule above still raises 70.
 int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved);
 
-// A sticky folder that others may write to, such as /tmp: there, links and files of other
-// users are not trusted (see above and ReplacingFile).
+// A sticky folder that anyone but its owner may write to (others, such as /tmp, or its group,
+// mode 1770): there, links and files of other users are not trusted (see above and ReplacingFile).
 bool IsSharedFolder(const struct stat& folder);
 
 }  // namespace hostseal
