@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "hostseal/common/raised_error.hpp"
 #include "hostseal/ui/status_log.hpp"
 #include "hostseal/ui/win32/form1.hpp"
 #include "hostseal/ui/win32/late_bound_calls.hpp"
@@ -294,11 +295,16 @@ TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAPngOfTheWindow) 
 
   const auto file = dir / "shot.png";
   WriteFile(file, "an older picture");
-  ASSERT_TRUE(m_Form.SaveScreenshot(Name(file)));
+  m_Form.SaveScreenshot(Name(file));
   const SIZE size = PngSize(ReadFile(file));
   EXPECT_EQ(size.cx, WindowSize(m_Form.Handle()).cx);
   EXPECT_EQ(size.cy, WindowSize(m_Form.Handle()).cy);
-  EXPECT_FALSE(m_Form.SaveScreenshot(Name(dir / "no" / "such" / "shot.png")));
+  try {
+    m_Form.SaveScreenshot(Name(dir / "no" / "such" / "shot.png"));
+    ADD_FAILURE() << "no error for a missing folder";
+  } catch (const RaisedError& error) {
+    EXPECT_EQ(error.Number(), 76) << error.Description();
+  }
   EXPECT_EQ(dir.Names(), std::set<std::string>{"shot.png"});
 }
 

@@ -1,5 +1,6 @@
 // hostseal-gui on Windows: the window Form1. With --screenshot FILE it runs a short scripted
-// demonstration, writes the window to FILE as a PNG image and exits. --help, --version and
+// demonstration, writes the window to FILE as a PNG image through the file layer and exits
+// (status 3 and the file error's description when it cannot). --help, --version and
 // errors on the command line go to standard output or standard error when the program was
 // started with them (from a console, or redirected), and into a message box otherwise: a
 // program of the window subsystem has no console of its own.
@@ -68,11 +69,13 @@ int Screenshot(const std::string& fileName) {
   ::UpdateWindow(form.Handle());
   form.RunDemonstration();
   ServePendingMessages();
-  if (!form.SaveScreenshot(hostseal::FromUtf8(fileName))) {
-    Tell(StandardStream::kError, "hostseal-gui: cannot write " + fileName + "\n");
-    return 1;
+  try {
+    form.SaveScreenshot(hostseal::FromUtf8(fileName));
+  } catch (const hostseal::RaisedError& error) {
+    Tell(StandardStream::kError, hostseal::gui::RaisedErrorText(error.Description()));
+    return hostseal::gui::kGuiRaised;
   }
-  return 0;
+  return hostseal::gui::kGuiSuccess;
 }
 
 int Window() {
