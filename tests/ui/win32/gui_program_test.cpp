@@ -49,7 +49,8 @@ TEST(GuiProgram, WritesTheScreenshotOfItsDemonstrationAsAPng) {
   // A file error as the tool shows one, control characters as their codes, and status 3.
   const ToolResult failed = RunGui({"--screenshot", Utf8(dir / "no\x1b[2J" / "shot.png")});
   EXPECT_EQ(failed.status, 3);
-  const std::string head = "hostseal-gui: Path not found: \"" + Utf8(dir / "no") + "U+001B[2J\" (";
+  const std::string head =
+      "hostseal-gui: Bad file name or number: \"" + Utf8(dir / "noU+001B[2J" / "shot.png") + "\" (";
   EXPECT_EQ(failed.err.rfind(head, 0), 0U) << failed.err;
   EXPECT_EQ(failed.err.find('\n'), failed.err.size() - 1) << failed.err;
 }
