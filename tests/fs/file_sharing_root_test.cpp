@@ -127,16 +127,6 @@ TEST_F(FileSharing, LinksPlantedByAnotherUserInASharedFolderAreNotFollowed) {
       EXPECT_NE(e.Description().find("another user"), std::string::npos) << e.Description();
     }
   }
-  // Nor is a file that is writable by all but belongs to another user.
-  WriteFile(dir / "shared" / "trap.aes", {});
-  ASSERT_EQ(::chown((dir / "shared" / "trap.aes").c_str(), kNobody, kNobody), 0);
-  ASSERT_EQ(::chmod((dir / "shared" / "trap.aes").c_str(), 0666), 0);
-  EXPECT_EQ(testing::ErrorNumberOf(
-                [&] { c.FileEncrypt(dir / "plain", dir / "shared" / "trap.aes", {}); }),
-            70);
-  EXPECT_TRUE(ReadFile(dir / "shared" / "trap.aes").empty());
-  fs::remove(dir / "shared" / "trap.aes");
-
   EXPECT_EQ(ReadFile(dir / "private" / "important"), testing::Sequence(50));
   EXPECT_FALSE(fs::exists(dir / "private" / "report.txt"));
   EXPECT_TRUE(fs::is_symlink(dir / "shared" / "out.aes"));
