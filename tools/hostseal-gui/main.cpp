@@ -73,7 +73,7 @@ class DisplayConnection {
                  "QT_QPA_PLATFORM=offscreen hostseal-gui --screenshot FILE.png\n",
                  what.constData());
     std::fflush(stderr);
-    std::_Exit(1);
+    std::_Exit(hostseal::gui::kGuiNotShown);
   }
 
   static inline QtMessageHandler s_Previous = nullptr;
@@ -97,10 +97,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "hostseal-gui: cannot write to standard output\n");
         return 1;
       }
-      return 0;
+      return hostseal::gui::kGuiSuccess;
     case GuiCommandLine::Action::kUsageError:
       WriteAll(stderr, QString::fromStdString(hostseal::gui::UsageErrorText(line.text)));
-      return 2;
+      return hostseal::gui::kGuiUsage;
     case GuiCommandLine::Action::kWindow:
     case GuiCommandLine::Action::kScreenshot:
       break;

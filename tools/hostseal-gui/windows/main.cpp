@@ -48,7 +48,7 @@ void Tell(StandardStream stream, const std::string& utf8) {
 
 int UsageError(const std::string& what) {
   Tell(StandardStream::kError, hostseal::gui::UsageErrorText(what));
-  return 2;
+  return hostseal::gui::kGuiUsage;
 }
 
 // Serves the messages that are waiting, so that the window is painted.
@@ -110,7 +110,7 @@ int Run() {
     case GuiCommandLine::Action::kHelp:
     case GuiCommandLine::Action::kVersion:
       Tell(StandardStream::kOutput, line.text);
-      return 0;
+      return hostseal::gui::kGuiSuccess;
     case GuiCommandLine::Action::kUsageError:
       return UsageError(line.text);
     case GuiCommandLine::Action::kWindow:
@@ -122,8 +122,8 @@ int Run() {
     if (line.action == GuiCommandLine::Action::kScreenshot) return Screenshot(line.screenshotFile);
     return Window();
   } catch (const hostseal::RaisedError& error) {
-    Tell(StandardStream::kError, "hostseal-gui: " + error.Description() + "\n");
-    return 1;
+    Tell(StandardStream::kError, hostseal::gui::RaisedErrorText(error.Description()));
+    return hostseal::gui::kGuiNotShown;
   }
 }
 
