@@ -83,6 +83,10 @@ std::string InexactTextNote(std::string_view what) {
          "the result differs between Windows and Linux";
 }
 
+std::string InexactPlainTextNote() {
+  return InexactTextNote("the text");
+}
+
 std::vector<std::string> KeyChoiceNotes(const KeyChoice& choice) {
   std::vector<std::string> notes;
   if (choice.kind == KeyChoice::Kind::kPassPhrase &&

@@ -53,6 +53,9 @@ std::string PassPhraseNote(const KeyChoice& choice);
 // between the systems.
 std::string InexactTextNote(std::string_view what);
 
+// InexactTextNote for a text to encrypt, in the same words from the tool and the window.
+std::string InexactPlainTextNote();
+
 // Both notes of a key choice, the code page's first; empty ones left out.
 std::vector<std::string> KeyChoiceNotes(const KeyChoice& choice);
 

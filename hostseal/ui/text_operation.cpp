@@ -5,6 +5,8 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/text/code_page.hpp"
+#include "hostseal/ui/key_choice.hpp"
 #include "hostseal/ui/status_log.hpp"
 
 namespace hostseal {
@@ -15,6 +17,11 @@ std::u16string EncryptTextOperation(RichTextBox& StatusTxt, cRijndael& cipher,
   if (input.empty()) {
     AddStatusLine(StatusTxt, head, u"no text to encrypt", 1);
     return {};
+  }
+  // A text that the code page cannot hold comes back changed: said before the cipher text, in
+  // the tool's words.
+  if (!CodePageHoldsText(input, AnsiCodePage())) {
+    AddStatusLine(StatusTxt, head, u"note: " + FromUtf8(InexactPlainTextNote()), 3);
   }
   std::u16string sealed;
   std::u16string failure;

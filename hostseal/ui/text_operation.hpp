@@ -10,7 +10,9 @@
 
 namespace hostseal {
 
-// The hexadecimal text, or "" when there is none; the line tells why.
+// The hexadecimal text, or "" when there is none; the line tells why. A text that the code page
+// in force cannot hold exactly first gets a note line (InexactPlainTextNote), as the tool's
+// encrypt prints one.
 std::u16string EncryptTextOperation(RichTextBox& StatusTxt, cRijndael& cipher,
                                     const std::u16string& input);
 

@@ -1,23 +1,33 @@
 // Files as a second user of the machine sees them: links planted in a sticky folder that
 // everyone may write to (as /tmp), and files that may be written in folders that may not.
 // Root tests: the second user is nobody (65534), taken on by a forked child.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "hostseal/common/utf8.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
 #include "hostseal/fs/replacing_file.hpp"
+#include "hostseal/ui/file_operation.hpp"
+#include "hostseal/ui/memory_box.hpp"
 #include "tests/support/cipher_test_support.hpp"
 #include "tests/support/linux/file_test_support.hpp"
+#include "tests/support/process_runner.hpp"
 
 namespace hostseal {
 namespace {
@@ -26,9 +36,43 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
 
+const std::string kCli = HOSTSEAL_CLI_PATH;
+
 constexpr uid_t kNobody = 65534;
 constexpr uid_t kCaller = 0;
 constexpr uid_t kOwner = 4242;  // owns the shared folder in the table below
+
+// A program run by root with a plain environment; under the file-size limit 0 (ulimit -f 0)
+// when sizeLimit.
+testing::ProcessRun Program(std::vector<std::string> argv, bool sizeLimit) {
+  testing::ProcessRun run;
+  if (sizeLimit) run.argv = {"/bin/bash", "-c", "ulimit -f 0 && exec \"$@\"", "bash"};
+  run.argv.insert(run.argv.end(), argv.begin(), argv.end());
+  run.env = {"PATH=/usr/sbin:/usr/bin:/sbin:/bin", "LC_ALL=C.UTF-8", "QT_QPA_PLATFORM=offscreen"};
+  for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name)) run.env.push_back(std::string(name) + "=" + value);
+  }
+  return run;
+}
+
+// "" when the program succeeded; otherwise the last line of its standard error, which holds
+// its message (Qt may say other things before it), or what else went wrong.
+std::string MessageOf(const testing::ProcessResult& result) {
+  if (result.status == 0) return "";
+  if (result.status != 3) return "exit status " + std::to_string(result.status) + ": " + result.err;
+  if (result.err.empty() || result.err.back() != '\n') return "no line: " + result.err;
+  const std::string_view err(result.err.data(), result.err.size() - 1);
+  const std::size_t start = err.find_last_of('\n');
+  if (err.find_first_of("\x1b\x07") != std::string_view::npos) return "raw controls: " + result.err;
+  return std::string(err.substr(start == std::string_view::npos ? 0 : start + 1));
+}
+
+// In a child: the file-size limit 0, with SIGXFSZ ignored as the programs do.
+void LimitFileSize() {
+  const rlimit none{0, 0};
+  ::setrlimit(RLIMIT_FSIZE, &none);
+  std::signal(SIGXFSZ, SIG_IGN);
+}
 
 class FileSharing : public ::testing::Test {
  protected:
@@ -83,16 +127,6 @@ TEST_F(FileSharing, LinksPlantedByAnotherUserInASharedFolderAreNotFollowed) {
       EXPECT_NE(e.Description().find("another user"), std::string::npos) << e.Description();
     }
   }
-  // Nor is a file that is writable by all but belongs to another user.
-  WriteFile(dir / "shared" / "trap.aes", {});
-  ASSERT_EQ(::chown((dir / "shared" / "trap.aes").c_str(), kNobody, kNobody), 0);
-  ASSERT_EQ(::chmod((dir / "shared" / "trap.aes").c_str(), 0666), 0);
-  EXPECT_EQ(testing::ErrorNumberOf(
-                [&] { c.FileEncrypt(dir / "plain", dir / "shared" / "trap.aes", {}); }),
-            70);
-  EXPECT_TRUE(ReadFile(dir / "shared" / "trap.aes").empty());
-  fs::remove(dir / "shared" / "trap.aes");
-
   EXPECT_EQ(ReadFile(dir / "private" / "important"), testing::Sequence(50));
   EXPECT_FALSE(fs::exists(dir / "private" / "report.txt"));
   EXPECT_TRUE(fs::is_symlink(dir / "shared" / "out.aes"));
@@ -257,6 +291,172 @@ TEST_F(FileSharing, AFolderSwappedForALinkWhileTheOutputIsBuiltRedirectsNothing)
   output.Commit();
   EXPECT_EQ(ReadFile(dir / "private" / "notes"), testing::Sequence(50));
   EXPECT_EQ(ReadFile(dir / "shared" / "moved" / "notes"), content);
+}
+
+// Every writer of the programs against what nobody plants in a shared folder: a sticky folder
+// that others may write to (01777, as /tmp) and one that only its group may write to (01770, a
+// team folder; nobody plants as a member of the group). Root runs the writer. Each plant is
+// refused with one line that names it, its control characters shown as their codes, and
+// leaves the file it aims at as it was; nothing stays behind in the folder.
+TEST_F(FileSharing, EveryWriterMeetsWhatAnotherUserPlantsAlike) {
+  constexpr gid_t kTeam = 4243;  // the 01770 folder's group; nobody joins it only to plant
+  const fs::path plain = dir / "private" / "plain";
+  WriteFile(plain, testing::Sequence(100));
+  const fs::path sealed = dir / "private" / "sealed.aes";
+  ASSERT_EQ(testing::RunProcess(Program({kCli, "encrypt-file", plain, sealed}, false)).status, 0);
+  fs::create_directory(dir / "public");  // root's files that everyone may write
+
+  // A writer gives the message line it ended with, "" when it wrote the target.
+  using Write = std::function<std::string(const fs::path& target, bool sizeLimit)>;
+  struct Writer {
+    std::string name, says;
+    Write write;
+    bool replaces = true;  // keygen never replaces a file
+  };
+  const auto program = [](std::vector<std::string> argv) {
+    return [argv](const fs::path& target, bool sizeLimit) {
+      std::vector<std::string> line = argv;
+      line.push_back(target);
+      return MessageOf(testing::RunProcess(Program(line, sizeLimit)));
+    };
+  };
+  std::vector<Writer> writers = {
+      {"encrypt-file", "hostseal: ", program({kCli, "encrypt-file", plain})},
+      {"decrypt-file", "hostseal: ", program({kCli, "decrypt-file", sealed})},
+      {"keygen", "hostseal: ", program({kCli, "keygen"}), false},
+      // The window's file job, with the key of the fixture's cipher.
+      {"the window's file job", "Encrypt file: ", [&](const fs::path& target, bool sizeLimit) {
+         return testing::RunInChild([&]() -> std::string {
+           if (sizeLimit) LimitFileSize();
+           MemoryBox box;
+           const auto go = [](std::uint64_t, std::uint64_t) { return true; };
+           if (RunFileJob(box, c, FileDirection::kEncrypt, plain.u16string(), target.u16string(),
+                          go)) {
+             return "";
+           }
+           return ToUtf8(box.Lines().back());
+         });
+       }}};
+#ifdef HOSTSEAL_GUI_PATH
+  writers.push_back(
+      {"the screenshot", "hostseal-gui: ", program({HOSTSEAL_GUI_PATH, "--screenshot"})});
+#endif
+
+  enum class Planted { kFolderLink, kLink, kHardLink, kFifo, kOthersFile, kSizeLimit, kOddName };
+  struct Row {
+    Planted what;
+    std::string replacingSays, keygenSays;  // how the message goes on
+  };
+  const std::string denied = "Permission denied: \"";
+  const std::string exists = "Path/File access error: \"";
+  const std::string full = "Disk full: \"";
+  const Row rows[] = {{Planted::kFolderLink, denied, denied}, {Planted::kLink, denied, denied},
+                      {Planted::kHardLink, denied, exists},   {Planted::kFifo, exists, exists},
+                      {Planted::kOthersFile, denied, exists}, {Planted::kSizeLimit, full, full},
+                      {Planted::kOddName, denied, denied}};
+  const std::vector<Byte> kept = testing::Sequence(50, 9);
+
+  for (const mode_t mode : {mode_t{01777}, mode_t{01770}}) {
+    const fs::path shared = dir / (mode == 01777 ? "world" : "team");
+    fs::create_directory(shared);
+    ASSERT_EQ(::chown(shared.c_str(), kOwner, kTeam), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), mode), 0);
+    std::set<std::string> planted;
+    int n = 0;
+    for (const Writer& writer : writers) {
+      for (const Row& row : rows) {
+        const std::string name = "p" + std::to_string(++n);
+        SCOPED_TRACE(writer.name + " in " + shared.filename().string() + ", plant " + name);
+        const bool odd = row.what == Planted::kOddName;
+        const fs::path plant = shared / (odd ? name + "\x1b[2J\x07\n" : name);
+        std::string shown = (shared / name).string() + (odd ? "U+001B[2JU+0007U+000A" : "");
+        fs::path aim = dir / "private" / name;  // the file the plant aims the writer at
+        fs::path target = plant;
+        mode_t aimMode = 0600;
+        const auto asNobody = [&](const std::function<int()>& plantIt) {
+          const std::string failure = testing::RunInChild([&]() -> std::string {
+            if (std::string error = testing::BecomeUser(kNobody, {kTeam}); !error.empty()) {
+              return error;
+            }
+            return plantIt() == 0 ? "" : "cannot plant " + name;
+          });
+          ASSERT_EQ(failure, "");
+          planted.insert(plant.filename());
+        };
+        if (row.what == Planted::kHardLink) {
+          aim = dir / "public" / name;
+          aimMode = 0666;
+        }
+        if (row.what == Planted::kOthersFile) {
+          aim = plant;
+          aimMode = 0666;
+        }
+        if (row.what == Planted::kSizeLimit) {
+          aim = plant;
+          aimMode = 0644;
+          if (!writer.replaces) {
+            target = shared / (name + ".key");  // a new name, as keygen's are
+            shown = target.string();
+          }
+          planted.insert(plant.filename());
+        }
+        if (row.what != Planted::kFifo && row.what != Planted::kFolderLink &&
+            row.what != Planted::kOthersFile) {
+          WriteFile(aim, kept);
+          ASSERT_EQ(::chmod(aim.c_str(), aimMode), 0);
+        }
+        FileDescriptor fifo;
+        switch (row.what) {
+          case Planted::kFolderLink:
+            target = plant / name;  // names dir/private/NAME through the link
+            asNobody([&] { return ::symlink((dir / "private").c_str(), plant.c_str()); });
+            break;
+          case Planted::kLink:
+          case Planted::kOddName:
+            asNobody([&] { return ::symlink(aim.c_str(), plant.c_str()); });
+            break;
+          case Planted::kHardLink:
+            asNobody([&] { return ::link(aim.c_str(), plant.c_str()); });
+            break;
+          case Planted::kFifo:
+            asNobody([&] { return ::mkfifo(plant.c_str(), 0666); });
+            // A reader keeps a writer that opened the fifo from waiting: its bytes show.
+            fifo = FileDescriptor(::open(plant.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+            ASSERT_TRUE(fifo.IsOpen());
+            break;
+          case Planted::kOthersFile:
+            asNobody([&] {
+              WriteFile(plant, kept);
+              return ::chmod(plant.c_str(), aimMode);
+            });
+            break;
+          case Planted::kSizeLimit:
+            break;
+        }
+
+        const std::string said = writer.write(target, row.what == Planted::kSizeLimit);
+        const std::string expected =
+            writer.says + (writer.replaces ? row.replacingSays : row.keygenSays) + shown + "\" (";
+        EXPECT_EQ(said.substr(0, expected.size()), expected) << said;
+        EXPECT_EQ(said.find_first_of("\x1b\x07\n"), std::string::npos) << said;
+        if (row.what == Planted::kFifo) {
+          char byte = 0;
+          EXPECT_LE(::read(fifo.Get(), &byte, 1), 0) << "the writer wrote into the fifo";
+          EXPECT_TRUE(fs::is_fifo(fs::symlink_status(plant)));
+        } else if (row.what == Planted::kFolderLink) {
+          EXPECT_FALSE(fs::exists(aim));
+        } else {
+          EXPECT_EQ(ReadFile(aim), kept);
+          EXPECT_EQ(testing::ModeOf(aim), aimMode);
+        }
+      }
+    }
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(shared)) {
+      names.insert(entry.path().filename());
+    }
+    EXPECT_EQ(names, planted);
+  }
 }
 
 }  // namespace

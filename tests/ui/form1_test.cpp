@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "hostseal/common/raised_error.hpp"
 #include "hostseal/ui/qt/form1.hpp"
 #include "hostseal/ui/qt/qt_rich_text_box.hpp"
 #include "tests/support/file_bytes.hpp"
@@ -199,11 +200,16 @@ TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAnImageOfTheWindo
   ASSERT_EQ(Lines().size(), 8U);  // five identity lines, a red one, then the text round trip
   EXPECT_EQ(Lines()[7], (ShownLine{u"Decrypt text: 主机标识 hostseal", kGreen}));
   const QString file = dir.filePath(QStringLiteral("shot.png"));
-  ASSERT_TRUE(m_Form.SaveScreenshot(file));
+  m_Form.SaveScreenshot(file);
   const QImage image(file);
   ASSERT_FALSE(image.isNull());
   EXPECT_EQ(image.size(), m_Form.size() * m_Form.devicePixelRatio());
-  EXPECT_FALSE(m_Form.SaveScreenshot(dir.filePath(QStringLiteral("no/such/dir/shot.png"))));
+  try {
+    m_Form.SaveScreenshot(dir.filePath(QStringLiteral("no/such/dir/shot.png")));
+    ADD_FAILURE() << "no error for a missing folder";
+  } catch (const RaisedError& error) {
+    EXPECT_EQ(error.Number(), 76) << error.Description();
+  }
 }
 
 }  // namespace

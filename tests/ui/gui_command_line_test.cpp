@@ -1,10 +1,12 @@
 // hostseal-gui's command line, run with no display in its environment: help, version and
 // usage errors are answered without one, and Qt's own options still reach the window.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,15 @@ TEST(GuiCommandLine, QtsOwnOptionsReachTheWindow) {
   const ProcessResult result = Gui({"-platform", "offscreen", "-reverse", "--screenshot", file});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_FALSE(QImage(QString::fromStdString(file)).isNull());
+
+  // A new screenshot gets mode 0644 less the umask; one that replaces a file keeps its mode.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  namespace fs = std::filesystem;
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0644 & ~mask));
+  fs::permissions(file, fs::perms(0640));
+  ASSERT_EQ(Gui({"-platform", "offscreen", "--screenshot", file}).status, 0);
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
 }
 
 }  // namespace

@@ -112,4 +112,8 @@ std::string UsageErrorText(const std::string& what) {
   return "hostseal-gui: " + what + "\nrun 'hostseal-gui --help' for the options\n";
 }
 
+std::string RaisedErrorText(const std::string& description) {
+  return "hostseal-gui: " + description + "\n";
+}
+
 }  // namespace hostseal::gui

@@ -23,4 +23,13 @@ GuiCommandLine ParseGuiCommandLine(const std::vector<std::string>& arguments, bo
 // A usage error as both programs report it, on standard error or in a message box.
 std::string UsageErrorText(const std::string& what);
 
+// How both programs end, as their manual says: 1 when the window could not be shown (no
+// display), 2 for a usage error, 3 for a raised error (a screenshot that could not be written),
+// its description on standard error as the command-line tool shows one.
+enum GuiExitStatus : int { kGuiSuccess = 0, kGuiNotShown = 1, kGuiUsage = 2, kGuiRaised = 3 };
+
+// A raised error's description as both programs report it: "hostseal-gui: " and the
+// description (whose names show control characters as their codes), one line.
+std::string RaisedErrorText(const std::string& description);
+
 }  // namespace hostseal::gui

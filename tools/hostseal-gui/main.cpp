@@ -1,5 +1,6 @@
 // hostseal-gui: the window Form1. With --screenshot FILE it runs a short scripted
-// demonstration, writes the window to FILE as a PNG image and exits. --help, --version and
+// demonstration, writes the window to FILE as a PNG image through the file layer and exits
+// (status 3 and the file error's description when it cannot). --help, --version and
 // errors on the command line are answered before any connection to a display; without a
 // display the program says so in one line and exits with status 1.
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "hostseal/common/message_sink.hpp"
+#include "hostseal/common/raised_error.hpp"
 #include "hostseal/ui/qt/form1.hpp"
 #include "hostseal/ui/qt/qt_message_sink.hpp"
 #include "tools/hostseal-gui/gui_command_line.hpp"
@@ -71,7 +73,7 @@ class DisplayConnection {
                  "QT_QPA_PLATFORM=offscreen hostseal-gui --screenshot FILE.png\n",
                  what.constData());
     std::fflush(stderr);
-    std::_Exit(1);
+    std::_Exit(hostseal::gui::kGuiNotShown);
   }
 
   static inline QtMessageHandler s_Previous = nullptr;
@@ -95,10 +97,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "hostseal-gui: cannot write to standard output\n");
         return 1;
       }
-      return 0;
+      return hostseal::gui::kGuiSuccess;
     case GuiCommandLine::Action::kUsageError:
       WriteAll(stderr, QString::fromStdString(hostseal::gui::UsageErrorText(line.text)));
-      return 2;
+      return hostseal::gui::kGuiUsage;
     case GuiCommandLine::Action::kWindow:
     case GuiCommandLine::Action::kScreenshot:
       break;
@@ -119,12 +121,14 @@ int main(int argc, char** argv) {
     form.show();
     form.RunDemonstration();
     QApplication::processEvents();
-    const QString file = QString::fromStdString(line.screenshotFile);
-    if (!form.SaveScreenshot(file)) {
-      std::fprintf(stderr, "hostseal-gui: cannot write %s\n", qPrintable(file));
-      return 1;
+    try {
+      form.SaveScreenshot(QString::fromStdString(line.screenshotFile));
+    } catch (const hostseal::RaisedError& error) {
+      // UTF-8, as the command-line tool writes its messages.
+      std::fputs(hostseal::gui::RaisedErrorText(error.Description()).c_str(), stderr);
+      return hostseal::gui::kGuiRaised;
     }
-    return 0;
+    return hostseal::gui::kGuiSuccess;
   }
 
   hostseal::QtMessageSink sink(QApplication::applicationName());

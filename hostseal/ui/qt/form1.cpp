@@ -2,6 +2,8 @@
 #include "hostseal/ui/qt/form1.hpp"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QFileDialog>
 #include <QFont>
@@ -16,6 +18,10 @@
 #include <QSpacerItem>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstddef>
+#include <span>
+
+#include "hostseal/ui/screenshot_file.hpp"
 
 namespace hostseal {
 
@@ -310,9 +316,16 @@ void Form1::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-bool Form1::SaveScreenshot(const QString& fileName) {
+void Form1::SaveScreenshot(const QString& fileName) {
   if (QLayout* top = layout()) top->activate();
-  return grab().save(fileName, "PNG");
+  // Encoded in memory, then written as every output is.
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !grab().save(&buffer, "PNG")) {
+    RaiseScreenshotNotDrawn(ToU16(fileName));
+  }
+  WriteScreenshotFile(ToU16(fileName), std::span(reinterpret_cast<const Byte*>(png.constData()),
+                                                 static_cast<std::size_t>(png.size())));
 }
 
 }  // namespace hostseal

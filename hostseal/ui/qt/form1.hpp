@@ -49,8 +49,9 @@ class Form1 final : public QWidget, private Form1View {
   // A short scripted tour: host identity, an encryption without text (a red line), then a
   // text encrypted and decrypted again.
   void RunDemonstration() { m_Controller.RunDemonstration(); }
-  // Writes the window as a PNG image; false when the file cannot be written.
-  bool SaveScreenshot(const QString& fileName);
+  // Writes the window as a PNG image through the file layer (ui/screenshot_file.hpp); raises
+  // its RaisedError when the file cannot be written.
+  void SaveScreenshot(const QString& fileName);
 
  protected:
   // Closing the window while a file job runs cancels the job, and the window closes after it.

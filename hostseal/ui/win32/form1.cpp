@@ -15,6 +15,7 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/ui/screenshot_file.hpp"
 #include "hostseal/ui/win32/late_bound_calls.hpp"
 #include "hostseal/ui/win32/window_screenshot.hpp"
 
@@ -538,10 +539,10 @@ bool Form1::ServeEvents() {
   return true;
 }
 
-bool Form1::SaveScreenshot(const std::u16string& fileName) {
-  if (m_Window == nullptr) return false;
+void Form1::SaveScreenshot(const std::u16string& fileName) {
+  if (m_Window == nullptr) RaiseScreenshotNotDrawn(fileName);
   ::UpdateWindow(m_Window);
-  return SaveWindowPng(m_Window, fileName);
+  SaveWindowPng(m_Window, fileName);
 }
 
 }  // namespace hostseal

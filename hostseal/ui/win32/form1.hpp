@@ -78,8 +78,9 @@ class Form1 final : private Form1View {
   // A short scripted tour: host identity, an encryption without text (a red line), then a
   // text encrypted and decrypted again.
   void RunDemonstration();
-  // Writes the window as a PNG image; false when the file cannot be written.
-  bool SaveScreenshot(const std::u16string& fileName);
+  // Writes the window as a PNG image (SaveWindowPng); raises a RaisedError when the window is
+  // closed or the file cannot be written.
+  void SaveScreenshot(const std::u16string& fileName);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

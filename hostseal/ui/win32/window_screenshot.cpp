@@ -1,5 +1,5 @@
 // SaveWindowPng: the window into a DIB section, the DIB into a PNG in memory with WIC, the PNG
-// into the file.
+// into the file through the file layer (ui/screenshot_file.hpp).
 #include "hostseal/ui/win32/window_screenshot.hpp"
 
 #include <objidl.h>
@@ -7,11 +7,9 @@
 #include <wrl/client.h>
 
 #include <cstdint>
-#include <exception>
-#include <filesystem>
 #include <vector>
 
-#include "hostseal/fs/replacing_file.hpp"
+#include "hostseal/ui/screenshot_file.hpp"
 #include "hostseal/ui/win32/late_bound_calls.hpp"
 
 namespace hostseal {
@@ -138,33 +136,24 @@ std::vector<BYTE> EncodePng(const BYTE* pixels, UINT width, UINT height) {
 
 }  // namespace
 
-bool SaveWindowPng(HWND window, const std::u16string& fileName) {
+void SaveWindowPng(HWND window, const std::u16string& fileName) {
   RECT bounds{};
-  if (fileName.empty() || !::GetWindowRect(window, &bounds)) return false;
+  if (!::GetWindowRect(window, &bounds)) RaiseScreenshotNotDrawn(fileName);
   const int width = bounds.right - bounds.left;
   const int height = bounds.bottom - bounds.top;
-  if (width <= 0 || height <= 0) return false;
+  if (width <= 0 || height <= 0) RaiseScreenshotNotDrawn(fileName);
 
   const WindowDc windowDc(window);
-  if (windowDc.Get() == nullptr) return false;
+  if (windowDc.Get() == nullptr) RaiseScreenshotNotDrawn(fileName);
   const Canvas canvas(windowDc.Get(), width, height);
-  if (!canvas.Ready() || !Draw(window, canvas, windowDc.Get(), width, height)) return false;
+  if (!canvas.Ready() || !Draw(window, canvas, windowDc.Get(), width, height)) {
+    RaiseScreenshotNotDrawn(fileName);
+  }
   ::GdiFlush();  // the drawing is in the DIB's bits before they are read
   const std::vector<BYTE> png =
       EncodePng(canvas.Bits(), static_cast<UINT>(width), static_cast<UINT>(height));
-  if (png.empty()) return false;
-
-  try {
-    const std::filesystem::path target(std::wstring(fileName.begin(), fileName.end()));
-    ReplacingFile file(
-        target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                    std::filesystem::perms::group_read | std::filesystem::perms::others_read);
-    file.WriteAt(png.data(), png.size(), 0);
-    file.Commit();
-    return true;
-  } catch (const std::exception&) {  // RaisedError, or the system's own errors
-    return false;
-  }
+  if (png.empty()) RaiseScreenshotNotDrawn(fileName);
+  WriteScreenshotFile(fileName, png);
 }
 
 }  // namespace hostseal

@@ -9,9 +9,9 @@
 namespace hostseal {
 
 // Draws the window and its children into a bitmap, encodes it with the Windows Imaging
-// Component and writes it to fileName through ReplacingFile, so that a former file of that
-// name is replaced whole or not at all. False when the window cannot be drawn, the image
-// cannot be encoded or the file cannot be written.
-bool SaveWindowPng(HWND window, const std::u16string& fileName);
+// Component and writes it to fileName with WriteScreenshotFile, so that a former file of that
+// name is replaced whole or not at all. Raises its RaisedError when the file cannot be written,
+// and 57 naming the file when the window cannot be drawn or the image cannot be encoded.
+void SaveWindowPng(HWND window, const std::u16string& fileName);
 
 }  // namespace hostseal

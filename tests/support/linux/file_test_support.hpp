@@ -165,9 +165,10 @@ inline mode_t ModeOf(const std::filesystem::path& path) {
   return info.st_mode & 07777;
 }
 
-// In a forked child: gives up root for the user and group uid, with no other groups.
-inline std::string BecomeUser(uid_t uid) {
-  if (::setgroups(0, nullptr) != 0 || ::setresgid(uid, uid, uid) != 0 ||
+// In a forked child: gives up root for the user and group uid, with no other groups than
+// the supplementary ones given.
+inline std::string BecomeUser(uid_t uid, const std::vector<gid_t>& groups = {}) {
+  if (::setgroups(groups.size(), groups.data()) != 0 || ::setresgid(uid, uid, uid) != 0 ||
       ::setresuid(uid, uid, uid) != 0) {
     return "cannot become user " + std::to_string(uid);
   }

@@ -46,9 +46,13 @@ TEST(GuiProgram, WritesTheScreenshotOfItsDemonstrationAsAPng) {
   EXPECT_EQ(png.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
   EXPECT_GT(png.size(), 1000U);
 
-  const ToolResult failed = RunGui({"--screenshot", Utf8(dir / "no" / "shot.png")});
-  EXPECT_EQ(failed.status, 1);
-  EXPECT_NE(failed.err.find("cannot write"), std::string::npos) << failed.err;
+  // A file error as the tool shows one, control characters as their codes, and status 3.
+  const ToolResult failed = RunGui({"--screenshot", Utf8(dir / "no\x1b[2J" / "shot.png")});
+  EXPECT_EQ(failed.status, 3);
+  const std::string head =
+      "hostseal-gui: Bad file name or number: \"" + Utf8(dir / "noU+001B[2J" / "shot.png") + "\" (";
+  EXPECT_EQ(failed.err.rfind(head, 0), 0U) << failed.err;
+  EXPECT_EQ(failed.err.find('\n'), failed.err.size() - 1) << failed.err;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // hostseal-gui on Windows: the window Form1. With --screenshot FILE it runs a short scripted
-// demonstration, writes the window to FILE as a PNG image and exits. --help, --version and
+// demonstration, writes the window to FILE as a PNG image through the file layer and exits
+// (status 3 and the file error's description when it cannot). --help, --version and
 // errors on the command line go to standard output or standard error when the program was
 // started with them (from a console, or redirected), and into a message box otherwise: a
 // program of the window subsystem has no console of its own.
@@ -47,7 +48,7 @@ void Tell(StandardStream stream, const std::string& utf8) {
 
 int UsageError(const std::string& what) {
   Tell(StandardStream::kError, hostseal::gui::UsageErrorText(what));
-  return 2;
+  return hostseal::gui::kGuiUsage;
 }
 
 // Serves the messages that are waiting, so that the window is painted.
@@ -68,11 +69,13 @@ int Screenshot(const std::string& fileName) {
   ::UpdateWindow(form.Handle());
   form.RunDemonstration();
   ServePendingMessages();
-  if (!form.SaveScreenshot(hostseal::FromUtf8(fileName))) {
-    Tell(StandardStream::kError, "hostseal-gui: cannot write " + fileName + "\n");
-    return 1;
+  try {
+    form.SaveScreenshot(hostseal::FromUtf8(fileName));
+  } catch (const hostseal::RaisedError& error) {
+    Tell(StandardStream::kError, hostseal::gui::RaisedErrorText(error.Description()));
+    return hostseal::gui::kGuiRaised;
   }
-  return 0;
+  return hostseal::gui::kGuiSuccess;
 }
 
 int Window() {
@@ -107,7 +110,7 @@ int Run() {
     case GuiCommandLine::Action::kHelp:
     case GuiCommandLine::Action::kVersion:
       Tell(StandardStream::kOutput, line.text);
-      return 0;
+      return hostseal::gui::kGuiSuccess;
     case GuiCommandLine::Action::kUsageError:
       return UsageError(line.text);
     case GuiCommandLine::Action::kWindow:
@@ -119,8 +122,8 @@ int Run() {
     if (line.action == GuiCommandLine::Action::kScreenshot) return Screenshot(line.screenshotFile);
     return Window();
   } catch (const hostseal::RaisedError& error) {
-    Tell(StandardStream::kError, "hostseal-gui: " + error.Description() + "\n");
-    return 1;
+    Tell(StandardStream::kError, hostseal::gui::RaisedErrorText(error.Description()));
+    return hostseal::gui::kGuiNotShown;
   }
 }
 

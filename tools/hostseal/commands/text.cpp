@@ -122,7 +122,7 @@ int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink)
     WriteDiagnostic("no text to encrypt");
     return kExitFailure;
   }
-  if (!exactness.Exact()) WriteDiagnostic("note: " + InexactTextNote("the text"));
+  if (!exactness.Exact()) WriteDiagnostic("note: " + InexactPlainTextNote());
   // Nothing is written before the whole text is in: Finish raises before its first piece.
   encrypt.Finish([](std::string_view hex) { WriteUtf8(hex); });
   if (sink.Count() != shownBefore) return kExitFailure;
