@@ -42,26 +42,28 @@ export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 # 30 s after the last program.
 #
 # The lock keeps parallel tests from creating the prefix twice, and makes each of them wait
-# until the prefix is complete; the server and its services must not inherit it. A prefix is
-# complete once the marker file exists: one whose creation was cut short (a test's time limit
-# ends the script) is made again rather than used half made.
+# until the prefix is complete; the server and its services must not inherit it. While this
+# script creates a prefix, PREFIX.creating exists beside it: a creation that was cut short (a
+# test's time limit ends the script) is made again rather than used half made. A prefix that
+# this script did not begin is never removed.
 #
 # A server whose 30 s have just run out refuses new programs while it shuts down, and a new
 # `wineserver -p30` cannot start beside it; the start is then tried again once that server
 # has gone (`wineserver -w`), so that the test program always meets a server that stays.
-ready="$WINEPREFIX/.hostseal-prefix-complete"
+creating="$WINEPREFIX.creating"
 start_log="$WINEPREFIX.start.log"
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
-  if [ -e "$WINEPREFIX" ] && [ ! -e "$ready" ]; then
+  if [ -e "$creating" ]; then
     wineserver -k </dev/null >/dev/null 2>&1 9>&- || true
     rm -rf "$WINEPREFIX"
   fi
+  [ -e "$WINEPREFIX" ] || : >"$creating"
   for attempt in 1 2 3; do
     wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || true
     if "$loader" cmd /c exit </dev/null >/dev/null 2>"$start_log" 9>&-; then
-      : >"$ready"
+      rm -f "$creating"
       exit 0
     fi
     wineserver -w </dev/null >/dev/null 2>&1 9>&- || true

@@ -26,7 +26,7 @@ finish() {
 trap finish EXIT
 
 WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
-rm -rf "$prefix" "$prefix.lock" "$prefix.start.log"
+rm -rf "$prefix" "$prefix.lock" "$prefix.start.log" "$prefix.creating"
 run() { $emulator "$@" </dev/null; }
 
 (cd "$build" && cpack -G NSIS -B "$scratch/out" >/dev/null)
@@ -98,4 +98,4 @@ for key in "$uninstall_key" 'HKLM\Software\hostseal developers' \
   done
 done
 echo "nsis_test: installed into $(basename "$root"), ran and uninstalled $(basename "$installer")"
-rm -rf "$prefix" "$prefix.lock" "$prefix.start.log"
+rm -rf "$prefix" "$prefix.lock" "$prefix.start.log" "$prefix.creating"
