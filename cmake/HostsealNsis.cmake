@@ -26,7 +26,25 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   set(CPACK_NSIS_DEFINES "Unicode true\nTarget amd64-unicode")
+  # ... and before the script's first line too: CPack's script names $PROGRAMFILES64 in its
+  # InstallDir before CPACK_NSIS_DEFINES, and makensis encodes that name for the target it has
+  # at that line (32-bit by default), so the 64-bit installer read it as the 32-bit Program
+  # Files on a Windows that has both. (CPack splits the command at spaces unless a backslash
+  # escapes one, and writes the backslash into CPackConfig.cmake as it is: hence four.)
+  set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget\\\\ amd64-unicode")
+  # Its registry entries go to the 64-bit view, where Windows looks for a 64-bit program's.
+  set(_hs_nsis_view "SetRegView 64\n")
 else()
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
   set(CPACK_NSIS_DEFINES "Unicode true")
+  set(_hs_nsis_view "")
 endif()
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "${_hs_nsis_view}")
+# CPack's uninstaller removes the key under the vendor's but not the vendor's own, which only
+# hostseal put there: both go, the vendor's only if nothing else is under it.
+# (CPack writes these values into CPackConfig.cmake as they are, so each backslash is doubled
+# here for that file.)
+set(_hs_vendor_key "Software\\\\${CPACK_PACKAGE_VENDOR}")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
+    "${_hs_nsis_view}DeleteRegKey SHCTX '${_hs_vendor_key}\\\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}'
+DeleteRegKey /ifempty SHCTX '${_hs_vendor_key}'")

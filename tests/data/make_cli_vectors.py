@@ -88,6 +88,14 @@ CASES = [
     ("encrypt-file-no-folder", ["encrypt-file", "in.bin", "nodir/sub/out.bin"], b"", PLAIN,
      "reason"),
     ("encrypt-surplus", ["encrypt", "one", "two", "three"], b"", None, "exact"),
+    # A word that begins with "/" is an operand or an option's value on every system, never an
+    # option (Windows programs often take "/word" for one); absent files at the top of the
+    # drive, which Windows reaches from the current folder's drive.
+    ("encrypt-slash", ["encrypt", "/abc"], b"", None, "exact"),
+    ("encrypt-file-slash", ["encrypt-file", "/hostseal-absent.bin", "out.bin"], b"", None,
+     "reason"),
+    ("key-file-slash", ["encrypt-file", "--key-file", "/hostseal-absent.key", "in.bin",
+                        "out.bin"], b"", PLAIN, "reason"),
 ]
 
 

@@ -2,51 +2,100 @@
 # The installer that `cpack -G NSIS` makes in a Windows build, run silently under Wine: it
 # installs both programs, the README and the licence under Program Files with a Start-menu
 # entry and an uninstaller in Apps & features; the installed tool runs; the uninstaller
-# removes all of it.
+# removes all of it, files and registry keys in both registry views.
 #   nsis_test.sh BUILD_DIR EMULATOR...   (EMULATOR: wine_emulator.sh BITS PREFIX)
+#
+# The test has a Wine prefix of its own (BUILD_DIR/wineprefix-nsis), made afresh each run so
+# that nothing a failed run left (files, an uninstaller entry that the next installer would
+# follow) decides the next. The prefix is given the 32-bit side that every 64-bit Windows has
+# (HKLM\Software\Wow6432Node with ProgramFilesDir = C:\Program Files (x86)), which a prefix
+# made by Wine's 64-bit loader alone lacks: only there can a 64-bit installer tell the two
+# Program Files apart.
 set -eu
 build=$1
 shift
-prefix=$3
+case $1 in *wine_emulator.sh) ;; *) echo "nsis_test: unexpected emulator $1"; exit 1 ;; esac
+bits=$2
+prefix=$build/wineprefix-nsis
+emulator="$1 $bits $prefix"
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+finish() {
+  WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+  rm -rf "$scratch"
+}
+trap finish EXIT
+
+WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+rm -rf "$prefix" "$prefix.lock" "$prefix.start.log" "$prefix.creating"
+run() { $emulator "$@" </dev/null; }
 
 (cd "$build" && cpack -G NSIS -B "$scratch/out" >/dev/null)
 installer=$(ls "$scratch"/out/hostseal-*-win*.exe)
-case $1 in *wine_emulator.sh) ;; *) echo "nsis_test: unexpected emulator $1"; exit 1 ;; esac
-if [ "$2" = 64 ]; then root="$prefix/drive_c/Program Files"; else root="$prefix/drive_c/Program Files (x86)"; fi
-[ -d "$root" ] || root="$prefix/drive_c/Program Files"
-folder="$root/hostseal"
-rm -rf "$folder"
 
-"$@" "$installer" /S </dev/null >/dev/null 2>&1
+# The x64 installer goes to the 64-bit Program Files, the x86 one to the 32-bit one (on a
+# 32-bit Windows, the only one).
+if [ "$bits" = 64 ]; then
+  run reg add 'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion' \
+    /v ProgramFilesDir /t REG_SZ /d 'C:\Program Files (x86)' /f >/dev/null 2>&1
+  mkdir -p "$prefix/drive_c/Program Files (x86)"
+  root="$prefix/drive_c/Program Files"
+  other="$prefix/drive_c/Program Files (x86)"
+else
+  case $(run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir) in
+    *'Program Files (x86)'*)
+      root="$prefix/drive_c/Program Files (x86)"
+      other="$prefix/drive_c/Program Files"
+      ;;
+    *)
+      root="$prefix/drive_c/Program Files"
+      other=""
+      ;;
+  esac
+fi
+folder="$root/hostseal"
+
+run "$installer" /S >/dev/null 2>&1
 for file in hostseal.exe hostseal-gui.exe README.md LICENSE.txt Uninstall.exe; do
-  [ -f "$folder/$file" ] || { echo "nsis_test: not installed: $file"; ls "$folder" || true; exit 1; }
+  [ -f "$folder/$file" ] || {
+    echo "nsis_test: not installed: $folder/$file"
+    find "$prefix/drive_c" -path '*/hostseal/*' -name "$file" | sed 's/^/  it is at: /'
+    exit 1
+  }
 done
-version=$("$@" "$folder/hostseal.exe" --version </dev/null)
+if [ -n "$other" ] && [ -e "$other/hostseal" ]; then
+  echo "nsis_test: the installer wrote into $other as well"
+  exit 1
+fi
+version=$(run "$folder/hostseal.exe" --version)
 case $version in
   "hostseal "*) ;;
   *) echo "nsis_test: the installed hostseal.exe --version gave '$version'"; exit 1 ;;
 esac
 menu=$(find "$prefix/drive_c" -path '*Start Menu*' -name 'hostseal*.lnk' | head -1)
 [ -n "$menu" ] || { echo "nsis_test: no Start-menu entry"; exit 1; }
-key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\hostseal'
-"$@" reg query "$key" </dev/null 2>&1 | grep -q UninstallString ||
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\hostseal'
+run reg query "$uninstall_key" 2>&1 | grep -q UninstallString ||
   { echo "nsis_test: no uninstaller in Apps & features"; exit 1; }
 
 # _?= runs the uninstaller in place and waits for it; without it, it copies itself to TEMP
 # and returns at once. In place it cannot remove itself: that one file is left to us. NSIS
 # reads _?= to the end of the line and not in quotes, so the folder goes by its short name.
-short=$("$@" winepath.exe -s "C:\\$(basename "$root")" </dev/null 2>/dev/null | tr -d '\r')
+short=$(run winepath.exe -s "C:\\$(basename "$root")" 2>/dev/null | tr -d '\r')
 case $short in C:\\*) ;; *) echo "nsis_test: no short name for $root: '$short'"; exit 1 ;; esac
-"$@" "$folder/Uninstall.exe" /S "_?=$short\\hostseal" </dev/null >/dev/null 2>&1
+run "$folder/Uninstall.exe" /S "_?=$short\\hostseal" >/dev/null 2>&1
 left=$(cd "$folder" && find . -mindepth 1 ! -name Uninstall.exe)
 [ -z "$left" ] || { echo "nsis_test: left after uninstalling: $left"; exit 1; }
 rm -rf "$folder"
 [ -z "$(find "$prefix/drive_c" -path '*Start Menu*' -name 'hostseal*')" ] ||
   { echo "nsis_test: Start-menu entry left"; exit 1; }
-if "$@" reg query "$key" </dev/null >/dev/null 2>&1; then
-  echo "nsis_test: the Apps & features entry is left"
-  exit 1
-fi
-echo "nsis_test: installed, ran and uninstalled $(basename "$installer")"
+for key in "$uninstall_key" 'HKLM\Software\hostseal developers' \
+  'HKCU\Software\hostseal developers'; do
+  for view in /reg:64 /reg:32; do
+    if run reg query "$key" "$view" >/dev/null 2>&1; then
+      echo "nsis_test: left after uninstalling: $key ($view)"
+      exit 1
+    fi
+  done
+done
+echo "nsis_test: installed into $(basename "$root"), ran and uninstalled $(basename "$installer")"
+rm -rf "$prefix" "$prefix.lock" "$prefix.start.log" "$prefix.creating"

@@ -21,6 +21,7 @@ inline std::vector<GuiUsageCase> GuiUsageCases() {
       {{"--screenshot="}, "hostseal-gui: --screenshot needs a file name" + hint},
       {{"--version=1"}, "hostseal-gui: Unexpected value after '--version'." + hint},
       {{"stray"}, "hostseal-gui: unexpected argument 'stray'" + hint},
+      {{"/help"}, "hostseal-gui: unexpected argument '/help'" + hint},  // no Windows-style options
       {{"--", "--help"}, "hostseal-gui: unexpected argument '--help'" + hint},
   };
 }

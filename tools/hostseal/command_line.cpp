@@ -104,6 +104,10 @@ CommandId CommandLine::Parsed() const {
 void DefineCommandLine(CLI::App& app, CommandLine& line) {
   app.description("AES encryption of text and files, host identity queries and text bytes.");
   app.footer(kToolFooter);
+  // CLI11 takes "/word" for an option on Windows; here it is an operand on every system, so
+  // that "encrypt /abc" and a path such as "/tmp/x" read as they do on Linux. The subcommands
+  // copy this setting when they are added below.
+  app.allow_windows_style_options(false);
   app.require_subcommand(1);
   app.fallthrough();
   app.set_version_flag("--version",
