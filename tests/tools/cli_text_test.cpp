@@ -179,6 +179,9 @@ TEST(CliText, TextTheCodePageCannotHoldExactlyIsNoted) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--codepage", "1252", "encrypt", "caf\u00E9 ?"},
         {"--codepage", "65001", "encrypt", "\u0101\u4E2D"},
+        // Held exactly by Windows' tables, which Linux follows: 1252's byte 81, 936's AAA1.
+        {"--codepage", "1252", "encrypt", "\u0081"},
+        {"--codepage", "936", "encrypt", "\uE000"},
         {"--codepage", "1252", "encrypt-file", "--passphrase", "caf\u00E9", "-", "-"}}) {
     EXPECT_EQ(Cli(args).err, "") << args[3];
   }
