@@ -6,11 +6,15 @@
 // locales count as UTF-8, 65001). SetAnsiCodePage replaces it for the whole process. The
 // setting may be read and changed from several threads.
 //
-// Text to bytes works like Windows' WideCharToMultiByte: ASCII gives one byte, other characters
-// the code page's multi-byte sequence, and a character the code page cannot hold its default
-// character "?" (a surrogate pair gives two, UTF-8 turns a lone surrogate into U+FFFD). Bytes
-// to text is the reverse; a sequence that is not valid becomes U+FFFD, one for each byte that
-// cannot start a character, so nothing is dropped.
+// Text to bytes is Windows' WideCharToMultiByte without flags, on Linux through Windows' own
+// tables: ASCII gives one byte, other characters the code page's sequence, a character the
+// code page cannot hold its best-fit character or else the default character "?" (one per
+// 16-bit unit, so a surrogate pair gives two; UTF-8 turns a lone surrogate into U+FFFD). Bytes
+// to text is MultiByteToWideChar without flags: a lead byte takes the byte after it (unless
+// that is 00 or missing: the lead byte then reads as the code page's default character), and
+// what the table does not define reads as the code page says, so nothing is dropped. GB18030
+// on Linux goes through glibc's iconv: there an invalid sequence becomes U+FFFD, one for each
+// byte that cannot start a character; UTF-8 has the library's own codec.
 //
 // The cipher's pass phrases and text encryption and EncodeToBytes all convert through here.
 // An unknown code-page number raises RaisedError 5 "Invalid procedure call or argument" with a
@@ -49,9 +53,9 @@ std::vector<Byte> TextToAnsiBytes(std::u16string_view text);
 std::u16string AnsiBytesToText(std::span<const Byte> bytes);
 
 // True when the code page holds every character of text exactly: its bytes read back as the
-// same text. False where the system substitutes (a best-fit character on Windows, the default
-// character "?" on Linux), so that the bytes, and any key or cipher text made from them,
-// depend on the system. The copies made on the way are wiped.
+// same text. False where a character is substituted (Windows' best-fit character or the default
+// character "?", on Linux as on Windows), so that the bytes, and any key or cipher text made
+// from them, stand for another text. The copies made on the way are wiped.
 bool CodePageHoldsText(std::u16string_view text, std::int32_t codePage);
 
 // The same conversions through a code page given by number.

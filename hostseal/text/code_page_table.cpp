@@ -8,12 +8,12 @@ namespace hostseal {
 
 namespace {
 
-// Every converter named here keeps the bytes 0x00 to 0x7F as ASCII in both directions and is
-// stateless, which the ASCII fast path of the Linux conversions relies on. Windows 1255 and 1258
-// are missing on purpose: glibc composes and decomposes combining marks for them, so a text
-// would convert differently depending on where its ASCII runs fall. These are the code pages
-// of Linux; Windows takes every code page that the system has (its conversions need no table),
-// 1255 and 1258 included.
+// These are the code pages of Linux; Windows takes every code page that the system has (its
+// conversions need no table). Linux converts each through Windows' own table, built into the
+// library by scripts/make_code_page_tables.py (which reads this list), except GB18030, which
+// has none and goes through the glibc iconv converter named here; UTF-8 has its own codec.
+// Every one keeps the bytes 0x00 to 0x7F as ASCII in both directions and is stateless, which
+// the ASCII fast path of the Linux conversions relies on.
 constexpr std::array kCodePages{
     CodePageEntry{437, "CP437", '?', "CP437 IBM437"},
     CodePageEntry{850, "CP850", '?', "CP850 IBM850"},
@@ -28,8 +28,10 @@ constexpr std::array kCodePages{
     CodePageEntry{1252, "CP1252", '?', "CP1252"},
     CodePageEntry{1253, "CP1253", '?', "CP1253"},
     CodePageEntry{1254, "CP1254", '?', "CP1254"},
+    CodePageEntry{1255, "CP1255", '?', "CP1255"},
     CodePageEntry{1256, "CP1256", '?', "CP1256"},
     CodePageEntry{1257, "CP1257", '?', "CP1257"},
+    CodePageEntry{1258, "CP1258", '?', "CP1258"},
     CodePageEntry{20127, "ASCII", '?', ""},
     CodePageEntry{20866, "KOI8-R", '?', "KOI8R"},
     CodePageEntry{20932, "EUC-JP", '?', "EUCJP"},

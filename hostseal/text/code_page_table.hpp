@@ -1,6 +1,7 @@
 // The code pages that the ANSI code-page layer knows: each Windows code-page number with the
-// name of the glibc iconv converter that stands for it, the byte that replaces a character the
-// code page cannot hold, and the locale character sets that select it by default.
+// name of the glibc iconv converter that stands for it (used on Linux only where the library
+// holds no Windows table: GB18030), the byte that replaces a character the code page cannot
+// hold, and the locale character sets that select it by default.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,7 @@ inline constexpr std::int32_t kInvalidCallOrArgument = 5;
 
 struct CodePageEntry {
   std::int32_t number;    // the Windows code-page number
-  const char* iconvName;  // glibc's converter; unused for UTF-8, which has its own encoder
+  const char* iconvName;  // glibc's converter; used only for a code page without a table
   char defaultCharacter;  // replaces what the code page cannot map
   const char* charsets;   // locale character sets (normalised, space separated) that mean it
 };

@@ -79,8 +79,8 @@ std::string PassPhraseNote(const KeyChoice& choice) {
 std::string InexactTextNote(std::string_view what) {
   return "code page " + std::to_string(AnsiCodePage()) + " cannot hold every character of " +
          std::string(what) +
-         " exactly; this system substitutes them (Windows a similar letter, Linux '?'), so "
-         "the result differs between Windows and Linux";
+         " exactly; a similar letter (Windows' best fit) or '?' takes their place, on Windows "
+         "and Linux alike";
 }
 
 std::string InexactPlainTextNote() {

@@ -48,9 +48,9 @@ void ApplyKey(cRijndael& cipher, const KeyChoice& choice);
 std::string PassPhraseNote(const KeyChoice& choice);
 
 // The note for `what` (the pass phrase, the text) when the code page in force cannot hold
-// every character of it exactly (CodePageHoldsText): its bytes then follow the system's own
-// substitution, best fit on Windows and "?" on Linux, so that keys and cipher text differ
-// between the systems.
+// every character of it exactly (CodePageHoldsText): Windows' best-fit character or "?" then
+// takes the place of a character, on both systems alike, so that the key or cipher text is not
+// that of the text as typed.
 std::string InexactTextNote(std::string_view what);
 
 // InexactTextNote for a text to encrypt, in the same words from the tool and the window.

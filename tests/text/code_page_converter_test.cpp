@@ -1,6 +1,7 @@
-// The converter's map and UTF-8 paths against plain iconv over the whole input, for every known
-// code page, on random text and random bytes made to hit lead bytes, four-byte sequences,
-// surrogates and cut-off characters.
+// The converter's map and UTF-8 paths against plain iconv over the whole input, for the code
+// pages that convert through iconv (GB18030) and UTF-8, on random text and random bytes made to
+// hit lead bytes, four-byte sequences, surrogates and cut-off characters; pieces against the
+// whole for every known code page.
 #include "hostseal/text/linux/code_page_converter.hpp"
 
 #include <gtest/gtest.h>
@@ -56,10 +57,13 @@ std::vector<Byte> RandomBytes(std::mt19937& rng, std::size_t size) {
   return bytes;
 }
 
-TEST(CodePageConverter, MapAndIconvAgreeForEveryCodePage) {
+TEST(CodePageConverter, MapAndIconvAgreeWhereIconvConverts) {
+  int converted = 0;
   for (const std::int32_t number : KnownNumbers()) {
     SCOPED_TRACE(number);
     const CodePageConverter converter(*FindCodePage(number));
+    if (!converter.UsesIconv() && number != kUtf8CodePage) continue;  // Windows' table
+    ++converted;
     std::mt19937 rng(static_cast<unsigned>(number));
     for (int round = 0; round < 40; ++round) {
       const std::size_t size = rng() % 300;
@@ -84,6 +88,7 @@ TEST(CodePageConverter, MapAndIconvAgreeForEveryCodePage) {
       ASSERT_EQ(back, backReference);
     }
   }
+  EXPECT_EQ(converted, 2);
 }
 
 TEST(CodePageConverter, PiecesReadLikeTheWhole) {
@@ -118,7 +123,7 @@ TEST(CodePageConverter, AppendsToWhatIsThere) {
   EXPECT_EQ(bytes, (std::vector<Byte>{'x', 0xD6, 0xD0, 'a'}));
   std::u16string text = u"y";
   converter.AppendText(std::vector<Byte>{0xD6, 0xD0, 0x81}, text);
-  EXPECT_EQ(text, u"y\u4E2D\uFFFD");
+  EXPECT_EQ(text, u"y\u4E2D?");
   // Longer than the converter's own buffer, so that it is appended in several pieces.
   const std::u16string long_text(50000, u'\u00E9');
   std::vector<Byte> utf8;

@@ -1,6 +1,7 @@
-// The code-page layer against the iconv command as an independent oracle: the command converts
-// each character on its own, and the layer's conversion of the whole text must equal the
-// concatenation, with "?" wherever the command cannot map a character.
+// The code-page layer against the iconv command as an independent oracle for the characters
+// that both map: the command converts each character on its own, and the layer's conversion
+// of the whole text must equal the concatenation. Where iconv has no mapping, Windows' best
+// fit decides (held to Windows itself by code_page_digest_test.cpp).
 #include "hostseal/text/code_page.hpp"
 
 #include <gtest/gtest.h>
@@ -58,15 +59,14 @@ void ExpectMatchesIconvCommand(std::int32_t codePage, const std::string& iconvNa
   std::istringstream converted(RunIconv("-f UTF-8 -t " + iconvName, lines));
   std::u16string text;
   std::string expected;
-  int unmapped = 0;
   std::string line;
   for (const std::u16string& c : chars) {
     ASSERT_TRUE(std::getline(converted, line));
+    if (line.empty()) continue;  // not in iconv's table
     text += c;
-    unmapped += line.empty();
-    expected += line.empty() ? std::string(c.size(), '?') : line;  // "?" per 16-bit unit
+    expected += line;
   }
-  EXPECT_GT(unmapped, 300);
+  EXPECT_GT(text.size(), 1000U);
   const std::vector<Byte> bytes = TextToCodePageBytes(text, codePage);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
   EXPECT_EQ(CodePageBytesToText(bytes, codePage),
@@ -85,25 +85,31 @@ TEST(CodePage, DefaultCharacterAndReplacementCharacter) {
     const std::vector<Byte> b = TextToCodePageBytes(text, cp);
     return std::string(b.begin(), b.end());
   };
-  EXPECT_EQ(bytes(u"a\u4E2D\u0100b", 1252), "a??b");
+  // Windows' best fit where it has one (U+0100 is "A" in 1252), else the default character.
+  EXPECT_EQ(bytes(u"a\u4E2D\u0100b", 1252), "a?Ab");
   EXPECT_EQ(bytes(u"\U0001F600", 936), "??");
   EXPECT_EQ(bytes(u"\u4E2D\U0001F600", 65001), "\xE4\xB8\xAD\xF0\x9F\x98\x80");
   const std::u16string lone = {u'x', char16_t{0xD800}};
   EXPECT_EQ(bytes(lone, 936), "x?");
   EXPECT_EQ(bytes(lone, 65001), "x\xEF\xBF\xBD");
-  // Invalid or cut-off sequences: U+FFFD for the byte that cannot start a character.
+  // Bytes read as Windows reads them: a lead byte takes the byte after it, whatever it is but
+  // 00, and a pair without a character is the code page's default character; a lead byte at the
+  // end or before 00 stands alone as that character too (U+30FB in 932). UTF-8 marks
+  // ill-formed input with U+FFFD.
   const auto text = [](std::string b, std::int32_t cp) {
     return CodePageBytesToText(std::vector<Byte>(b.begin(), b.end()), cp);
   };
-  EXPECT_EQ(text("a\x81", 936), u"a\uFFFD");
-  EXPECT_EQ(text("\x81 b\xD6\xD0", 936), u"\uFFFD b\u4E2D");
+  EXPECT_EQ(text("a\x81", 936), u"a?");
+  EXPECT_EQ(text("a\x81", 932), u"a\u30FB");
+  EXPECT_EQ(text(std::string("\x81\0b", 3), 936), std::u16string(u"?\0b", 3));
+  EXPECT_EQ(text("\x81 b\xD6\xD0", 936), u"?b\u4E2D");
   EXPECT_EQ(text("\x81\x41\x42", 936), u"\u4E04B");  // a trail byte in the ASCII range
   EXPECT_EQ(text("\xE4\xB8z", 65001), u"\uFFFDz");
 }
 
 TEST(CodePage, UnknownNumbersRaiseAndLeaveTheSettingAlone) {
   testing::ScopedCodePage scoped(1252);
-  for (std::int32_t cp : {0, 1, 1255, 12345, -936}) {
+  for (std::int32_t cp : {0, 1, 65000, 12345, -936}) {
     try {
       SetAnsiCodePage(cp);
       ADD_FAILURE() << cp << " was accepted";

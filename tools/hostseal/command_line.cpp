@@ -119,7 +119,7 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
          "--codepage",
          [&line](const CLI::results_t& values) { return ParseCodePage(values, line.codePage); },
          "The ANSI code page as decimal digits: " + KnownCodePages() +
-             " (on Windows every code page the system has, 1255 and 1258 among them); default: "
+             " (on Windows every code page the system has); default: "
              "HOSTSEAL_CODEPAGE, else the system's code page (on Linux the locale's character "
              "set)")
       ->type_name("N")

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #if defined(__SSE2__)
@@ -113,7 +114,7 @@ std::size_t CopyAsciiRun(const char16_t* in, Byte* out) {
 CodePageConverter::CodePageConverter(const CodePageEntry& codePage)
     : m_CodePage(&codePage),
       m_Map(codePage.number == kUtf8CodePage ? nullptr : &CodePageMap::Of(codePage)) {
-  if (m_Map != nullptr) {
+  if (m_Map != nullptr && m_Map->UsesIconv()) {
     m_ToBytes.emplace(codePage.iconvName, kNativeUtf16);
     m_ToText.emplace(kNativeUtf16, codePage.iconvName);
   }
@@ -271,7 +272,7 @@ std::size_t CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16s
           continue;
         case CodePageMap::Lead::kDouble: {
           if (i + 1 == n) {  // cut off at the end
-            *o++ = kReplacement;
+            *o++ = map->LoneLead();
             ++i;
             continue;
           }
@@ -283,7 +284,7 @@ std::size_t CodePageConverter::AppendText(std::span<const Byte> bytes, std::u16s
           if (u != CodePageMap::kPairAskIconv && u != CodePageMap::kPendingPair &&
               u != CodePageMap::kUnknownPair) {
             const bool valid = u != CodePageMap::kInvalidPair;
-            *o++ = valid ? static_cast<char16_t>(u) : kReplacement;
+            *o++ = valid ? static_cast<char16_t>(u) : map->LoneLead();
             i += valid ? 2 : 1;
             continue;
           }
@@ -308,6 +309,7 @@ void CodePageConverter::AppendBytesThroughIconv(std::u16string_view text,
     out.insert(out.end(), utf8.begin(), utf8.end());
     return;
   }
+  if (!m_ToBytes) throw std::logic_error("no iconv reference for a code page with a table");
   const iconv_t cd = m_ToBytes->Get();
   m_ToBytes->Reset();
   std::size_t written = out.size();
@@ -338,6 +340,7 @@ void CodePageConverter::AppendTextThroughIconv(std::span<const Byte> bytes,
     out += FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return;
   }
+  if (!m_ToText) throw std::logic_error("no iconv reference for a code page with a table");
   const iconv_t cd = m_ToText->Get();
   m_ToText->Reset();
   std::size_t written = out.size();

@@ -1,15 +1,18 @@
 // CodePageConverter: converts text to the bytes of one code page and back, the way Windows'
-// WideCharToMultiByte and MultiByteToWideChar do without flags: a character the code page
-// cannot hold becomes the code page's default character (one per 16-bit unit, so a surrogate
-// pair becomes two), and a byte sequence that is not valid becomes U+FFFD for its first byte.
+// WideCharToMultiByte and MultiByteToWideChar do without flags. Every code page but GB18030
+// converts through Windows' own table (code_page_map.hpp): best fit included, a character
+// without any becomes the default character '?' (one per 16-bit unit, so a surrogate pair
+// becomes two), and bytes read as the table says (a lead byte without its trail byte as the
+// code page's default character). GB18030 goes through glibc's iconv, and there a byte
+// sequence that is not valid becomes U+FFFD for its first byte.
 //
-// Every conversion is one pass over its input. ASCII is copied as it is, most other characters
-// go through the code page's CodePageMap, the rest through iconv one character at a time, and
-// UTF-8 has an encoder of its own. The result is gathered in a small buffer on the stack and
-// appended to the output from there, so the output is written once and never filled ahead;
-// that buffer is wiped when the conversion ends, since the text may be a pass phrase.
+// Every conversion is one pass over its input. ASCII is copied as it is, other characters go
+// through the code page's CodePageMap (for GB18030 the rest through iconv one character at a
+// time), and UTF-8 has an encoder of its own. The result is gathered in a small buffer on the
+// stack and appended to the output from there, so the output is written once and never filled
+// ahead; that buffer is wiped when the conversion ends, since the text may be a pass phrase.
 //
-// A converter holds iconv state and so belongs to one thread at a time.
+// A converter may hold iconv state and so belongs to one thread at a time.
 #pragma once
 
 #include <cstddef>
@@ -48,8 +51,12 @@ class CodePageConverter {
   // and the count of bytes taken is returned; with `last` all of them.
   std::size_t AppendText(std::span<const Byte> bytes, std::u16string& out, bool last = true) const;
 
+  // True when the code page goes through glibc's iconv (GB18030): no Windows table.
+  bool UsesIconv() const { return m_ToBytes.has_value(); }
+
   // The same two conversions through iconv over the whole input (for UTF-8 through ToUtf8 and
-  // FromUtf8), without the map: the reference that tests and fuzzing hold the above to.
+  // FromUtf8), without the map: the reference that tests and fuzzing hold the above to, for
+  // UTF-8 and the code pages that UsesIconv (others raise std::logic_error).
   void AppendBytesThroughIconv(std::u16string_view text, std::vector<Byte>& out) const;
   void AppendTextThroughIconv(std::span<const Byte> bytes, std::u16string& out) const;
 
@@ -63,7 +70,7 @@ class CodePageConverter {
 
   const CodePageEntry* m_CodePage;
   const CodePageMap* m_Map;  // nullptr for UTF-8
-  // Not opened for UTF-8, which never needs them.
+  // Opened only where the map UsesIconv.
   std::optional<IconvDescriptor> m_ToBytes;
   std::optional<IconvDescriptor> m_ToText;
 };

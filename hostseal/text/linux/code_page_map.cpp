@@ -5,9 +5,11 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "hostseal/common/secure_wipe.hpp"
+#include "hostseal/text/linux/windows_code_page_table.hpp"
 
 namespace hostseal {
 
@@ -102,6 +104,42 @@ class ReadAhead {
 CodePageMap::CodePageMap(const CodePageEntry& codePage)
     : m_Bytes(static_cast<std::uint16_t*>(std::calloc(0x10000, sizeof(std::uint16_t)))) {
   if (!m_Bytes) throw std::bad_alloc();
+  if (!FillFromWindowsTable(codePage.number)) ReadLeadsThroughIconv(codePage);
+}
+
+bool CodePageMap::FillFromWindowsTable(std::int32_t number) {
+  const std::optional<WindowsCodePageTable> table = UnpackWindowsCodePage(number);
+  if (!table) return false;
+  std::size_t rows = 0;
+  for (std::size_t b = 0x80; b < 0x100; ++b) {
+    if (table->lead[b]) {
+      m_Lead[b] = Lead::kDouble;
+      m_FirstUnit[b] = static_cast<char16_t>(rows++);
+    } else {
+      m_Lead[b] = Lead::kUnit;
+      m_FirstUnit[b] = static_cast<char16_t>(table->single[b]);
+    }
+  }
+  m_Pairs.reset(static_cast<std::uint16_t*>(std::calloc(rows * 256 + 1, sizeof(std::uint16_t))));
+  if (!m_Pairs) throw std::bad_alloc();
+  for (std::size_t b = 0x80; b < 0x100; ++b) {
+    if (!table->lead[b]) continue;
+    const std::uint16_t* row = table->pairs.data() + std::size_t{table->leadRow[b]} * 256;
+    for (std::size_t trail = 0; trail < 256; ++trail) {
+      // A zero byte is never a trail byte: the lead byte then stands alone.
+      StorePair(static_cast<Byte>(b), static_cast<Byte>(trail),
+                trail == 0 ? kInvalidPair : row[trail]);
+    }
+  }
+  for (std::size_t unit = 0x80; unit < 0x10000; ++unit) {
+    StoreBytes(static_cast<char16_t>(unit), table->bytesOf[unit]);
+  }
+  m_LoneLead = static_cast<char16_t>(table->unicodeDefault);
+  return true;
+}
+
+void CodePageMap::ReadLeadsThroughIconv(const CodePageEntry& codePage) {
+  m_UsesIconv = true;
   const IconvDescriptor toText(kNativeUtf16, codePage.iconvName);
   std::size_t rows = 0;
   for (std::uint32_t b = 0x80; b < 0x100; ++b) {

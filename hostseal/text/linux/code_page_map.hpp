@@ -1,12 +1,16 @@
-// CodePageMap: lookup tables of one code page, filled from glibc's iconv converter as the
-// characters are met, so that the conversions translate a character with one table look-up
-// instead of one iconv call per run of non-ASCII text.
+// CodePageMap: lookup tables of one code page, so that the conversions translate a character
+// with one table look-up.
 //
-// The tables only shorten the way: every entry is what iconv itself gives for that character
-// or byte sequence on its own, and whatever does not fit an entry (sequences of three or four
-// bytes, characters that decode to two 16-bit units, anything decoding to U+FFFD or above) is
-// marked for the converter to hand to iconv. That holds because every code page in
-// code_page_table.cpp is stateless: a character converts the same wherever it stands.
+// Where the library holds Windows' own table of the code page (windows_code_page_table.hpp:
+// every code page of code_page_table.cpp but GB18030), the map is filled from it when made,
+// and so converts exactly as Windows does, best fit included; no entry then asks iconv.
+//
+// GB18030 has no Windows table here: its map is filled from glibc's iconv converter as the
+// characters are met. Those entries only shorten the way: every one is what iconv itself
+// gives for that character or byte sequence on its own, and whatever does not fit an entry
+// (sequences of three or four bytes, characters that decode to two 16-bit units, anything
+// decoding to U+FFFD or above) is marked for the converter to hand to iconv. That holds because
+// the code page is stateless: a character converts the same wherever it stands.
 //
 // What a lead byte means is read when the map is made (128 iconv calls). The bytes of a
 // character and the character of a byte pair are read when first needed, many at once: the
@@ -57,8 +61,16 @@ class CodePageMap {
   static constexpr std::uint16_t kPairAskIconv = 0xFFFF;  // longer, or not one unit
 
   // The map of a code page other than UTF-8, made on first use; raises a RaisedError when
-  // glibc lacks its converter.
+  // the library has no Windows table of it and glibc lacks its converter.
   static const CodePageMap& Of(const CodePageEntry& codePage);
+
+  // True when the map is filled from iconv as characters are met (no Windows table): the
+  // markers above then occur, and the converter needs iconv descriptors of its own.
+  bool UsesIconv() const { return m_UsesIconv; }
+
+  // What a lead byte reads as when no trail byte follows it, or when its pair is kInvalidPair:
+  // Windows' default character of the code page, or U+FFFD where iconv decides.
+  char16_t LoneLead() const { return m_LoneLead; }
 
   std::uint16_t BytesOf(char16_t unit) const { return Load(m_Bytes.get()[unit]); }
   Lead LeadOf(Byte byte) const { return m_Lead[byte]; }
@@ -101,6 +113,13 @@ class CodePageMap {
   void ResolvePairsOneByOne(std::span<const std::array<Byte, 2>> pairs,
                             const IconvDescriptor& toText) const;
 
+  // Fills every entry from Windows' table, where the library has one (false when not): no
+  // marker but kInvalidPair is left.
+  bool FillFromWindowsTable(std::int32_t number);
+  void ReadLeadsThroughIconv(const CodePageEntry& codePage);
+
+  bool m_UsesIconv = false;
+  char16_t m_LoneLead = 0xFFFD;
   Entries m_Bytes;  // indexed by unit
   std::array<Lead, 256> m_Lead{};
   // The unit of a kUnit byte, or the row in m_Pairs of a kDouble one.

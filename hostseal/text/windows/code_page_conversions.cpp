@@ -174,7 +174,7 @@ bool ConvertsCodePage(std::int32_t codePage) {
 }
 
 std::string ConvertibleCodePages() {
-  return "those installed on this system, such as " + KnownCodePages() + ", 1255 and 1258";
+  return "those installed on this system, such as " + KnownCodePages();
 }
 
 void PrepareCodePage(std::int32_t codePage) {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cwchar>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,7 +14,10 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/text/ansi_bytes.hpp"
 #include "hostseal/text/code_page.hpp"
+#include "hostseal/text/code_page_table.hpp"
 #include "tests/support/byte_list.hpp"
+#include "tests/support/code_page_digest.hpp"
+#include "tests/support/known_answer_file.hpp"
 #include "tests/support/scoped_code_page.hpp"
 
 namespace hostseal {
@@ -126,6 +130,42 @@ TEST(WindowsCodePages, EveryCodePageConvertsAsTheSystemDoes) {
       EXPECT_EQ(CodePageBytesToText(bytes, codePage), SystemText(codePage, bytes));
     }
   }
+}
+
+// The whole mapping of every code page of the Linux table that Windows has, both directions,
+// by the system's own calls: the file that the Linux build is held to. With
+// HOSTSEAL_RECORD_CODE_PAGE_DIGESTS naming a file, that file is written instead.
+TEST(WindowsCodePages, TheSystemGivesTheRecordedMappings) {
+  std::vector<std::string> computed;
+  const std::string known = KnownCodePages();
+  for (std::size_t at = 0; at < known.size();) {
+    const std::int32_t codePage = std::stoi(known.substr(at));
+    at = known.find(", ", at);
+    at = at == std::string::npos ? known.size() : at + 2;
+    // UTF-8 has the library's own codec; GB18030 has no table in the Linux build.
+    if (codePage == kUtf8CodePage || codePage == 54936) continue;
+    const auto lines = testing::RecordCodePage(
+        codePage, [&](const std::u16string& t) { return SystemBytes(codePage, t); },
+        [&](const std::vector<Byte>& b) { return SystemText(codePage, b); });
+    computed.insert(computed.end(), lines.begin(), lines.end());
+  }
+  if (const char* path = std::getenv("HOSTSEAL_RECORD_CODE_PAGE_DIGESTS")) {
+    std::ofstream out(path, std::ios::binary);
+    out << "# Every code page of the Linux table that Windows has: FNV-1a 64 digests of the whole\n"
+           "# mapping (tests/support/code_page_digest.hpp) and a sample, hex. Written by the\n"
+           "# Windows build's hostseal_text_tests under Wine with "
+           "HOSTSEAL_RECORD_CODE_PAGE_DIGESTS\n"
+           "# naming this file; do not edit by hand.\n";
+    for (const std::string& line : computed) out << line << '\n';
+    ASSERT_TRUE(out.good());
+    GTEST_SKIP() << "recorded " << computed.size() << " lines in " << path;
+  }
+  std::vector<std::string> recorded;
+  for (const auto& line : testing::ReadKnownAnswers("code_page_digests.txt", 3)) {
+    recorded.push_back(line.fields[0] + " " + line.fields[1] + " " + line.fields[2]);
+  }
+  ASSERT_EQ(computed.size(), recorded.size());
+  for (std::size_t i = 0; i < computed.size(); ++i) EXPECT_EQ(computed[i], recorded[i]);
 }
 
 std::vector<std::int32_t> g_Installed;
