@@ -58,7 +58,11 @@ bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {
                                "the value is empty; give a code-page number such as 936, 1252 "
                                "or 65001");
   }
-  if (text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw CLI::ValidationError("--codepage", "\"" + VisibleText(text) +
+                                                 "\" is not a code-page number; give decimal "
+                                                 "digits such as 936, 1252 or 65001");
+  }
   codePage = std::stoi(text);
   return true;
 }
