@@ -436,6 +436,36 @@ TEST_F(FileSafety, AnInputThatChangesWhileReadIsRefused) {
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain", "target"}));
 }
 
+// A named temporary file is ".STEM.XXXXXXXX.tmp" with the stem cut to at most 200 bytes, at a
+// character's boundary when the name is UTF-8 (no character cut in half), anywhere when not.
+TEST_F(FileSafety, TemporaryNamesCutLongNamesBetweenCharacters) {
+  const TemporaryKind named(false);
+  const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  std::string chinese = "a";
+  std::string emoji = "ab";
+  for (int i = 0; i < 84; ++i) chinese += "\u4E2D";    // 3 bytes, byte 200 inside one
+  for (int i = 0; i < 63; ++i) emoji += "\U0001F600";  // 4 bytes, likewise
+  for (const std::string& stem : {chinese, emoji, std::string(255, 'x'), std::string(255, '\xFF'),
+                                  std::string(199, 'x') + "\xC3\xA9\xFF" + std::string(50, 'y')}) {
+    SCOPED_TRACE(stem.size());
+    int error = 0;
+    const auto file = TemporaryFile::Create(folder.Get(), stem, false, error);
+    ASSERT_NE(file, nullptr) << error;
+    ASSERT_EQ(dir.Names().size(), 1u);
+    const std::string name = *dir.Names().begin();
+    ASSERT_GT(name.size(), 14u);
+    EXPECT_EQ(name.front(), '.');
+    EXPECT_EQ(name.substr(name.size() - 13, 1) + name.substr(name.size() - 4), "..tmp");
+    const std::string kept = name.substr(1, name.size() - 14);
+    EXPECT_EQ(stem.rfind(kept, 0), 0u);
+    EXPECT_LE(kept.size(), 200u);
+    EXPECT_GT(kept.size(), 196u);
+    const std::u16string whole = FromUtf8(stem);
+    EXPECT_EQ(whole.rfind(FromUtf8(kept), 0), 0u) << "a character was cut";
+  }
+  EXPECT_EQ(dir.Names(), std::set<std::string>{});
+}
+
 // Paths as the kernel resolves them, though they are walked part by part: links relative and
 // absolute at any part, "..", names that are not UTF-8, and at most 40 links.
 TEST_F(FileSafety, PathsAreResolvedAsTheKernelDoes) {
