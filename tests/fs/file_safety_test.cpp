@@ -3,6 +3,7 @@
 // wrong keys that destroy nothing, inputs read to their end, and names that cannot be files.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,8 +12,10 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -57,6 +60,28 @@ class Umask {
  private:
   mode_t m_Previous;
 };
+
+// Every signal whose default ends the process, as another process sends it.
+std::vector<int> EndingSignals() {
+  std::vector<int> signals = TerminatingSignals();
+  const std::vector<int> faults = FaultSignals();
+  signals.insert(signals.end(), faults.begin(), faults.end());
+  return signals;
+}
+
+// Whether a child ended as the signal's effect before the library's handler: by that signal,
+// or, under AddressSanitizer, whose handler comes first for SIGSEGV, SIGBUS and SIGFPE, by its
+// report (exit status 1, or SIGABRT with abort_on_error=1).
+bool EndedBy(int status, int signal) {
+  if (WIFSIGNALED(status) && WTERMSIG(status) == signal) return true;
+#if defined(__SANITIZE_ADDRESS__)
+  if (signal == SIGSEGV || signal == SIGBUS || signal == SIGFPE) {
+    return (WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) ||
+           (WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  }
+#endif
+  return false;
+}
 
 class FileSafety : public ::testing::Test {
  protected:
@@ -133,7 +158,8 @@ TEST_F(FileSafety, OutputsArePrivateUntilCompleteAndNoMoreOpenThanTheirInput) {
   EXPECT_EQ(testing::ModeOf(dir / "fresh"), 0640u);
 }
 
-// A child encrypts or decrypts 12 MiB and is sent a signal that ends processes after a
+// A child encrypts or decrypts 12 MiB and is sent a signal that ends processes (SIGSEGV and
+// the other fault signals among them: another process sent them) after a
 // progress report: once while it waits in the report (its helper thread still working), so
 // that the output cannot be complete yet, and once while it goes on, at whatever point it has
 // reached (renaming, or writing a hard-linked target in place). The target must hold its
@@ -147,7 +173,7 @@ TEST_F(FileSafety, InterruptionsLeaveTheTargetAndTheFolderAsTheyWere) {
   const std::vector<Byte> former = testing::Sequence(1000);
   std::mt19937 random(std::random_device{}());
 
-  for (const int signal : TerminatingSignals()) {
+  for (const int signal : EndingSignals()) {
     // The real-time signals take one path: the first and the last stand for them here (every
     // one is held back and ends the process in the next test).
     if (signal > SIGRTMIN && signal < SIGRTMAX) continue;
@@ -206,14 +232,13 @@ TEST_F(FileSafety, InterruptionsLeaveTheTargetAndTheFolderAsTheyWere) {
             EXPECT_EQ(dir.Names(), before);
             const std::vector<Byte> after = ReadFile(dir / "target");
             if (waits) {
-              EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "status " << status;
+              EXPECT_TRUE(EndedBy(status, signal)) << "status " << status;
               // A named temporary file was there to be removed.
               EXPECT_EQ(namesWhileWaiting, before.size() + (unnamed ? 0 : 1));
               EXPECT_TRUE(after == former);
             } else {
               const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-              EXPECT_TRUE(finished || (WIFSIGNALED(status) && WTERMSIG(status) == signal))
-                  << "status " << status;
+              EXPECT_TRUE(finished || EndedBy(status, signal)) << "status " << status;
               // A signal held back while the file was put in place ends the child after it.
               EXPECT_TRUE(after == former || after == (encrypt ? cipher : plain));
             }
@@ -246,6 +271,39 @@ TEST_F(FileSafety, WritingInPlaceHoldsInterruptionsBackUntilItIsDone) {
     });
     EXPECT_EQ(failure, "child ended abnormally, status " + std::to_string(signal));
     EXPECT_EQ(dir.Names(), std::set<std::string>{});
+  }
+}
+
+// A fault signal that the process raises itself (a faulting instruction, abort(), raise()) is
+// not held back and removes nothing, its memory not being trusted: it ends the process at once.
+TEST_F(FileSafety, FaultsOfTheProcessItselfEndItAtOnce) {
+  std::vector<std::pair<int, std::function<void()>>> faults = {
+      {SIGSEGV,
+       [] {
+         void* page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+         static_cast<volatile char*>(page)[0] = 1;
+       }},
+      {SIGILL, [] { __builtin_trap(); }},
+      {SIGABRT, [] { std::abort(); }}};
+  for (const int signal : FaultSignals())
+    faults.emplace_back(signal, [signal] { ::raise(signal); });
+  for (const auto& [signal, fault] : faults) {
+    SCOPED_TRACE(strsignal(signal));
+    WriteFile(dir / "registered", testing::Sequence(10));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::prctl(PR_SET_DUMPABLE, 0);
+      const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+      const RemovalOnInterrupt removal(folder.Get(), "registered");
+      const DeferredInterrupts deferred;
+      fault();
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(EndedBy(status, signal)) << "status " << status;
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"registered"});
   }
 }
 
@@ -376,6 +434,36 @@ TEST_F(FileSafety, AnInputThatChangesWhileReadIsRefused) {
     EXPECT_EQ(ReadFile(dir / "target"), testing::Sequence(10));
   }
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain", "target"}));
+}
+
+// A named temporary file is ".STEM.XXXXXXXX.tmp" with the stem cut to at most 200 bytes, at a
+// character's boundary when the name is UTF-8 (no character cut in half), anywhere when not.
+TEST_F(FileSafety, TemporaryNamesCutLongNamesBetweenCharacters) {
+  const TemporaryKind named(false);
+  const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  std::string chinese = "a";
+  std::string emoji = "ab";
+  for (int i = 0; i < 84; ++i) chinese += "\u4E2D";    // 3 bytes, byte 200 inside one
+  for (int i = 0; i < 63; ++i) emoji += "\U0001F600";  // 4 bytes, likewise
+  for (const std::string& stem : {chinese, emoji, std::string(255, 'x'), std::string(255, '\xFF'),
+                                  std::string(199, 'x') + "\xC3\xA9\xFF" + std::string(50, 'y')}) {
+    SCOPED_TRACE(stem.size());
+    int error = 0;
+    const auto file = TemporaryFile::Create(folder.Get(), stem, false, error);
+    ASSERT_NE(file, nullptr) << error;
+    ASSERT_EQ(dir.Names().size(), 1u);
+    const std::string name = *dir.Names().begin();
+    ASSERT_GT(name.size(), 14u);
+    EXPECT_EQ(name.front(), '.');
+    EXPECT_EQ(name.substr(name.size() - 13, 1) + name.substr(name.size() - 4), "..tmp");
+    const std::string kept = name.substr(1, name.size() - 14);
+    EXPECT_EQ(stem.rfind(kept, 0), 0u);
+    EXPECT_LE(kept.size(), 200u);
+    EXPECT_GT(kept.size(), 196u);
+    const std::u16string whole = FromUtf8(stem);
+    EXPECT_EQ(whole.rfind(FromUtf8(kept), 0), 0u) << "a character was cut";
+  }
+  EXPECT_EQ(dir.Names(), std::set<std::string>{});
 }
 
 // Paths as the kernel resolves them, though they are walked part by part: links relative and

@@ -333,7 +333,9 @@ TEST_F(CliKey, EnvironmentSettingsAreCheckedAndNamed) {
                        "\" is not a code-page number; give decimal digits such as 936, 1252 or "
                        "65001"));
     ExpectResult(Cli({"--codepage", value, "ansi", "a"}), 2, "",
-                 Usage("Could not convert: --codepage = " + value));
+                 Usage("--codepage: \"" + value +
+                       "\" is not a code-page number; give decimal digits such as 936, 1252 or "
+                       "65001"));
   }
   ExpectResult(Cli({"--codepage", "", "ansi", "a"}), 2, "",
                Usage("--codepage: the value is empty; give a code-page number such as 936, 1252 "

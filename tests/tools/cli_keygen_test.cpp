@@ -91,8 +91,8 @@ TEST_F(CliKeygen, CheckTellsWhetherTheKeyFits) {
     ExpectResult(RunProcess(CliRun({"decrypt-file", "--check", "--key", right, in}, input)), 0,
                  "the key fits\n", "");
     ExpectResult(RunProcess(CliRun({"decrypt-file", "--check", "--key", wrong, in}, input)), 1, "",
-                 "hostseal: warning - incorrect length field in decrypted file.\n"
-                 "hostseal: warning: Wrong key or keysize?\n");
+                 "hostseal: warning - incorrect length field in decrypted file. Wrong key or "
+                 "keysize?\n");
   }
   EXPECT_EQ(Listing(), before);
   EXPECT_EQ(Cli({"decrypt-file", "--check", Path("notes.aes"), Path("out")}).status, 2);

@@ -64,6 +64,24 @@ class CliNamespace : public ::testing::Test {
     return RunProcess(run);
   }
 
+  // What jq, a JSON parser of its own, prints for the filter (raw strings); empty if it
+  // cannot read the text.
+  std::string Jq(const std::string& json, const std::string& filter) const {
+    const std::string file = m_Dir + "/identity.json";
+    {
+      std::ofstream out(file);
+      out << json;
+    }
+    FILE* pipe = ::popen(("jq -r '" + filter + "' " + file).c_str(), "r");
+    if (pipe == nullptr) return "";
+    std::string answer;
+    char buffer[512];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+      answer.append(buffer, n);
+    }
+    return ::pclose(pipe) == 0 ? answer : "";
+  }
+
   std::string m_Dir;
 };
 
@@ -119,26 +137,35 @@ TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
 }
 
 TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
-  // A host name that would set the terminal's title and ring its bell, which does not resolve:
-  // coloured, plain with its "[failed] " line, and JSON.
-  const std::string shown = "evilU+001B]0;ownedU+0007";
+  // A host name that would set the terminal's title and ring its bell, with DEL and the C1
+  // control NEL, which does not resolve: coloured, plain with its "[failed] " line, and JSON,
+  // which jq reads back as the name itself.
+  const std::string name = "evil\x1b]0;owned\x07\x7f\xc2\x85";
+  const std::string shown = "evilU+001B]0;ownedU+0007U+007FU+0085";
   for (const auto& [form, expected] : std::vector<std::pair<std::string, std::string>>{
            {"terminal", shown},
            {"NO_COLOR=1", "[failed] IP address: \"" + shown},
-           {"--json", "\"evil\\u001b]0;owned\\u0007\""}}) {
+           {"--json", "\"evil\\u001b]0;owned\\u0007\\u007f\\u0085\""}}) {
     SCOPED_TRACE(form);
     ProcessRun run =
         CliRun({}, {}, {"HOSTSEAL_CODEPAGE=65001", form == "NO_COLOR=1" ? form : "X=1"});
-    run.argv = {"/usr/bin/python3", "-c",
-                "import os, socket, sys; socket.sethostname('evil\\x1b]0;owned\\x07'); "
-                "os.execv(sys.argv[1], sys.argv[1:])",
-                kCli, "identity"};
+    run.argv = {"/usr/bin/python3",
+                "-c",
+                "import os, socket, sys; socket.sethostname(sys.argv[1].encode('utf-8', "
+                "'surrogateescape')); os.execv(sys.argv[2], sys.argv[2:])",
+                name,
+                kCli,
+                "identity"};
     if (form == "--json") run.argv.push_back(form);
     if (form == "terminal") run.out.kind = OutputTarget::Kind::kTerminal;
     const std::string out = InNamespaces(run).out;
     EXPECT_NE(out.find(expected), std::string::npos) << out;
-    EXPECT_EQ(out.find('\x07'), std::string::npos) << out;
-    EXPECT_EQ(out.find("\x1b]"), std::string::npos) << out;
+    for (const std::string raw : {"\x07", "\x1b]", "\x7f", "\xc2\x85"}) {
+      EXPECT_EQ(out.find(raw), std::string::npos) << out;
+    }
+    if (form == "--json") {
+      EXPECT_EQ(Jq(out, ".host_name.value"), name + "\n");
+    }
   }
 }
 
@@ -150,23 +177,11 @@ TEST_F(CliNamespace, IdentityAsJsonForScripts) {
       InNamespaces(CliRun({"identity", "--json"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
   ASSERT_NE(json.status, 99) << "namespace setup failed";
   EXPECT_EQ(json.status, lines.status);
-  const std::string file = m_Dir + "/identity.json";
-  {
-    std::ofstream out(file);
-    out << json.out;
-  }
-  const std::string query =
-      "jq -r '(keys_unsorted | join(\",\")), (.complete | tostring), "
-      "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
-      "join(\",\")), .host_name.value' " +
-      file;
-  FILE* pipe = ::popen(query.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string answer;
-  char buffer[512];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    answer.append(buffer, n);
-  ASSERT_EQ(::pclose(pipe), 0) << json.out;
+  const std::string answer =
+      Jq(json.out,
+         "(keys_unsorted | join(\",\")), (.complete | tostring), "
+         "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
+         "join(\",\")), .host_name.value");
   const std::string name = lines.out.substr(11, lines.out.find('\n') - 11);  // "Host name: "
   const bool loopback = lines.out.find("Default route") != std::string::npos;
   const std::string keys =

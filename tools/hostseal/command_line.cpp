@@ -58,14 +58,25 @@ bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {
                                "the value is empty; give a code-page number such as 936, 1252 "
                                "or 65001");
   }
-  if (text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    throw CLI::ValidationError("--codepage", "\"" + VisibleText(text) +
+                                                 "\" is not a code-page number; give decimal "
+                                                 "digits such as 936, 1252 or 65001");
+  }
   codePage = std::stoi(text);
   return true;
 }
 
-CLI::App* AddCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
-                     const std::string& description, const std::string& example) {
-  CLI::App* command = app.add_subcommand(name, description);
+std::string NameOf(CommandId id) {
+  for (const CommandName& command : kCommandNames) {
+    if (command.id == id) return std::string(command.name);
+  }
+  throw std::logic_error("a command without a name");
+}
+
+CLI::App* AddCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& description,
+                     const std::string& example) {
+  CLI::App* command = app.add_subcommand(NameOf(id), description);
   command->footer("Example:\n  " + example);
   line.commands.emplace_back(command, id);
   return command;
@@ -81,10 +92,10 @@ void AddTextArgument(CLI::App& command, CommandLine& line, const std::string& na
       ->type_name("");
 }
 
-CLI::App* AddFileCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& name,
+CLI::App* AddFileCommand(CLI::App& app, CommandLine& line, CommandId id,
                          const std::string& description, const std::string& inputHelp,
                          const std::string& outputHelp, const std::string& example) {
-  CLI::App* command = AddCommand(app, line, id, name, description, example);
+  CLI::App* command = AddCommand(app, line, id, description, example);
   command->footer(command->get_footer() + kKeyFooter);
   command->add_option("IN", line.inputFile, inputHelp)->required();
   command->add_option("OUT", line.outputFile, outputHelp)->required();
@@ -126,20 +137,20 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
       ->type_size(1)
       ->expected(1);
 
-  CLI::App* encrypt = AddCommand(app, line, CommandId::kEncrypt, "encrypt",
+  CLI::App* encrypt = AddCommand(app, line, CommandId::kEncrypt,
                                  "Encrypt text under the built-in pass phrase; prints hex text",
                                  "hostseal encrypt 'hello world'\n"
                                  "  hostseal encrypt -- '-a text that begins with a dash'");
   AddTextArgument(*encrypt, line, "TEXT", "The text (after -- when it begins with -)");
 
-  CLI::App* decrypt = AddCommand(app, line, CommandId::kDecrypt, "decrypt",
+  CLI::App* decrypt = AddCommand(app, line, CommandId::kDecrypt,
                                  "Decrypt hex text made by encrypt; prints the text",
                                  "hostseal encrypt secret | hostseal decrypt");
   AddTextArgument(*decrypt, line, "HEX",
                   "The hex text (after -- when it begins with -); characters other than hex "
                   "digits are skipped");
 
-  AddFileCommand(app, line, CommandId::kEncryptFile, "encrypt-file",
+  AddFileCommand(app, line, CommandId::kEncryptFile,
                  "Encrypt the file IN into the cipher file OUT (by default under the built-in "
                  "pass phrase at 128 bits)",
                  "The plain file to read; - for standard input",
@@ -149,7 +160,7 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
                  "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes\n"
                  "  tar c photos | hostseal encrypt-file --key-file photos.key - photos.tar.aes");
   CLI::App* decryptFile =
-      AddFileCommand(app, line, CommandId::kDecryptFile, "decrypt-file",
+      AddFileCommand(app, line, CommandId::kDecryptFile,
                      "Decrypt the cipher file IN into the plain file OUT, under the key that "
                      "encrypted it",
                      "The cipher file to read; - for standard input (not a terminal)",
@@ -164,7 +175,7 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
                         "(1), writing no file; give no OUT");
 
   CLI::App* keygen =
-      AddCommand(app, line, CommandId::kKeygen, "keygen",
+      AddCommand(app, line, CommandId::kKeygen,
                  "Make a new key from the system's random source: hex digits and a line feed "
                  "in the new file FILE, readable by you only (mode 0600)",
                  "hostseal keygen notes.key\n"
@@ -179,32 +190,32 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
       ->required();
 
   CLI::App* hostIp =
-      AddCommand(app, line, CommandId::kHostIp, "host-ip",
-                 "Print the first IPv4 address of a host name", "hostseal host-ip localhost");
+      AddCommand(app, line, CommandId::kHostIp, "Print the first IPv4 address of a host name",
+                 "hostseal host-ip localhost");
   hostIp->add_option("NAME", line.name, "The host name")->required();
 
-  CLI::App* mac = AddCommand(app, line, CommandId::kMac, "mac",
+  CLI::App* mac = AddCommand(app, line, CommandId::kMac,
                              "Print the MAC address behind an IPv4 address of the local network",
                              "hostseal mac 192.168.1.1");
   mac->add_option("IP", line.name, "A dotted-decimal IPv4 address")
       ->required()
       ->check(DottedDecimalIPv4());
 
-  AddCommand(app, line, CommandId::kCpu, "cpu", "Print the processor identifiers", "hostseal cpu");
+  AddCommand(app, line, CommandId::kCpu, "Print the processor identifiers", "hostseal cpu");
 
   CLI::App* utf8 =
-      AddCommand(app, line, CommandId::kUtf8, "utf8",
+      AddCommand(app, line, CommandId::kUtf8,
                  "Print the UTF-8 bytes of a text, byte-order mark first, as hex pairs",
                  "hostseal utf8 abc   (prints EF BB BF 61 62 63)");
   AddTextArgument(*utf8, line, "TEXT", "The text");
 
-  CLI::App* ansi = AddCommand(app, line, CommandId::kAnsi, "ansi",
+  CLI::App* ansi = AddCommand(app, line, CommandId::kAnsi,
                               "Print the bytes of a text in the ANSI code page as hex pairs",
                               "hostseal --codepage 936 ansi 中   (prints D6 D0)");
   AddTextArgument(*ansi, line, "TEXT", "The text");
 
   CLI::App* identity =
-      AddCommand(app, line, CommandId::kIdentity, "identity",
+      AddCommand(app, line, CommandId::kIdentity,
                  "Report this host's identity as coloured status lines, and its encrypted form",
                  "hostseal identity --json");
   identity->add_flag("--json", line.json,

@@ -7,14 +7,29 @@
 #include "hostseal/cipher/block_backend.hpp"
 #include "hostseal/common/visible_text.hpp"
 #include "hostseal/text/code_page.hpp"
+#include "hostseal/text/code_page_platform.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
 
+namespace {
+
+// A code page that the option or the variable names is a usage error when the conversions do
+// not take it, as any other value of an option that cannot be used.
+void ApplyCodePage(int codePage, const std::string& source) {
+  if (!ConvertsCodePage(codePage)) {
+    throw UsageError(source + ": unknown code page " + std::to_string(codePage) +
+                     "; known code pages: " + ConvertibleCodePages());
+  }
+  SetAnsiCodePage(codePage);
+}
+
+}  // namespace
+
 void ApplyCodePageSetting(const std::optional<int>& option) {
   if (option) {
-    SetAnsiCodePage(*option);
+    ApplyCodePage(*option, "--codepage");
     return;
   }
   const char* variable = std::getenv("HOSTSEAL_CODEPAGE");
@@ -25,7 +40,7 @@ void ApplyCodePageSetting(const std::optional<int>& option) {
                      "\" is not a code-page number; give decimal digits such as 936, 1252 or "
                      "65001");
   }
-  SetAnsiCodePage(std::stoi(std::string(value)));
+  ApplyCodePage(std::stoi(std::string(value)), "HOSTSEAL_CODEPAGE");
 }
 
 void CheckCpuSetting(bool refuseUnavailable) {

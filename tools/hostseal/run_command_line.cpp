@@ -120,8 +120,16 @@ int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
     const bool option = unknown.front().rfind('-', 0) == 0;
     WriteDiagnostic((option ? "unknown option \"" : "unknown command \"") +
                     VisibleText(unknown.front()) + "\"");
+  } else if (app.get_subcommands().empty() &&
+             dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    WriteDiagnostic("a command is required");
   } else {
-    WriteDiagnostic(VisibleText(std::string_view(error.what())));
+    // The parser's own texts, in the tool's style: lower case after "hostseal: ".
+    std::string text = VisibleText(std::string_view(error.what()));
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z') {
+      text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    }
+    WriteDiagnostic(text);
   }
   WriteDiagnostic(kHelpHint);
   return kExitUsage;

@@ -29,6 +29,10 @@ namespace {
 constexpr std::array<int, 15> kClassicSignals = {SIGHUP,  SIGINT,    SIGQUIT, SIGUSR1,   SIGUSR2,
                                                  SIGPIPE, SIGALRM,   SIGTERM, SIGSTKFLT, SIGXCPU,
                                                  SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,     SIGPWR};
+// The signals that a faulting instruction, abort() or raise() gives the process itself, and
+// that another process may send as well (`kill -ABRT`); only the sent ones are held back.
+constexpr std::array<int, 7> kFaultSignals = {SIGILL, SIGTRAP, SIGABRT, SIGBUS,
+                                              SIGFPE, SIGSEGV, SIGSYS};
 constexpr int kSignalLimit = 65;  // signal numbers are 1..64 on Linux
 constexpr std::size_t kSlotCount = 64;
 constexpr std::size_t kNameCapacity = 256;
@@ -45,12 +49,27 @@ std::array<Slot, kSlotCount> g_Slots;
 std::atomic<int> g_DeferDepth{0};
 // Bit n - 1: signal n arrived while held back and has not taken effect yet.
 std::atomic<std::uint64_t> g_Pending{0};
+// Bit n - 1: fault signal n is being raised again by the end of a section that held it back;
+// it came from another process, though it now comes from this one.
+std::atomic<std::uint64_t> g_Releasing{0};
 // Written before the handlers are installed, read-only afterwards.
 std::array<struct sigaction, kSignalLimit> g_Previous{};
 std::once_flag g_Installed;
 
 std::uint64_t Bit(int signal) noexcept {
   return std::uint64_t{1} << static_cast<unsigned>(signal - 1);
+}
+
+bool IsFaultSignal(int signal) noexcept {
+  return std::find(kFaultSignals.begin(), kFaultSignals.end(), signal) != kFaultSignals.end();
+}
+
+// A fault signal that the process raised itself: the kernel's for a faulting instruction
+// (si_code > 0), or sent by the process to itself (abort(), raise(), pthread_kill(): its own
+// pid), unless it is one held back before and raised again now.
+bool RaisedByItself(int signal, const siginfo_t* info) noexcept {
+  if ((g_Releasing.fetch_and(~Bit(signal)) & Bit(signal)) != 0) return false;
+  return info != nullptr && (info->si_code > 0 || info->si_pid == ::getpid());
 }
 
 void RemoveRegisteredFiles() noexcept {
@@ -87,9 +106,37 @@ void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
   ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-// Everything here is async-signal-safe: atomics, unlinkat, sigaction, raise, pthread_sigmask.
+// A fault of the process's own: the handler that was there before takes it (with the fault's
+// own details), or the default action comes back and the signal is raised again. It is held
+// while this handler runs and arrives as it returns, before the faulting instruction would
+// run again, so the process ends where the fault happened, by that signal.
+void TakeFaultEffect(int signal, siginfo_t* info, void* context) noexcept {
+  const struct sigaction& previous = g_Previous[static_cast<std::size_t>(signal)];
+  if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
+    previous.sa_sigaction(signal, info, context);
+    return;
+  }
+  if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler != SIG_DFL &&
+      previous.sa_handler != SIG_IGN) {
+    previous.sa_handler(signal);
+    return;
+  }
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  ::raise(signal);
+}
+
+// Everything here is async-signal-safe: atomics, getpid, unlinkat, sigaction, raise,
+// pthread_sigmask.
 void OnInterrupt(int signal, siginfo_t* info, void* context) {
   const int savedErrno = errno;
+  if (IsFaultSignal(signal) && RaisedByItself(signal, info)) {
+    TakeFaultEffect(signal, info, context);
+    errno = savedErrno;
+    return;
+  }
   if (g_DeferDepth.load() > 0) {
     g_Pending.fetch_or(Bit(signal));
     // The section may have ended meanwhile on another thread, having found nothing pending:
@@ -115,10 +162,13 @@ void Install(int signal, struct sigaction& ours) {
 
 void InstallHandlers() {
   std::call_once(g_Installed, [] {
-    const std::vector<int> signals = TerminatingSignals();
+    std::vector<int> signals = TerminatingSignals();
+    signals.insert(signals.end(), kFaultSignals.begin(), kFaultSignals.end());
     struct sigaction ours {};
     ours.sa_sigaction = OnInterrupt;
-    ours.sa_flags = SA_SIGINFO | SA_RESTART;
+    // On the alternate stack where the thread has one, as a sanitizer's handler that comes
+    // before it expects for a stack overflow.
+    ours.sa_flags = SA_SIGINFO | SA_RESTART | SA_ONSTACK;
     ::sigemptyset(&ours.sa_mask);
     for (const int signal : signals) ::sigaddset(&ours.sa_mask, signal);
     for (const int signal : signals) Install(signal, ours);
@@ -132,6 +182,12 @@ std::vector<int> TerminatingSignals() {
   for (int signal = SIGRTMIN; signal <= SIGRTMAX && signal < kSignalLimit; ++signal) {
     signals.push_back(signal);
   }
+  std::sort(signals.begin(), signals.end());
+  return signals;
+}
+
+std::vector<int> FaultSignals() {
+  std::vector<int> signals(kFaultSignals.begin(), kFaultSignals.end());
   std::sort(signals.begin(), signals.end());
   return signals;
 }
@@ -167,7 +223,9 @@ DeferredInterrupts::~DeferredInterrupts() {
   // action ends the process.
   const std::uint64_t pending = g_Pending.exchange(0);
   for (int signal = 1; signal < kSignalLimit; ++signal) {
-    if ((pending & Bit(signal)) != 0) ::raise(signal);
+    if ((pending & Bit(signal)) == 0) continue;
+    if (IsFaultSignal(signal)) g_Releasing.fetch_or(Bit(signal));
+    ::raise(signal);
   }
 }
 

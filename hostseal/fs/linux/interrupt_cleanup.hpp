@@ -1,12 +1,19 @@
 // Named temporary files that a process ended by a signal removes on its way out, and sections
 // of work that such a signal must not cut in half.
 //
-// The signals are every one whose default action ends the process and that is sent rather
-// than caused by a faulty instruction: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM,
-// SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGIO (SIGPOLL), SIGPWR, SIGSTKFLT and
-// the real-time signals (TerminatingSignals()). The faults (SIGSEGV, SIGBUS, SIGILL, SIGFPE,
-// SIGTRAP, SIGSYS, SIGABRT) are left alone: after one the process's memory is not to be
-// trusted, and returning from the handler would run the faulting instruction again.
+// The signals are every one whose default action ends the process:
+// - those that only ever come from outside the running instruction: SIGINT, SIGTERM, SIGHUP,
+//   SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGIO
+//   (SIGPOLL), SIGPWR, SIGSTKFLT and the real-time signals (TerminatingSignals());
+// - those that a fault raises too: SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGSYS, SIGABRT
+//   (FaultSignals()). They are treated as the others only when another process sent them
+//   (`kill -SEGV`: si_code SI_USER, SI_QUEUE or SI_TKILL from another pid). When the process
+//   raised one itself, by a faulting instruction (si_code > 0), by abort() or by raise() or
+//   pthread_kill() (its own pid), its memory is not to be trusted: nothing is held back and
+//   nothing removed, the handler that was there before is called (a sanitizer's, say), or the
+//   default action ends the process at once, where the fault happened, dumping core where
+//   that is the default. A named temporary file can then stay behind, and a write in place
+//   stop half-way.
 //
 // While a RemovalOnInterrupt lives, its file (a folder descriptor and a name in it) is removed
 // when one of these signals arrives; the signal then takes the effect it had before: the
@@ -50,7 +57,10 @@ class DeferredInterrupts {
   ~DeferredInterrupts();
 };
 
-// The signals named above, in increasing order.
+// The signals that only come from outside, in increasing order.
 std::vector<int> TerminatingSignals();
+
+// The signals that a fault raises too, in increasing order.
+std::vector<int> FaultSignals();
 
 }  // namespace hostseal

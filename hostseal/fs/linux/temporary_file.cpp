@@ -9,6 +9,8 @@
 #include <random>
 #include <utility>
 
+#include "hostseal/common/utf8_codec.hpp"
+
 namespace hostseal {
 
 namespace {
@@ -20,12 +22,24 @@ constexpr int kNameAttempts = 100;
 
 std::atomic<bool> g_UnnamedAllowed{true};
 
+// The stem cut to at most kStemKept bytes, between characters: a UTF-8 character is kept whole
+// or not at all; bytes that are not UTF-8 are kept a piece at a time, as the codec reads them.
+std::string_view KeptStem(std::string_view stem) {
+  std::size_t kept = 0;
+  while (kept < stem.size()) {
+    const std::size_t length = DecodeUtf8Character(stem.data() + kept, stem.size() - kept).length;
+    if (kept + length > kStemKept) break;
+    kept += length;
+  }
+  return stem.substr(0, kept);
+}
+
 std::string RandomName(std::string_view stem) {
   static constexpr std::string_view kDigits = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::random_device device;
   std::uniform_int_distribution<std::size_t> pick(0, kDigits.size() - 1);
   std::string name = ".";
-  name += stem.substr(0, kStemKept);
+  name += KeptStem(stem);
   name += '.';
   for (int i = 0; i < 8; ++i) name += kDigits[pick(device)];
   name += ".tmp";

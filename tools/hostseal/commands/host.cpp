@@ -23,22 +23,31 @@ namespace hostseal::cli {
 namespace {
 
 // JsonString: UTF-8 text as a JSON string literal, quotes included: quotation marks and
-// backslashes escaped, control characters as \u00XX, everything else (non-ASCII included) as
-// it stands, so that any JSON parser reads back the same text.
+// backslashes escaped, the control characters (C0, DEL and C1, as the status lines show them
+// as codes) as \u00XX, everything else (non-ASCII included) as it stands, so that any JSON
+// parser reads back the same text and none of them reaches a terminal that shows it raw.
 std::string JsonString(std::string_view utf8) {
   static constexpr char kDigits[] = "0123456789abcdef";
+  const auto escape = [&](std::string& out, unsigned char code) {
+    out += "\\u00";
+    out += kDigits[code >> 4];
+    out += kDigits[code & 0xF];
+  };
   std::string out;
   out.reserve(utf8.size() + 2);
   out += '"';
-  for (const char c : utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
     const auto byte = static_cast<unsigned char>(c);
+    const auto next = static_cast<unsigned char>(i + 1 < utf8.size() ? utf8[i + 1] : '\0');
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (byte < 0x20) {
-      out += "\\u00";
-      out += kDigits[byte >> 4];
-      out += kDigits[byte & 0xF];
+    } else if (byte < 0x20 || byte == 0x7F) {
+      escape(out, byte);
+    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {  // U+0080..U+009F
+      escape(out, next);
+      ++i;
     } else {
       out += c;
     }

@@ -1,7 +1,7 @@
-// CommandMessageSink: the tool's message box. Shows each message as "hostseal: TEXT" on
-// standard error (each line of it so, the lines after a warning's first as "hostseal: warning:"),
-// counts them, so that a command can tell whether its operation reported a problem, and lets a
-// progress bar end its line before a message is written.
+// CommandMessageSink: the tool's message box. Shows each message as one line "hostseal: TEXT"
+// on standard error (the line breaks of a message of several lines become spaces), counts them,
+// so that a command can tell whether its operation reported a problem, and lets a progress bar
+// end its line before a message is written.
 #pragma once
 
 #include <cstddef>
