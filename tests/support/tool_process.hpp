@@ -13,6 +13,7 @@ namespace hostseal::testing {
 struct ToolRun {
   std::vector<std::string> arguments;  // after the program, UTF-8
   std::string input;                   // all of standard input
+  std::string inputFile;               // if set, standard input is this file instead, UTF-8
   // NAME, VALUE. On Linux these and PATH are the whole environment; Windows keeps what the
   // system needs (SystemRoot, TEMP, ...) and drops HOSTSEAL_*, NO_COLOR and TERM before these
   // are added.

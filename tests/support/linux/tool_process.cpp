@@ -11,7 +11,9 @@ ToolResult RunTool(const std::string& program, const ToolRun& run) {
   process.env.push_back("PATH=/usr/sbin:/usr/bin:/sbin:/bin");
   for (const auto& [name, value] : run.environment) process.env.push_back(name + "=" + value);
   process.input = run.input;
-  const ProcessResult result = RunProcess(process);
+  RunControl control;
+  control.inputFile = run.inputFile;
+  const ProcessResult result = RunProcess(process, control);
   return {result.status, result.out, result.err};
 }
 
