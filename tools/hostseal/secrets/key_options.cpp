@@ -52,7 +52,7 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
               "--key-file", [&options](const std::string& path) { options.keyFile = path; },
               "Read the key, 32, 48 or 64 hexadecimal digits, from the first line of FILE; "
               "- reads standard input. FILE, and every folder on its path, must be yours or "
-              "root's and not writable by others (see --trust-key-file), and not IN")
+              "root's and not writable by others (see --trust-key-file), and neither IN nor OUT")
           ->type_name("FILE"));
   sources.push_back(command
                         .add_option_function<std::string>(
@@ -90,7 +90,7 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
   command.add_flag("--trust-key-file", options.trustKeyFile,
                    "Use a key or pass-phrase file, or one in a folder, that another user than "
                    "you or root owns or that others may write, with a warning: without this "
-                   "option it is refused, as it holds what that user chose");
+                   "option it is refused, as it holds what that user chose (Linux)");
   command
       .add_option_function<int>(
           "--bits", [&options](const int& bits) { options.bits = bits; },
