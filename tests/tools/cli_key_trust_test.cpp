@@ -73,16 +73,21 @@ TEST_F(CliKeyTrust, KeySourcesOfOtherUsersAreRefusedUnlessTrusted) {
   std::string keyBytes;
   for (char c = 0; c < 16; ++c) keyBytes += c;
   const std::string phrase = "a pass phrase";
+  // The file itself, a FIFO in its place, or the file on standard input ("-"), which has no
+  // folders to check.
+  enum class Source { kFile, kFifo, kStandardInput };
   for (const Place& place : places) {
-    for (const bool fifo : {false, true}) {
+    for (const Source source : {Source::kFile, Source::kFifo, Source::kStandardInput}) {
       for (const bool passPhrase : {false, true}) {
         for (const bool trusted : {false, true}) {
           const std::string file = Path(place.folder + "/k");
           const std::string what = passPhrase ? "pass-phrase file" : "key file";
-          SCOPED_TRACE(file + (fifo ? " fifo " : " ") + what + (trusted ? " trusted" : ""));
+          const bool onInput = source == Source::kStandardInput;
+          SCOPED_TRACE(file + " " + std::to_string(static_cast<int>(source)) + " " + what +
+                       (trusted ? " trusted" : ""));
           const std::string line = (passPhrase ? phrase : key) + "\n";
           int feed = -1;  // a FIFO holds its line before the tool opens it
-          if (fifo) {
+          if (source == Source::kFifo) {
             ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
             feed = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
             ASSERT_GE(feed, 0);
@@ -93,27 +98,33 @@ TEST_F(CliKeyTrust, KeySourcesOfOtherUsersAreRefusedUnlessTrusted) {
           ASSERT_EQ(::chown(file.c_str(), place.owner, place.owner), 0);
           ASSERT_EQ(::chmod(file.c_str(), static_cast<mode_t>(place.mode)), 0);
           std::vector<std::string> args = {"encrypt-file", Path("plain"), Path("cipher"),
-                                           passPhrase ? "--passphrase-file" : "--key-file", file};
+                                           passPhrase ? "--passphrase-file" : "--key-file",
+                                           onInput ? "-" : file};
           if (trusted) args.push_back("--trust-key-file");
-          const ProcessResult r = Cli(args);
+          RunControl control;
+          if (onInput) control.inputFile = file;
+          const ProcessResult r = RunProcess(CliRun(args), control);
           if (feed >= 0) ::close(feed);
           fs::remove(file);
 
+          const bool fileRefused = place.refused == place.folder + "/k";
+          const bool refused = !place.refused.empty() && (fileRefused || !onInput);
+          const std::string named = onInput ? "standard input" : '"' + Path(place.refused) + '"';
           const std::string expectedKey = passPhrase ? phrase + std::string(3, '\0') : keyBytes;
-          if (place.refused.empty() || trusted) {
+          if (!refused || trusted) {
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(expectedKey, kData));
-            if (place.refused.empty()) {
+            if (!refused) {
               EXPECT_EQ(r.err, "");
             } else {
               EXPECT_EQ(r.err.rfind("hostseal: warning: ", 0), 0u) << r.err;
-              EXPECT_NE(r.err.find('"' + Path(place.refused) + '"'), std::string::npos) << r.err;
+              EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
               EXPECT_NE(r.err.find("used as --trust-key-file asks"), std::string::npos) << r.err;
             }
           } else {
-            ExpectResult(r, 3, "",
-                         "hostseal: Permission denied: \"" + Path(place.refused) + "\" (a " + what +
-                             place.reason + ")\n");
+            ExpectResult(
+                r, 3, "",
+                "hostseal: Permission denied: " + named + " (a " + what + place.reason + ")\n");
             EXPECT_FALSE(fs::exists(Path("cipher")));
           }
           fs::remove(Path("cipher"));
