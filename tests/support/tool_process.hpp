@@ -13,7 +13,6 @@ namespace hostseal::testing {
 struct ToolRun {
   std::vector<std::string> arguments;  // after the program, UTF-8
   std::string input;                   // all of standard input
-  std::string inputFile;               // if set, standard input is this file instead, UTF-8
   // NAME, VALUE. On Linux these and PATH are the whole environment; Windows keeps what the
   // system needs (SystemRoot, TEMP, ...) and drops HOSTSEAL_*, NO_COLOR and TERM before these
   // are added.
@@ -27,5 +26,7 @@ struct ToolResult {
 
 // program is a path as CMake gives it; under Wine a path that begins with "/" is on drive Z:.
 ToolResult RunTool(const std::string& program, const ToolRun& run);
+// The same with standard input opened from the file inputFile (UTF-8), not a pipe of run.input.
+ToolResult RunTool(const std::string& program, const ToolRun& run, const std::string& inputFile);
 
 }  // namespace hostseal::testing

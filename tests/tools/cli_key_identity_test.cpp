@@ -75,9 +75,8 @@ TEST(CliKeyIdentity, AKeyFileThatIsTheInputIsRefusedBeforeEitherIsRead) {
     std::filesystem::remove(out);
     ToolRun run;
     run.arguments = c.arguments;
-    run.inputFile = c.inputFile;
     run.environment = {{"NO_COLOR", "1"}, {"HOSTSEAL_CODEPAGE", "65001"}};
-    const ToolResult r = RunTool(HOSTSEAL_CLI_PATH, run);
+    const ToolResult r = RunTool(HOSTSEAL_CLI_PATH, run, c.inputFile);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, c.err);
