@@ -1,6 +1,7 @@
-// FileIdentity on Windows: GetFileInformationByHandle's volume serial number and file index.
-// A pipe or a console has none that tells two apart (Wine gives every pipe the same), so they
-// have no identity here; standard input as "-" is told by its name.
+// FileIdentity on Windows: GetFileInformationByHandle's volume serial number and file index,
+// for files on disk only: what the system gives for a pipe or a console is not documented to
+// tell two of them apart, so they have no identity here and standard input is told by the name
+// "-" alone.
 #include "tools/hostseal/secrets/file_identity.hpp"
 
 #include <windows.h>
