@@ -34,6 +34,8 @@ struct ProcessRun {
 
 // What a test may add to a run.
 struct RunControl {
+  // If set, standard input is this file, opened for reading, instead of a pipe holding input.
+  std::string inputFile;
   // A controlling terminal of the program's own (a new session), and what to say on it.
   bool controllingTerminal = false;
   std::vector<TerminalTurn> conversation;

@@ -26,5 +26,7 @@ struct ToolResult {
 
 // program is a path as CMake gives it; under Wine a path that begins with "/" is on drive Z:.
 ToolResult RunTool(const std::string& program, const ToolRun& run);
+// The same with standard input opened from the file inputFile (UTF-8), not a pipe of run.input.
+ToolResult RunTool(const std::string& program, const ToolRun& run, const std::string& inputFile);
 
 }  // namespace hostseal::testing

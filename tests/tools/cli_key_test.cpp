@@ -160,13 +160,36 @@ TEST_F(CliKey, OneSourceAtATime) {
     ExpectResult(Run("encrypt-file", Path("plain"), Path("cipher"), options, env), 2, "",
                  Usage(message));
   }
-  // Standard input cannot hold both the file and its key.
-  for (const std::string option : {"--key-file", "--passphrase-file"}) {
-    ExpectResult(Run("encrypt-file", "-", Path("cipher"), {option, "-"}, {}, kKey + "\n"), 2, "",
-                 Usage(option + " -: standard input already holds the file IN; give the key "
-                                "another way"));
-  }
   EXPECT_FALSE(fs::exists(Path("cipher")));
+}
+
+TEST_F(CliKey, AKeySourceThatIsTheDataInputIsRefusedBeforeEitherIsRead) {
+  // Every name that reaches standard input, as either kind of key file, for both file commands:
+  // a usage error, and no file written, however the key and the data share the input.
+  const std::string cipher = ExpectedCipherFile(kKeyBytes, kData);
+  for (const std::string command : {"encrypt-file", "decrypt-file"}) {
+    for (const std::string option : {"--key-file", "--passphrase-file"}) {
+      for (const std::string name : {"-", "/dev/stdin", "/proc/self/fd/0", "/dev/fd/0"}) {
+        SCOPED_TRACE(command + " " + option + " " + name);
+        const std::string shown = name == "-" ? name : '"' + name + '"';
+        ExpectResult(Run(command, "-", Path("out"), {option, name}, {}, kKey + "\n" + cipher), 2,
+                     "",
+                     Usage(option + " " + shown +
+                           ": standard input already holds the file IN; give the key another "
+                           "way"));
+        EXPECT_FALSE(fs::exists(Path("out")));
+      }
+    }
+  }
+  // A key file that is the file IN, by another name too.
+  const std::string keyFile = SecretFile("k", kKey + "\n" + kData);
+  fs::create_symlink(keyFile, Path("link"));
+  for (const std::string& in : {keyFile, Path("link")}) {
+    ExpectResult(
+        Run("encrypt-file", in, Path("out"), {"--key-file", keyFile}), 2, "",
+        Usage("--key-file \"" + keyFile + "\": it is the file IN; give the key another way"));
+    EXPECT_FALSE(fs::exists(Path("out")));
+  }
 }
 
 TEST_F(CliKey, KeyFilesThatCannotBeUsedAreRaisedErrors) {

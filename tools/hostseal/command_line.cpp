@@ -36,6 +36,8 @@ constexpr char kKeyFooter[] =
     "\n\nThe key: one of --key-file, --passphrase-file, --ask-passphrase, --key, --passphrase;\n"
     "without any, HOSTSEAL_KEY (hex digits) or HOSTSEAL_PASSPHRASE (not both); without those,\n"
     "the built-in pass phrase at 128 bits. A file's first line is read; - is standard input.\n"
+    "A key file that is IN or OUT by any name is refused; on Linux so is one that another\n"
+    "user owns or may write, or one in such a folder (--trust-key-file: used with a warning).\n"
     "Values of --key and --passphrase can be read by every user of the machine.";
 
 // The mac command's address, read as the host queries read address texts.

@@ -40,22 +40,22 @@ int RunParsedCommand(const CommandLine& line, const SecretArguments& secrets,
     case CommandId::kDecrypt:
       return RunDecrypt(line.text, sink);
     case CommandId::kEncryptFile:
-      return RunEncryptFile(line.inputFile, line.outputFile,
-                            ChooseKey(line.key, secrets, variables, true, line.inputFile == "-"),
-                            sink);
+      return RunEncryptFile(
+          line.inputFile, line.outputFile,
+          ChooseKey(line.key, secrets, variables, true, line.inputFile, line.outputFile), sink);
     case CommandId::kDecryptFile:
       if (line.check) {
         if (!line.outputFile.empty()) throw UsageError("--check writes no file: give IN only");
         return RunCheckKey(line.inputFile,
-                           ChooseKey(line.key, secrets, variables, false, line.inputFile == "-"),
+                           ChooseKey(line.key, secrets, variables, false, line.inputFile, {}),
                            sink);
       }
       if (line.outputFile.empty()) {
         throw UsageError("OUT is required (or --check, to test the key)");
       }
-      return RunDecryptFile(line.inputFile, line.outputFile,
-                            ChooseKey(line.key, secrets, variables, false, line.inputFile == "-"),
-                            sink);
+      return RunDecryptFile(
+          line.inputFile, line.outputFile,
+          ChooseKey(line.key, secrets, variables, false, line.inputFile, line.outputFile), sink);
     case CommandId::kKeygen:
       return RunKeygen(line.keyBits, line.outputFile);
     case CommandId::kHostIp:

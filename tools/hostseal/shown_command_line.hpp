@@ -2,7 +2,8 @@
 // command line that other processes are shown.
 //
 // SecretArguments wipes each value in the argv it was given. On Linux that argv is the memory
-// that /proc/PID/cmdline reads, so nothing is left to do. On Windows the tool's argv is its own
+// that /proc/PID/cmdline reads, where the wiped bytes would still show each value's length, so
+// the whole area is rewritten without the values. On Windows the tool's argv is its own
 // UTF-8 copy; other processes (Task Manager, WMI's Win32_Process.CommandLine, Process
 // Explorer) read the process's command-line buffer, the one GetCommandLineW returns, and there
 // each argument whose value was wiped is overwritten with '*', as are the C runtime's own

@@ -24,6 +24,13 @@ class FileDescriptor {
   // either way (an interrupted close has still released it on Linux).
   int Close() noexcept;
 
+  // Gives the descriptor up to the caller, who closes it from now on.
+  int Release() noexcept {
+    const int fd = m_Fd;
+    m_Fd = -1;
+    return fd;
+  }
+
  private:
   int m_Fd = -1;
 };

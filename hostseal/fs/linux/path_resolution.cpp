@@ -37,13 +37,29 @@ FileDescriptor OpenPathAt(int folder, const char* name, int flags) {
   return FileDescriptor(fd);
 }
 
-// The folder a path starts from; 0 or the errno of the failure.
-int OpenStart(bool absolute, Folder& start) {
+// The folder a path starts from; 0 or the errno of the failure. With a check, the start is
+// checked, and a relative start each folder above it too, up to "/".
+int OpenStart(bool absolute, Folder& start, const FolderCheck& check) {
   start.fd = OpenPathAt(AT_FDCWD, absolute ? "/" : ".", O_DIRECTORY);
   if (!start.fd.IsOpen() || ::fstat(start.fd.Get(), &start.info) != 0) return errno;
   start.shown.clear();
   if (absolute) start.shown.push_back('/');
-  return 0;
+  if (!check) return 0;
+  check(start.info, absolute ? start.shown : std::string("."));
+  if (absolute) return 0;
+  FileDescriptor here = OpenPathAt(start.fd.Get(), ".", O_DIRECTORY);
+  struct stat info = start.info;
+  std::string shown = "..";
+  for (;;) {
+    FileDescriptor parent = OpenPathAt(here.Get(), "..", O_DIRECTORY);
+    struct stat parentInfo {};
+    if (!parent.IsOpen() || ::fstat(parent.Get(), &parentInfo) != 0) return errno;
+    if (parentInfo.st_dev == info.st_dev && parentInfo.st_ino == info.st_ino) return 0;  // "/"
+    check(parentInfo, shown);
+    here = std::move(parent);
+    info = parentInfo;
+    shown += "/..";
+  }
 }
 
 // The folders of a path in one call, when none of them is a link (openat2, Linux 5.6): the
@@ -126,18 +142,19 @@ bool IsSharedFolder(const struct stat& folder) {
   return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
-int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved) {
+int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved,
+                   const FolderCheck& check) {
   const std::string& text = path.native();
   std::vector<std::string> parts;  // still to walk, the next one at the back
   Folder here;
   const std::size_t slash = text.rfind('/');
-  if (slash != std::string::npos && slash + 1 < text.size() &&
+  if (!check && slash != std::string::npos && slash + 1 < text.size() &&
       OpenFoldersAtOnce(slash == 0 ? std::string("/") : text.substr(0, slash), here)) {
     PushParts(std::string_view(text).substr(slash + 1), parts);
   } else {
     PushParts(text, parts);
     if (parts.empty()) return ENOENT;
-    if (const int error = OpenStart(text.front() == '/', here); error != 0) return error;
+    if (const int error = OpenStart(text.front() == '/', here, check); error != 0) return error;
   }
   const auto found = [&](std::string name, bool procLink) {
     resolved = {std::move(here.fd), std::move(name), procLink};
@@ -165,6 +182,7 @@ int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, Resol
         if (!last) {
           next = OpenPathAt(here.fd.Get(), part.c_str(), O_DIRECTORY);
           if (!next.IsOpen() || ::fstat(next.Get(), &info) != 0) return errno;
+          if (check) check(info, shown);
           here = Folder{std::move(next), info, std::move(shown)};
           continue;
         }
@@ -172,13 +190,14 @@ int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, Resol
       std::string target;
       if (const int error = ReadLink(next.Get(), target); error != 0) return error;
       if (target.front() == '/') {
-        if (const int error = OpenStart(true, here); error != 0) return error;
+        if (const int error = OpenStart(true, here, check); error != 0) return error;
       }
       PushParts(target, parts);
       continue;
     }
     if (last) return found(std::move(part), false);
     if (!S_ISDIR(info.st_mode)) return ENOTDIR;
+    if (check) check(info, shown);
     here = Folder{std::move(next), info, std::move(shown)};
   }
 }

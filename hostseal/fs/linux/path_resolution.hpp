@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "hostseal/fs/linux/file_descriptor.hpp"
@@ -48,9 +49,17 @@ enum class ProcLinks { kReadLast, kLeaveLast };
 ResolvedPath ResolvePath(const std::filesystem::path& path,
                          ProcLinks procLinks = ProcLinks::kReadLast);
 
+// Called with every folder the walk opens, and the path it was reached by, before anything in
+// it is opened: the start ("/", or the current folder and each folder above it up to "/" as
+// "..", "../..", ...), each folder on the way, and the folders of every link's target. It may
+// raise to refuse the path.
+using FolderCheck = std::function<void(const struct stat& folder, const std::string& shown)>;
+
 // The same, for callers with messages of their own: a failing call returns its errno instead
-// (0 on success); a link refused by the rule above still raises 70.
-int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved);
+// (0 on success); a link refused by the rule above still raises 70. With a check, the walk goes
+// part by part so that every folder is seen.
+int TryResolvePath(const std::filesystem::path& path, ProcLinks procLinks, ResolvedPath& resolved,
+                   const FolderCheck& check = {});
 
 // A sticky folder that anyone but its owner may write to (others, such as /tmp, or its group,
 // mode 1770): there, links and files of other users are not trusted (see above and ReplacingFile).

@@ -80,6 +80,11 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
   int inFds[2];
   Check(::pipe2(inFds, O_CLOEXEC) == 0, "pipe2");
   Fd inChild(inFds[0]), inParent(inFds[1]);
+  if (!control.inputFile.empty()) {
+    inChild = Fd(::open(control.inputFile.c_str(), O_RDONLY | O_CLOEXEC));
+    Check(inChild.Get() >= 0, "open the input file");
+    inParent.Reset();
+  }
   OutputEnds out = OpenOutput(run.out), err = OpenOutput(run.err);
   Fd terminal, terminalSlave;
   std::string terminalName;

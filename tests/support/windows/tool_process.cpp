@@ -1,5 +1,6 @@
-// RunTool on Windows: CreateProcessW with three pipes; both outputs are drained by threads of
-// their own while standard input is written, so that no side waits on a full pipe.
+// RunTool on Windows: CreateProcessW with three pipes (or a file as standard input); both outputs
+// are drained by threads of their own while standard input is written, so that no side waits on a
+// full pipe.
 #include "tests/support/tool_process.hpp"
 
 #include <windows.h>
@@ -111,6 +112,10 @@ void Drain(HANDLE pipe, std::string& into) {
 }  // namespace
 
 ToolResult RunTool(const std::string& program, const ToolRun& run) {
+  return RunTool(program, run, {});
+}
+
+ToolResult RunTool(const std::string& program, const ToolRun& run, const std::string& inputFile) {
   std::string path = program;
   if (!path.empty() && path[0] == '/') path = "Z:" + path;
   std::replace(path.begin(), path.end(), '/', '\\');
@@ -118,7 +123,15 @@ ToolResult RunTool(const std::string& program, const ToolRun& run) {
   for (const std::string& argument : run.arguments) commandLine += L" " + Quoted(Wide(argument));
 
   Handle inParent, inChild, outParent, outChild, errParent, errChild;
-  MakePipe(inParent, inChild, true);
+  if (inputFile.empty()) {
+    MakePipe(inParent, inChild, true);
+  } else {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    *inChild.Out() = ::CreateFileW(Wide(inputFile).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Check(inChild.Get() != INVALID_HANDLE_VALUE, "CreateFileW");
+  }
   MakePipe(outParent, outChild, false);
   MakePipe(errParent, errChild, false);
   STARTUPINFOW startup{};
@@ -142,7 +155,7 @@ ToolResult RunTool(const std::string& program, const ToolRun& run) {
   ToolResult result;
   std::thread outReader(Drain, outParent.Get(), std::ref(result.out));
   std::thread errReader(Drain, errParent.Get(), std::ref(result.err));
-  std::string_view input = run.input;
+  std::string_view input = inputFile.empty() ? std::string_view(run.input) : "";
   while (!input.empty()) {
     DWORD n = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(input.size(), 65536));

@@ -51,14 +51,15 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
           .add_option_function<std::string>(
               "--key-file", [&options](const std::string& path) { options.keyFile = path; },
               "Read the key, 32, 48 or 64 hexadecimal digits, from the first line of FILE; "
-              "- reads standard input")
+              "- reads standard input. FILE, and every folder on its path, must be yours or "
+              "root's and not writable by others (see --trust-key-file), and neither IN nor OUT")
           ->type_name("FILE"));
   sources.push_back(command
                         .add_option_function<std::string>(
                             "--passphrase-file",
                             [&options](const std::string& path) { options.passPhraseFile = path; },
                             "Read the pass phrase from the first line of FILE; - reads standard "
-                            "input")
+                            "input. FILE is held to the rules of --key-file")
                         ->type_name("FILE"));
   sources.push_back(command
                         .add_flag_function(
@@ -86,6 +87,10 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
       if (a != b) a->excludes(b);
     }
   }
+  command.add_flag("--trust-key-file", options.trustKeyFile,
+                   "Use a key or pass-phrase file, or one in a folder, that another user than "
+                   "you or root owns or that others may write, with a warning: without this "
+                   "option it is refused, as it holds what that user chose (Linux)");
   command
       .add_option_function<int>(
           "--bits", [&options](const int& bits) { options.bits = bits; },
@@ -98,13 +103,29 @@ void AddKeyOptions(CLI::App& command, KeyOptions& options) {
 }
 
 KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets,
-                    const SecretVariables& variables, bool encrypting, bool inputIsStandardInput) {
+                    const SecretVariables& variables, bool encrypting, const std::string& inputFile,
+                    const std::string& outputFile) {
+  const bool inputIsStandardInput = inputFile == "-";
   for (const auto& [option, path] : {std::pair{"--key-file", &options.keyFile},
                                      std::pair{"--passphrase-file", &options.passPhraseFile}}) {
     if (inputIsStandardInput && *path == "-") {
       throw UsageError(std::string(option) +
                        " -: standard input already holds the file IN; give the key another way");
     }
+  }
+  // A file source may not be IN or OUT by another name either: it is found by what it is, once
+  // open.
+  const auto source = [&](std::string_view option, std::string_view what) {
+    return SecretSource{
+        option,
+        what,
+        inputIsStandardInput ? IdentityOfStandardInput() : IdentityOfPath(inputFile),
+        inputIsStandardInput,
+        outputFile.empty() || outputFile == "-" ? std::nullopt : IdentityOfPath(outputFile),
+        options.trustKeyFile};
+  };
+  if (options.trustKeyFile && !options.keyFile && !options.passPhraseFile) {
+    throw UsageError("--trust-key-file goes with --key-file or --passphrase-file");
   }
   const std::optional<SecretText>& keyVariable = variables.key;
   const std::optional<SecretText>& passPhraseVariable = variables.passPhrase;
@@ -114,13 +135,16 @@ KeyChoice ChooseKey(const KeyOptions& options, const SecretArguments& secrets,
   if (options.hexKey) {
     choice = Choice(KeyChoice::Kind::kHexKey, SecretValue(secrets, "--key"), bits);
   } else if (options.keyFile) {
-    choice = Choice(KeyChoice::Kind::kHexKey, ReadFirstLine(*options.keyFile, kKeyFile), bits);
+    choice = Choice(KeyChoice::Kind::kHexKey,
+                    ReadFirstLine(*options.keyFile, source("--key-file", kKeyFile)), bits);
     RequireHexKey(choice, "The first line of the " + NamedSecretFile(kKeyFile, *options.keyFile));
   } else if (options.passPhrase) {
     choice = Choice(KeyChoice::Kind::kPassPhrase, SecretValue(secrets, "--passphrase"), bits);
   } else if (options.passPhraseFile) {
-    choice = Choice(KeyChoice::Kind::kPassPhrase,
-                    ReadFirstLine(*options.passPhraseFile, "pass-phrase file"), bits);
+    choice = Choice(
+        KeyChoice::Kind::kPassPhrase,
+        ReadFirstLine(*options.passPhraseFile, source("--passphrase-file", "pass-phrase file")),
+        bits);
   } else if (options.askPassPhrase) {
     choice = Choice(KeyChoice::Kind::kPassPhrase, AskPassPhrase(encrypting), bits);
   } else if (keyVariable && passPhraseVariable) {

@@ -5,6 +5,7 @@
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/visible_text.hpp"
+#include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/secrets/secret_file.hpp"
 
 namespace hostseal::cli {
@@ -21,8 +22,22 @@ SecretVariables TakeSecretVariables() {
   return variables;
 }
 
-SecretText ReadFirstLine(const std::string& path, std::string_view what) {
-  SecretFile file(path, what);
+SecretText ReadFirstLine(const std::string& path, const SecretSource& source) {
+  const std::string_view what = source.what;
+  SecretFile file(path, what, source.trustAnyOwner);
+  // Told before anything is read: a key taken from IN would take the data's first bytes.
+  const std::optional<FileIdentity> identity = file.Identity();
+  const bool isInput = identity && identity == source.dataInput;
+  if (isInput || (identity && identity == source.dataOutput)) {
+    const std::string named =
+        std::string(source.option) + " " + (path == "-" ? path : '"' + VisibleText(path) + '"');
+    std::string_view reason = ": it is the file OUT, which the command replaces";
+    if (isInput) {
+      reason = source.dataOnStandardInput ? ": standard input already holds the file IN"
+                                          : ": it is the file IN";
+    }
+    throw UsageError(named + std::string(reason) + "; give the key another way");
+  }
 
   SecretText line;
   line.Reserve(kMaxSecretLine + 1);  // and the "\r" of a "\r\n"

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tools/hostseal/secrets/file_identity.hpp"
 #include "tools/hostseal/secrets/secret_text.hpp"
 
 namespace hostseal::cli {
@@ -14,13 +15,26 @@ namespace hostseal::cli {
 // pass phrase makes at most 32 bytes of key, so a longer line is some other file.
 inline constexpr std::size_t kMaxSecretLine = 4096;
 
+// Where a key or pass-phrase file is read for a command, and what it may not be.
+struct SecretSource {
+  std::string_view option;  // "--key-file": names the source when it is refused
+  std::string_view what;    // "key file", "pass-phrase file": names the file in messages
+  // The files the command reads (IN) and replaces (OUT), if any: the source may be neither.
+  std::optional<FileIdentity> dataInput;
+  bool dataOnStandardInput = false;  // IN is "-"
+  std::optional<FileIdentity> dataOutput;
+  bool trustAnyOwner = false;  // --trust-key-file
+};
+
 // The first line of the file at path ("-": standard input), without its "\n" or "\r\n". Reads
 // no further than the first line ends (so a FIFO or a pipe works), and warns on standard error
-// when a regular file can be read by other users. what names the file in messages ("key file",
-// "pass-phrase file"). Raises a RaisedError, exit status 3, when the file cannot be opened or
-// read (the number says why: 53 not found, 70 permission denied, ...), is empty, or its first
-// line is empty or longer than kMaxSecretLine.
-SecretText ReadFirstLine(const std::string& path, std::string_view what);
+// when a regular file can be read by other users. Raises a UsageError, before anything is read,
+// when the file is the data input by any name (the same open file: "/dev/stdin" when IN is
+// "-", or IN itself), or OUT, which the command would replace and the key with it; a RaisedError,
+// exit status 3, when the file cannot be opened or read (the number says why: 53 not found, 70
+// permission denied, also for the owner rule of secret_file.hpp, ...), is empty, or its first line
+// is empty or longer than kMaxSecretLine.
+SecretText ReadFirstLine(const std::string& path, const SecretSource& source);
 
 // The value of an environment variable that holds a secret, or nothing when it is unset: the
 // first entry of the name, the one getenv finds. Every entry of the name (an environment can

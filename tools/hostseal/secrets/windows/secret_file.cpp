@@ -1,8 +1,8 @@
 // SecretFile on Windows: CreateFileW with the file's UTF-16 name in the extended-length form
 // (any length), shared for reading, writing and deleting as a POSIX open is; standard input
 // through its handle. Reads go straight to the handle, so no more than the first line is taken
-// from a pipe. A folder is refused with 75 ("The directory name is invalid"), as Linux's read
-// of a folder fails with 75.
+// from a pipe. No owner is checked (see secret_file.hpp). A folder is refused with 75 ("The
+// directory name is invalid"), as Linux's read of a folder fails with 75.
 #include "tools/hostseal/secrets/secret_file.hpp"
 
 #include <windows.h>
@@ -32,7 +32,7 @@ HANDLE AsHandle(std::intptr_t handle) {
 
 }  // namespace
 
-SecretFile::SecretFile(const std::string& path, std::string_view what)
+SecretFile::SecretFile(const std::string& path, std::string_view what, bool /*trustAnyOwner*/)
     : m_Path(path), m_What(what), m_Handle(0), m_Owned(path != "-") {
   if (!m_Owned) {
     m_Handle = reinterpret_cast<std::intptr_t>(StandardHandle(StandardStream::kInput));
@@ -51,6 +51,10 @@ SecretFile::SecretFile(const std::string& path, std::string_view what)
     throw ReadError(error, what, path);
   }
   m_Handle = reinterpret_cast<std::intptr_t>(handle);
+}
+
+std::optional<FileIdentity> SecretFile::Identity() const {
+  return IdentityOfHandle(m_Handle);
 }
 
 SecretFile::~SecretFile() {
