@@ -134,5 +134,30 @@ TEST_F(CliKeyTrust, KeySourcesOfOtherUsersAreRefusedUnlessTrusted) {
   }
 }
 
+// A pipe without a name belongs to whoever made it: under `echo KEY | sudo hostseal ...` that is
+// the user whose shell started the tool, and nobody else can wire one to it.
+TEST_F(CliKeyTrust, AnUnnamedPipeOnStandardInputIsTheCallersWhoeverMadeIt) {
+  int ends[2];
+  ASSERT_EQ(::seteuid(kNobody), 0);
+  const int made = ::pipe2(ends, O_CLOEXEC);
+  ASSERT_EQ(::seteuid(0), 0);
+  ASSERT_EQ(made, 0);
+  struct stat status {};
+  ASSERT_EQ(::fstat(ends[0], &status), 0);
+  ASSERT_EQ(status.st_uid, kNobody);
+  const std::string line = "000102030405060708090a0b0c0d0e0f\n";
+  ASSERT_EQ(::write(ends[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  ::close(ends[1]);
+  RunControl control;
+  control.inputFile = "/proc/self/fd/" + std::to_string(ends[0]);
+  const ProcessResult r = RunProcess(
+      CliRun({"encrypt-file", Path("plain"), Path("cipher"), "--key-file", "-"}), control);
+  ::close(ends[0]);
+  std::string keyBytes;
+  for (char c = 0; c < 16; ++c) keyBytes += c;
+  ExpectResult(r, 0, "", "");
+  EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(keyBytes, kData));
+}
+
 }  // namespace
 }  // namespace hostseal::testing

@@ -256,8 +256,8 @@ TEST_F(Form1ControllerTest, TheDemonstrationShowsTheInjectedIdentityARedLineAndA
     if (codePage == 1252) {
       expected.push_back(
           {u"Encrypt text: note: code page 1252 cannot hold every character of the "
-           u"text exactly; this system substitutes them (Windows a similar letter, "
-           u"Linux '?'), so the result differs between Windows and Linux",
+           u"text exactly; a similar letter (Windows' best fit) or '?' takes their "
+           u"place, on Windows and Linux alike",
            kRed});  // a note keeps the colour of the line before it
     }
     expected.push_back({u"Encrypt text: " + SealWithOracle(u"主机标识 hostseal"), kGreen});

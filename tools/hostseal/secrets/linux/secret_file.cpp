@@ -5,7 +5,8 @@
 // or a pipe (standard input included) is used only when the caller (effective user) or root
 // owns it and neither its group nor others may write to it; every folder the walk opens on the
 // way (and above the current folder, for a relative path) likewise, except that others may
-// write to a sticky folder such as /tmp, where they cannot replace what is not theirs. The
+// write to a sticky folder such as /tmp, where they cannot replace what is not theirs. A pipe
+// without a name is the caller's own wiring, whoever made it. The
 // folders are checked as the walk opens them, the file before it is opened (a FIFO that another
 // user planted would hold the tool until that user writes) and again once it is open. A
 // terminal or another device is the system's: not checked. With --trust-key-file each finding
@@ -13,7 +14,9 @@
 #include "tools/hostseal/secrets/secret_file.hpp"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -81,12 +84,19 @@ void CheckOwnerAndWriters(const struct stat& status, bool folder, const std::str
       "; used as --trust-key-file asks");
 }
 
+// A pipe without a name (`echo KEY | sudo hostseal ...`, `<(...)`) belongs to whoever made it,
+// which is whoever started the tool and wired its input: nobody else can hand one over.
+bool IsUnnamedPipe(int fd) {
+  struct statfs where {};
+  return ::fstatfs(fd, &where) == 0 && where.f_type == PIPEFS_MAGIC;
+}
+
 // The rule again for what was opened (another file may have taken the name meanwhile), and the
 // warning about readers.
 void CheckOpened(int fd, std::string_view what, const std::string& path, bool trusted) {
   struct stat status {};
   if (::fstat(fd, &status) != 0) return;
-  CheckOwnerAndWriters(status, false, path, what, path, trusted);
+  if (!IsUnnamedPipe(fd)) CheckOwnerAndWriters(status, false, path, what, path, trusted);
   WarnWhenOthersCanRead(status, what, path);
 }
 
@@ -106,8 +116,11 @@ SecretFile::SecretFile(const std::string& path, std::string_view what, bool trus
       throw ReadError(error, what, path);
     }
     struct stat before {};
-    if (!trustAnyOwner && ::fstatat(resolved.folder.Get(), resolved.name.c_str(), &before,
-                                    resolved.procLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0) {
+    // A link of /proc's own names a descriptor already open, which opening cannot block on;
+    // what it names is judged once open.
+    if (!trustAnyOwner && !resolved.procLink &&
+        ::fstatat(resolved.folder.Get(), resolved.name.c_str(), &before, AT_SYMLINK_NOFOLLOW) ==
+            0) {
       CheckOwnerAndWriters(before, false, path, what, path, false);
     }
     FileDescriptor file(
