@@ -82,6 +82,15 @@ void RemoveRegisteredFiles() noexcept {
 
 // The effect the signal had before our handler: the handler that was there, or the default
 // action (which ends the process).
+// Puts the default action back and raises the signal again; it arrives once unblocked.
+void RaiseWithDefaultAction(int signal) noexcept {
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigemptyset(&fallback.sa_mask);
+  ::sigaction(signal, &fallback, nullptr);
+  ::raise(signal);
+}
+
 void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
   const struct sigaction& previous = g_Previous[static_cast<std::size_t>(signal)];
   if ((previous.sa_flags & SA_SIGINFO) != 0) {
@@ -95,11 +104,7 @@ void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
   }
   // The default action: put it back and let the signal arrive again, unblocked, so that the
   // process ends by this signal and not by another means.
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  ::sigemptyset(&fallback.sa_mask);
-  ::sigaction(signal, &fallback, nullptr);
-  ::raise(signal);
+  RaiseWithDefaultAction(signal);
   sigset_t set;
   ::sigemptyset(&set);
   ::sigaddset(&set, signal);
@@ -121,11 +126,7 @@ void TakeFaultEffect(int signal, siginfo_t* info, void* context) noexcept {
     previous.sa_handler(signal);
     return;
   }
-  struct sigaction fallback {};
-  fallback.sa_handler = SIG_DFL;
-  ::sigemptyset(&fallback.sa_mask);
-  ::sigaction(signal, &fallback, nullptr);
-  ::raise(signal);
+  RaiseWithDefaultAction(signal);
 }
 
 // Everything here is async-signal-safe: atomics, getpid, unlinkat, sigaction, raise,
