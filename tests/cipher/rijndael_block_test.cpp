@@ -1,5 +1,5 @@
-// One 16-byte block: FIPS-197 Appendix C, placement inside arrays, the unkeyed object and the
-// index errors.
+// One 16-byte block: placement inside arrays, the unkeyed object and the index errors. The
+// known answers, FIPS-197's among them, are in known_answer_test.cpp.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -11,31 +11,7 @@
 namespace hostseal {
 namespace {
 
-using testing::FromHex;
-using testing::HexArray;
 using testing::Sequence;
-
-struct Vector {
-  int bits;
-  const char* cipher;
-};
-
-TEST(RijndaelBlock, Fips197AppendixC) {
-  const ByteArray plain = HexArray("00112233445566778899aabbccddeeff");
-  for (const Vector& v : {Vector{128, "69c4e0d86a7b0430d8cdb78070b4c55a"},
-                          Vector{192, "dda97ca4864cdfe06eaf70a0ec0d7191"},
-                          Vector{256, "8ea2b7ca516745bfeafc49904b496089"}}) {
-    SCOPED_TRACE(v.bits);
-    cRijndael c;
-    c.SetCipherKey(ByteArray(Sequence(static_cast<std::size_t>(v.bits / 8))), v.bits);
-    ByteArray out(std::vector<Byte>(16));
-    c.BlockEncrypt(plain, out, 0, 0);
-    EXPECT_EQ(out.Bytes(), FromHex(v.cipher));
-    ByteArray back(std::vector<Byte>(16));
-    c.BlockDecrypt(back, out, 0, 0);
-    EXPECT_EQ(back, plain);
-  }
-}
 
 class KeyedBlock : public ::testing::Test {
  protected:

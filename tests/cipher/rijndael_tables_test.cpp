@@ -89,19 +89,5 @@ TEST(RijndaelTables, EveryEntryMatchesItsDefinition) {
   }
 }
 
-TEST(RijndaelTables, TwoObjectsHoldIdenticalTablesAndNoKey) {
-  const cRijndael a;
-  const cRijndael b;
-  for (int k = 0; k < 4; ++k) {
-    EXPECT_EQ(Access::FwdTable(a, k), Access::FwdTable(b, k));
-    EXPECT_EQ(Access::InvTable(a, k), Access::InvTable(b, k));
-  }
-  EXPECT_EQ(Access::FwdSBox(a), Access::FwdSBox(b));
-  EXPECT_EQ(Access::InvSBox(a), Access::InvSBox(b));
-  EXPECT_EQ(Access::NumRounds(a), 0);
-  for (std::uint32_t w : Access::EncRoundKey(a)) EXPECT_EQ(w, 0u);
-  for (std::uint32_t w : Access::DecRoundKey(a)) EXPECT_EQ(w, 0u);
-}
-
 }  // namespace
 }  // namespace hostseal

@@ -1,5 +1,5 @@
-// The status log on the in-memory box, and the box's own behaviour that other areas' tests
-// rely on.
+// The status log on the in-memory box. The box itself is held to the window's box by the
+// shared cases of status_log_cases.hpp, which run on both.
 #include <gtest/gtest.h>
 
 #include "hostseal/common/raised_error.hpp"
@@ -57,27 +57,6 @@ TEST(MemoryBoxStatusLog, AddsLinesWithoutCopyingTheText) {
   for (int kind = 0; kind < 4; ++kind) AddStatusLine(box, u"line ", u"text", kind);
   EXPECT_EQ(box.copies, 0);
   EXPECT_EQ(box.inner.Lines().size(), 4U);
-}
-
-TEST(MemoryBox, InsertsAtTheInsertionPointInTheFormatOfTheCharacterBefore) {
-  MemoryBox box;
-  box.SetSelColor(kRed);
-  box.SetSelText(u"ad");
-  box.SetSelStart(1);
-  EXPECT_EQ(box.InsertionFormat().color, kRed);
-  box.SetSelBold(true);
-  box.SetSelText(u"bc");
-  EXPECT_EQ(box.Text(), u"abcd");
-  EXPECT_EQ(box.SelStart(), 3);
-  EXPECT_TRUE(box.FormatAt(1).bold);
-  EXPECT_FALSE(box.FormatAt(3).bold);
-  EXPECT_EQ(box.FormatAt(3).color, kRed);
-  // Out of range: clamped to the ends; the default format past the end.
-  box.SetSelStart(-4);
-  EXPECT_EQ(box.SelStart(), 0);
-  box.SetSelStart(99);
-  EXPECT_EQ(box.SelStart(), 4);
-  EXPECT_EQ(box.FormatAt(4), MemoryBox::Format{});
 }
 
 }  // namespace

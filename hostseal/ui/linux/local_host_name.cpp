@@ -10,9 +10,12 @@
 namespace hostseal {
 
 std::u16string GetLocalHostName() {
+  // Room for the longest name and its terminating 0: glibc fails, rather than cut the name,
+  // when the buffer has no room for the 0.
   std::array<char, HOST_NAME_MAX + 1> buffer{};
-  if (gethostname(buffer.data(), buffer.size() - 1) != 0) return {};
-  return FromUtf8(buffer.data());  // the last byte stays 0 even when the name was cut
+  if (gethostname(buffer.data(), buffer.size()) != 0) return {};
+  buffer.back() = '\0';
+  return FromUtf8(buffer.data());
 }
 
 }  // namespace hostseal
