@@ -52,7 +52,8 @@ class InputFile {
   void Close() noexcept;
 
  private:
-  class Handle;  // the open file: linux/ or windows/ input_file.cpp
+  class Handle;   // the open file: linux/ or windows/ input_file.cpp
+  struct System;  // the system calls on it: input_file_system.hpp
 
   std::filesystem::path m_Path;
   std::unique_ptr<Handle> m_Handle;

@@ -8,17 +8,17 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/input_file_system.hpp"
 #include "hostseal/fs/linux/file_descriptor.hpp"
 #include "hostseal/fs/linux/path_resolution.hpp"
 
 namespace hostseal {
 
 namespace {
-
-constexpr std::string_view kChanged = "the file changed while it was read";
 
 // Only regular files have a length to plan by; opening a FIFO could also block forever.
 void RequireRegular(const struct stat& info, const std::filesystem::path& path) {
@@ -40,14 +40,14 @@ class InputFile::Handle {
       : m_Fd(std::move(fd)), m_Opened(opened), m_LengthKnown(lengthKnown) {}
   int Get() const noexcept { return m_Fd.Get(); }
 
-  // Whether the file may have changed since it was opened: its length moved, or its
-  // modification time, or its change time, which nobody can set back, while its link count
-  // stayed (a name removed or added, as when the file is deleted while it is read, moves the
-  // change time too, and changes nothing that is read).
-  bool Changed(const struct stat& now) const noexcept {
-    return (m_LengthKnown && now.st_size != m_Opened.st_size) ||
-           !SameTime(now.st_mtim, m_Opened.st_mtim) ||
-           (!SameTime(now.st_ctim, m_Opened.st_ctim) && now.st_nlink == m_Opened.st_nlink);
+  // Its length, when that says what it holds; whether it was written since it was opened: its
+  // modification time moved, or its change time, which nobody can set back, while its link
+  // count stayed (a name removed or added, as when the file is deleted while it is read, moves
+  // the change time too, and changes nothing that is read).
+  InputFile::System::Standing Measure(const struct stat& now) const noexcept {
+    return {m_LengthKnown ? std::optional(static_cast<std::uint64_t>(now.st_size)) : std::nullopt,
+            !SameTime(now.st_mtim, m_Opened.st_mtim) ||
+                (!SameTime(now.st_ctim, m_Opened.st_ctim) && now.st_nlink == m_Opened.st_nlink)};
   }
 
  private:
@@ -100,44 +100,20 @@ void InputFile::Close() noexcept {
   m_Handle.reset();
 }
 
-void InputFile::ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const {
-  while (n > 0) {
-    const ssize_t got = ::pread(m_Handle->Get(), buffer, n, static_cast<off_t>(offset));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw FileSystemError(errno, m_Path);
-    }
-    if (got == 0) {
-      throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
-    }
-    buffer += got;
-    n -= static_cast<std::size_t>(got);
-    offset += static_cast<std::uint64_t>(got);
-  }
+std::optional<std::size_t> InputFile::System::ReadSomeAt(const Handle& file, Byte* buffer,
+                                                         std::size_t n, std::uint64_t offset,
+                                                         const std::filesystem::path& path) {
+  const ssize_t got = ::pread(file.Get(), buffer, n, static_cast<off_t>(offset));
+  if (got >= 0) return static_cast<std::size_t>(got);
+  if (errno == EINTR) return std::nullopt;
+  throw FileSystemError(errno, path);
 }
 
-std::size_t InputFile::ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offset) const {
-  std::size_t done = 0;
-  while (done < n) {
-    const ssize_t got =
-        ::pread(m_Handle->Get(), buffer + done, n - done, static_cast<off_t>(offset + done));
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw FileSystemError(errno, m_Path);
-    }
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
-}
-
-void InputFile::RequireUnchanged() const {
+InputFile::System::Standing InputFile::System::Now(const Handle& file,
+                                                   const std::filesystem::path& path) {
   struct stat info {};
-  if (::fstat(m_Handle->Get(), &info) != 0) throw FileSystemError(errno, m_Path);
-  Byte beyond = 0;
-  if (m_Handle->Changed(info) || (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {
-    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
-  }
+  if (::fstat(file.Get(), &info) != 0) throw FileSystemError(errno, path);
+  return file.Measure(info);
 }
 
 }  // namespace hostseal

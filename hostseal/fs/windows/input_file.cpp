@@ -6,12 +6,14 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/input_file_system.hpp"
 #include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
 #include "hostseal/fs/windows/own_inputs.hpp"
@@ -21,7 +23,6 @@ namespace hostseal {
 
 namespace {
 
-constexpr std::string_view kChanged = "the file changed while it was read";
 // ReadFile takes a 32-bit count.
 constexpr std::size_t kLargestRead = std::size_t{1} << 30;
 
@@ -96,7 +97,7 @@ class OwnInput {
     if (!m_File.IsOpen()) throw WindowsFileError(::GetLastError(), m_Path);
     if (IdentityOf(m_File.Get()) != m_Identity) {
       m_File.Close();
-      throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
+      throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kInputChanged);
     }
   }
 
@@ -179,39 +180,26 @@ void InputFile::Close() noexcept {
   m_Handle.reset();
 }
 
-void InputFile::ReadAt(Byte* buffer, std::size_t n, std::uint64_t offset) const {
-  if (ReadUpTo(buffer, n, offset) != n) {
-    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
+std::optional<std::size_t> InputFile::System::ReadSomeAt(const Handle& file, Byte* buffer,
+                                                         std::size_t n, std::uint64_t offset,
+                                                         const std::filesystem::path& path) {
+  DWORD got = 0;
+  const auto ask = static_cast<DWORD>(std::min(n, kLargestRead));
+  if (const DWORD error = file.Read(buffer, ask, offset, got); error != ERROR_SUCCESS) {
+    if (error == ERROR_HANDLE_EOF) return std::size_t{0};
+    throw WindowsFileError(error, path);
   }
+  return std::size_t{got};
 }
 
-std::size_t InputFile::ReadUpTo(Byte* buffer, std::size_t n, std::uint64_t offset) const {
-  std::size_t done = 0;
-  while (done < n) {
-    // The position goes with each read, so threads reading different parts do not meet.
-    DWORD got = 0;
-    const auto ask = static_cast<DWORD>(std::min(n - done, kLargestRead));
-    if (const DWORD error = m_Handle->Read(buffer + done, ask, offset + done, got);
-        error != ERROR_SUCCESS) {
-      if (error == ERROR_HANDLE_EOF) break;
-      throw WindowsFileError(error, m_Path);
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
-}
-
-void InputFile::RequireUnchanged() const {
+InputFile::System::Standing InputFile::System::Now(const Handle& file,
+                                                   const std::filesystem::path& path) {
   LARGE_INTEGER size{};
-  if (const DWORD error = m_Handle->Size(size); error != ERROR_SUCCESS) {
-    throw WindowsFileError(error, m_Path);
+  if (const DWORD error = file.Size(size); error != ERROR_SUCCESS) {
+    throw WindowsFileError(error, path);
   }
-  Byte beyond = 0;
-  if (static_cast<std::uint64_t>(size.QuadPart) != m_Size ||
-      (m_Size > 0 && ReadUpTo(&beyond, 1, m_Size) != 0)) {
-    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Path, kChanged);
-  }
+  // Only the length tells here; the bytes beyond it are read above.
+  return {static_cast<std::uint64_t>(size.QuadPart), false};
 }
 
 }  // namespace hostseal
