@@ -85,35 +85,35 @@ Terminal::Terminal() : m_Handles(std::make_unique<Handles>()) {}
 
 Terminal::~Terminal() = default;
 
-LineEnd Terminal::ReadLine(std::string_view prompt, SecretText& line) const {
+LineEnd Terminal::ReadLine(std::string_view prompt, SecretText& answer) const {
   const HANDLE input = m_Handles->input.Get();
   const HANDLE output = m_Handles->output.Get();
   WriteConsoleUtf8(output, prompt);
   // Each character takes at least one byte of UTF-8: a line of more units is too long anyway.
-  SecretUnits units(kMaxSecretLine + 1);
+  SecretUnits line(kMaxSecretLine + 1);
   bool tooLong = false;
-  wchar_t read[128];
-  const WipeOnExit readWipe(read, sizeof read);
+  wchar_t units[128];
+  const WipeOnExit unitsWipe(units, sizeof units);
   for (bool ended = false; !ended;) {
     DWORD n = 0;
-    if (::ReadConsoleW(input, read, 128, &n, nullptr) == 0 || n == 0) {
+    if (::ReadConsoleW(input, units, 128, &n, nullptr) == 0 || n == 0) {
       return LineEnd::kInputEnded;
     }
     for (DWORD i = 0; i < n && !ended; ++i) {
-      const auto c = static_cast<char16_t>(read[i]);
+      const auto c = static_cast<char16_t>(units[i]);
       if (c == u'\n') {
         ended = true;
-      } else if (c != u'\r' && !units.Append(c)) {
+      } else if (c != u'\r' && !line.Append(c)) {
         tooLong = true;
       }
     }
   }
   WriteConsoleUtf8(output, "\r\n");  // the Enter that the console did not echo
-  std::optional<std::string> utf8 = ArgumentToUtf8(units.View());
+  std::optional<std::string> utf8 = ArgumentToUtf8(line.View());
   if (!utf8) return LineEnd::kNotText;
   const WipeOnExit utf8Wipe(utf8->data(), utf8->size());
   if (tooLong) return LineEnd::kTooLong;
-  line = SecretText(*utf8);
+  answer = SecretText(*utf8);
   return LineEnd::kLine;
 }
 
