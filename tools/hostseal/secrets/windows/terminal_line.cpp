@@ -1,13 +1,14 @@
-// The console prompt on Windows: the console itself (CONIN$ and CONOUT$, so that it works
+// The prompt's console on Windows: the console itself (CONIN$ and CONOUT$, so that it works
 // while the standard streams are redirected), echo switched off through the console mode and
 // the answer read as UTF-16 with ReadConsoleW. The console's mode is put back on every way
 // out: an answer, an error, and Ctrl+C, Ctrl+Break or closing the console, for which a control
 // handler restores it before the system's own handler ends the process.
-#include "tools/hostseal/secrets/pass_phrase_prompt.hpp"
+#include "tools/hostseal/secrets/terminal_line.hpp"
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,33 +56,6 @@ class Console {
   HANDLE m_Handle;
 };
 
-// Echo off for its lifetime, with the control handler that undoes it.
-class QuietConsole {
- public:
-  explicit QuietConsole(HANDLE input) : m_Input(input) {
-    if (::GetConsoleMode(input, &g_SavedMode) == 0) {
-      throw UsageError("--ask-passphrase: the console cannot switch its echo off (" +
-                           SystemErrorText(::GetLastError()) + ")",
-                       false);
-    }
-    g_Input.store(input);
-    ::SetConsoleCtrlHandler(RestoreOnControl, TRUE);
-    const DWORD quiet = (g_SavedMode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) &
-                        ~static_cast<DWORD>(ENABLE_ECHO_INPUT);
-    ::SetConsoleMode(input, quiet);
-  }
-  ~QuietConsole() {
-    ::SetConsoleMode(m_Input, g_SavedMode);
-    g_Input.store(nullptr);
-    ::SetConsoleCtrlHandler(RestoreOnControl, FALSE);
-  }
-  QuietConsole(const QuietConsole&) = delete;
-  QuietConsole& operator=(const QuietConsole&) = delete;
-
- private:
-  HANDLE m_Input;
-};
-
 // UTF-16 units held for a secret: wiped when it goes away, never grown past its capacity.
 class SecretUnits {
  public:
@@ -100,8 +74,20 @@ class SecretUnits {
   std::u16string m_Units;
 };
 
-// One answer: the line typed after the prompt, without its line break, as UTF-8.
-SecretText Ask(HANDLE input, HANDLE output, std::string_view prompt) {
+}  // namespace
+
+struct Terminal::Handles {
+  Console input{L"CONIN$"};
+  Console output{L"CONOUT$"};
+};
+
+Terminal::Terminal() : m_Handles(std::make_unique<Handles>()) {}
+
+Terminal::~Terminal() = default;
+
+LineEnd Terminal::ReadLine(std::string_view prompt, SecretText& answer) const {
+  const HANDLE input = m_Handles->input.Get();
+  const HANDLE output = m_Handles->output.Get();
   WriteConsoleUtf8(output, prompt);
   // Each character takes at least one byte of UTF-8: a line of more units is too long anyway.
   SecretUnits line(kMaxSecretLine + 1);
@@ -111,7 +97,7 @@ SecretText Ask(HANDLE input, HANDLE output, std::string_view prompt) {
   for (bool ended = false; !ended;) {
     DWORD n = 0;
     if (::ReadConsoleW(input, units, 128, &n, nullptr) == 0 || n == 0) {
-      throw UsageError("--ask-passphrase: the input ended before a pass phrase was entered", false);
+      return LineEnd::kInputEnded;
     }
     for (DWORD i = 0; i < n && !ended; ++i) {
       const auto c = static_cast<char16_t>(units[i]);
@@ -124,33 +110,31 @@ SecretText Ask(HANDLE input, HANDLE output, std::string_view prompt) {
   }
   WriteConsoleUtf8(output, "\r\n");  // the Enter that the console did not echo
   std::optional<std::string> utf8 = ArgumentToUtf8(line.View());
-  if (!utf8) {
-    throw UsageError("--ask-passphrase: the pass phrase is not Unicode text", false);
-  }
+  if (!utf8) return LineEnd::kNotText;
   const WipeOnExit utf8Wipe(utf8->data(), utf8->size());
-  if (tooLong || utf8->size() > kMaxSecretLine) {
-    throw UsageError("--ask-passphrase: the pass phrase is longer than " +
-                         std::to_string(kMaxSecretLine) + " bytes",
-                     false);
-  }
-  return SecretText(*utf8);
+  if (tooLong) return LineEnd::kTooLong;
+  answer = SecretText(*utf8);
+  return LineEnd::kLine;
 }
 
-}  // namespace
-
-SecretText AskPassPhrase(bool confirm) {
-  const Console input(L"CONIN$");
-  const Console output(L"CONOUT$");
-  const QuietConsole quiet(input.Get());
-  SecretText first = Ask(input.Get(), output.Get(), "Pass phrase: ");
-  if (confirm) {
-    const SecretText second = Ask(input.Get(), output.Get(), "Pass phrase again: ");
-    if (first.View() != second.View()) {
-      throw UsageError("--ask-passphrase: the two pass phrases differ; nothing was encrypted",
-                       false);
-    }
+EchoOff::EchoOff(const Terminal& terminal) : m_Terminal(terminal) {
+  const HANDLE input = m_Terminal.m_Handles->input.Get();
+  if (::GetConsoleMode(input, &g_SavedMode) == 0) {
+    throw UsageError("--ask-passphrase: the console cannot switch its echo off (" +
+                         SystemErrorText(::GetLastError()) + ")",
+                     false);
   }
-  return first;
+  g_Input.store(input);
+  ::SetConsoleCtrlHandler(RestoreOnControl, TRUE);
+  const DWORD quiet = (g_SavedMode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) &
+                      ~static_cast<DWORD>(ENABLE_ECHO_INPUT);
+  ::SetConsoleMode(input, quiet);
+}
+
+EchoOff::~EchoOff() {
+  ::SetConsoleMode(m_Terminal.m_Handles->input.Get(), g_SavedMode);
+  g_Input.store(nullptr);
+  ::SetConsoleCtrlHandler(RestoreOnControl, FALSE);
 }
 
 }  // namespace hostseal::cli
