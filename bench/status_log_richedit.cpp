@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <string>
 
-#include "hostseal/ui/memory_box.hpp"
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
+#include "tests/support/memory_box.hpp"
 
 namespace {
 

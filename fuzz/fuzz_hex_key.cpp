@@ -10,7 +10,7 @@
 
 #include "fuzz/fuzz_check.hpp"
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/ui/key_choice.hpp"
+#include "hostseal/operations/key_choice.hpp"
 
 namespace {
 

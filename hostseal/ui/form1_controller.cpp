@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "hostseal/ui/text_operation.hpp"
+#include "hostseal/operations/text_operation.hpp"
 
 namespace hostseal {
 

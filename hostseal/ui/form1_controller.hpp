@@ -11,10 +11,10 @@
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/message_sink.hpp"
-#include "hostseal/ui/file_operation.hpp"
+#include "hostseal/log/rich_text_box.hpp"
+#include "hostseal/operations/file_operation.hpp"
+#include "hostseal/operations/identity_operation.hpp"
 #include "hostseal/ui/form1_view.hpp"
-#include "hostseal/ui/identity_operation.hpp"
-#include "hostseal/ui/rich_text_box.hpp"
 
 namespace hostseal {
 

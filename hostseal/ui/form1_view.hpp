@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "hostseal/ui/key_choice.hpp"
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
+#include "hostseal/operations/key_choice.hpp"
 
 namespace hostseal {
 

@@ -23,10 +23,10 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/fs/linux/file_descriptor.hpp"
 #include "hostseal/fs/replacing_file.hpp"
-#include "hostseal/ui/file_operation.hpp"
-#include "hostseal/ui/memory_box.hpp"
+#include "hostseal/operations/file_operation.hpp"
 #include "tests/support/cipher_test_support.hpp"
 #include "tests/support/linux/file_test_support.hpp"
+#include "tests/support/memory_box.hpp"
 #include "tests/support/process_runner.hpp"
 
 namespace hostseal {

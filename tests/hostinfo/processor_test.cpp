@@ -105,7 +105,7 @@ class FakeCpuTree : public ::testing::Test {
       std::ofstream(directory / "topology" / "physical_package_id") << packageId << "\n";
   }
   static std::vector<std::pair<long, std::vector<int>>> Flatten(
-      const std::vector<rtnl::ProcessorPackage>& packages) {
+      const std::vector<cpu_topology::ProcessorPackage>& packages) {
     std::vector<std::pair<long, std::vector<int>>> flat;
     for (const auto& package : packages) flat.emplace_back(package.id, package.cpus);
     return flat;
@@ -122,16 +122,17 @@ TEST_F(FakeCpuTree, ProcessorsAreGroupedByPackageInNumericOrder) {
   fs::create_directories(m_Root / "cpufreq");
   fs::create_directories(m_Root / "cpu4x");
   using Packages = std::vector<std::pair<long, std::vector<int>>>;
-  EXPECT_EQ(Flatten(rtnl::ReadProcessorPackages(m_Root)), (Packages{{0, {1, 10}}, {1, {0, 2}}}));
+  EXPECT_EQ(Flatten(cpu_topology::ReadProcessorPackages(m_Root)),
+            (Packages{{0, {1, 10}}, {1, {0, 2}}}));
 }
 
 TEST_F(FakeCpuTree, WithoutTopologyThereIsOnePackage) {
   using Packages = std::vector<std::pair<long, std::vector<int>>>;
-  EXPECT_EQ(Flatten(rtnl::ReadProcessorPackages(m_Root)), (Packages{{0, {}}}));
-  EXPECT_EQ(Flatten(rtnl::ReadProcessorPackages(m_Root / "missing")), (Packages{{0, {}}}));
+  EXPECT_EQ(Flatten(cpu_topology::ReadProcessorPackages(m_Root)), (Packages{{0, {}}}));
+  EXPECT_EQ(Flatten(cpu_topology::ReadProcessorPackages(m_Root / "missing")), (Packages{{0, {}}}));
   AddCpu(1, nullptr);
   AddCpu(0, nullptr);
-  EXPECT_EQ(Flatten(rtnl::ReadProcessorPackages(m_Root)), (Packages{{0, {0, 1}}}));
+  EXPECT_EQ(Flatten(cpu_topology::ReadProcessorPackages(m_Root)), (Packages{{0, {0, 1}}}));
 }
 
 TEST_F(FakeCpuTree, MainIdRegisterIsSixteenUpperCaseDigits) {
@@ -143,11 +144,11 @@ TEST_F(FakeCpuTree, MainIdRegisterIsSixteenUpperCaseDigits) {
   write(0, "0x00000000410fd083\n");
   write(1, "0x410fd0c1\n");
   write(2, "not hex\n");
-  EXPECT_EQ(rtnl::ReadMainIdRegister(m_Root, 0), "00000000410FD083");
-  EXPECT_EQ(rtnl::ReadMainIdRegister(m_Root, 1), "00000000410FD0C1");
-  EXPECT_EQ(rtnl::ReadMainIdRegister(m_Root, 2), std::nullopt);
-  EXPECT_EQ(rtnl::ReadMainIdRegister(m_Root, 3), std::nullopt);
-  EXPECT_EQ(rtnl::FormatCpuidIdentifier(0xBFEBFBFF, 0x000906EA), "BFEBFBFF000906EA");
+  EXPECT_EQ(cpu_topology::ReadMainIdRegister(m_Root, 0), "00000000410FD083");
+  EXPECT_EQ(cpu_topology::ReadMainIdRegister(m_Root, 1), "00000000410FD0C1");
+  EXPECT_EQ(cpu_topology::ReadMainIdRegister(m_Root, 2), std::nullopt);
+  EXPECT_EQ(cpu_topology::ReadMainIdRegister(m_Root, 3), std::nullopt);
+  EXPECT_EQ(cpu_topology::FormatCpuidIdentifier(0xBFEBFBFF, 0x000906EA), "BFEBFBFF000906EA");
 }
 
 }  // namespace

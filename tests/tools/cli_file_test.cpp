@@ -12,7 +12,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/key_choice.hpp"
+#include "hostseal/operations/key_choice.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/tools/cli_test_support.hpp"
 

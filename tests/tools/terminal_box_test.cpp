@@ -1,12 +1,12 @@
 // The terminal box: status lines with and without ANSI colours. When colours are wanted is
 // tested through `hostseal identity` on a pseudo-terminal.
-#include "hostseal/ui/terminal_box.hpp"
+#include "tools/hostseal/streams/terminal_box.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 
 namespace hostseal::testing {
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/identity_operation.hpp"
-#include "hostseal/ui/memory_box.hpp"
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
+#include "hostseal/operations/identity_operation.hpp"
+#include "tests/support/memory_box.hpp"
 
 namespace hostseal {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/ui/memory_box.hpp"
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
+#include "tests/support/memory_box.hpp"
 #include "tests/ui/status_log_cases.hpp"
 
 namespace hostseal::testing {

@@ -3,8 +3,8 @@
 
 #include <QTextEdit>
 
+#include "hostseal/log/status_log.hpp"
 #include "hostseal/ui/qt/qt_rich_text_box.hpp"
-#include "hostseal/ui/status_log.hpp"
 #include "tests/ui/status_log_cases.hpp"
 
 namespace hostseal::testing {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 
 namespace hostseal::testing {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <system_error>
 
-namespace hostseal::rtnl {
+namespace hostseal::cpu_topology {
 namespace {
 
 // The N of a directory named cpuN, nothing for cpufreq, cpuidle and the like.
@@ -54,4 +54,4 @@ std::vector<ProcessorPackage> ReadProcessorPackages(const std::filesystem::path&
   return packages;
 }
 
-}  // namespace hostseal::rtnl
+}  // namespace hostseal::cpu_topology

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace hostseal::rtnl {
+namespace hostseal::cpu_topology {
 
 struct ProcessorPackage {
   long id = 0;
@@ -18,4 +18,4 @@ struct ProcessorPackage {
 std::vector<ProcessorPackage> ReadProcessorPackages(
     const std::filesystem::path& cpuRoot = "/sys/devices/system/cpu");
 
-}  // namespace hostseal::rtnl
+}  // namespace hostseal::cpu_topology

@@ -8,7 +8,7 @@
 #include <cpuid.h>
 #endif
 
-namespace hostseal::rtnl {
+namespace hostseal::cpu_topology {
 namespace {
 
 void AppendHex(std::string& text, std::uint64_t value, int digits) {
@@ -56,4 +56,4 @@ std::optional<std::string> ReadMainIdRegister(const std::filesystem::path& cpuRo
   return text;
 }
 
-}  // namespace hostseal::rtnl
+}  // namespace hostseal::cpu_topology

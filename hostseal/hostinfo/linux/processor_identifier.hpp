@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace hostseal::rtnl {
+namespace hostseal::cpu_topology {
 
 std::string FormatCpuidIdentifier(std::uint32_t edx, std::uint32_t eax);
 
@@ -19,4 +19,4 @@ std::optional<std::string> ReadCpuidIdentifier();
 // The main ID register of processor cpu from cpuRoot/cpuN/regs/identification/midr_el1.
 std::optional<std::string> ReadMainIdRegister(const std::filesystem::path& cpuRoot, int cpu);
 
-}  // namespace hostseal::rtnl
+}  // namespace hostseal::cpu_topology

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <climits>
 
-namespace hostseal::rtnl {
+namespace hostseal::cpu_topology {
 namespace {
 
 constexpr std::size_t kBitsPerWord = sizeof(unsigned long) * CHAR_BIT;
@@ -47,4 +47,4 @@ bool ThreadAffinity::PinTo(int cpu) {
   return Apply(mask);
 }
 
-}  // namespace hostseal::rtnl
+}  // namespace hostseal::cpu_topology

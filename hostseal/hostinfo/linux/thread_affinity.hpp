@@ -4,7 +4,7 @@
 
 #include <vector>
 
-namespace hostseal::rtnl {
+namespace hostseal::cpu_topology {
 
 class ThreadAffinity {
  public:
@@ -25,4 +25,4 @@ class ThreadAffinity {
   bool m_Moved = false;
 };
 
-}  // namespace hostseal::rtnl
+}  // namespace hostseal::cpu_topology

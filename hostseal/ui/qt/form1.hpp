@@ -22,9 +22,9 @@
 #include <memory>
 
 #include "hostseal/common/message_sink.hpp"
+#include "hostseal/operations/identity_operation.hpp"
 #include "hostseal/ui/form1_controller.hpp"
 #include "hostseal/ui/form1_view.hpp"
-#include "hostseal/ui/identity_operation.hpp"
 #include "hostseal/ui/qt/qt_rich_text_box.hpp"
 
 namespace hostseal {

@@ -7,7 +7,7 @@
 
 #include <QTextEdit>
 
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
 
 namespace hostseal {
 

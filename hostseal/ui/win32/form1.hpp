@@ -15,9 +15,9 @@
 #include <string>
 
 #include "hostseal/common/message_sink.hpp"
+#include "hostseal/operations/identity_operation.hpp"
 #include "hostseal/ui/form1_controller.hpp"
 #include "hostseal/ui/form1_view.hpp"
-#include "hostseal/ui/identity_operation.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
 
 namespace hostseal {

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
 
 namespace hostseal {
 

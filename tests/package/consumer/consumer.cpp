@@ -4,8 +4,8 @@
 #include <hostseal/common/raised_error.hpp>
 #include <hostseal/fs/byte_stream.hpp>
 #include <hostseal/hostinfo/dns.hpp>
+#include <hostseal/log/status_log.hpp>
 #include <hostseal/text/code_page.hpp>
-#include <hostseal/ui/status_log.hpp>
 
 #include <cstdio>
 #include <type_traits>

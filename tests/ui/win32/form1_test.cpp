@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "hostseal/common/raised_error.hpp"
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 #include "hostseal/ui/win32/form1.hpp"
 #include "hostseal/ui/win32/late_bound_calls.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"

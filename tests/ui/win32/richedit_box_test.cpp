@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
 #include "tests/ui/status_log_cases.hpp"
 

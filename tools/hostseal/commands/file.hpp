@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "hostseal/ui/key_choice.hpp"
+#include "hostseal/operations/key_choice.hpp"
 #include "tools/hostseal/streams/command_message_sink.hpp"
 
 namespace hostseal::cli {

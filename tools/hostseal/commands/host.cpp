@@ -12,11 +12,11 @@
 #include "hostseal/hostinfo/cpu.hpp"
 #include "hostseal/hostinfo/dns.hpp"
 #include "hostseal/hostinfo/mac.hpp"
-#include "hostseal/ui/identity_operation.hpp"
-#include "hostseal/ui/status_log.hpp"
-#include "hostseal/ui/terminal_box.hpp"
+#include "hostseal/log/status_log.hpp"
+#include "hostseal/operations/identity_operation.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
+#include "tools/hostseal/streams/terminal_box.hpp"
 
 namespace hostseal::cli {
 

@@ -16,7 +16,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "hostseal/ui/key_choice.hpp"
+#include "hostseal/operations/key_choice.hpp"
 #include "tools/hostseal/secrets/key_sources.hpp"
 #include "tools/hostseal/secrets/secret_arguments.hpp"
 

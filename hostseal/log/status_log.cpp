@@ -1,5 +1,5 @@
 // AddStatusLine: one coloured line at the end of the status log.
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 
 namespace hostseal {
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/identity_operation.hpp"
-#include "hostseal/ui/memory_box.hpp"
+#include "hostseal/operations/identity_operation.hpp"
+#include "tests/support/memory_box.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/ui/identity_oracle.hpp"
 

@@ -1,11 +1,11 @@
 // ReportHostIdentity: asks the host queries in turn and logs each answer as a status line.
-#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/operations/identity_operation.hpp"
 
 #include <exception>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 
 namespace hostseal {
 

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/hostinfo/local_host_name.hpp"
 
 namespace hostseal {
 

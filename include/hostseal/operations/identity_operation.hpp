@@ -17,13 +17,11 @@
 #include "hostseal/hostinfo/cpu.hpp"
 #include "hostseal/hostinfo/default_route.hpp"
 #include "hostseal/hostinfo/dns.hpp"
+#include "hostseal/hostinfo/local_host_name.hpp"
 #include "hostseal/hostinfo/mac.hpp"
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
 
 namespace hostseal {
-
-// This host's name as gethostname gives it; "" when it cannot be read.
-std::u16string GetLocalHostName();
 
 // The queries the operation makes; the defaults ask this machine. Tests replace them.
 struct HostQueries {

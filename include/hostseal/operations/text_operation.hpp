@@ -6,7 +6,7 @@
 #include <string>
 
 #include "hostseal/cipher/rijndael.hpp"
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
 
 namespace hostseal {
 

@@ -1,5 +1,5 @@
 // ApplyFileKey, RunFileJob: the cipher's file calls with their status lines.
-#include "hostseal/ui/file_operation.hpp"
+#include "hostseal/operations/file_operation.hpp"
 
 #include <exception>
 #include <filesystem>
@@ -9,7 +9,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/fs/file_name.hpp"
-#include "hostseal/ui/status_log.hpp"
+#include "hostseal/log/status_log.hpp"
 
 namespace hostseal {
 

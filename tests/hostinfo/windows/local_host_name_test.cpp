@@ -2,7 +2,7 @@
 #include <winsock2.h>
 
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/hostinfo/local_host_name.hpp"
 
 namespace hostseal {
 namespace {

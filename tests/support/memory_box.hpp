@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
 
 namespace hostseal {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/hostinfo/local_host_name.hpp"
 #include "tests/hostinfo/child_process.hpp"
 
 namespace hostseal {

@@ -1,4 +1,4 @@
-#include "hostseal/ui/terminal_colours.hpp"
+#include "tools/hostseal/streams/terminal_colours.hpp"
 
 #include <io.h>
 #include <windows.h>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "hostseal/ui/identity_operation.hpp"
+#include "hostseal/hostinfo/local_host_name.hpp"
 
 namespace hostseal {
 

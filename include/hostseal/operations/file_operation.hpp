@@ -9,8 +9,8 @@
 #include <string>
 
 #include "hostseal/cipher/rijndael.hpp"
-#include "hostseal/ui/key_choice.hpp"
-#include "hostseal/ui/rich_text_box.hpp"
+#include "hostseal/log/rich_text_box.hpp"
+#include "hostseal/operations/key_choice.hpp"
 
 namespace hostseal {
 

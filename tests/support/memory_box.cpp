@@ -1,5 +1,5 @@
 // MemoryBox: characters with their formats, an insertion point and an insertion format.
-#include "hostseal/ui/memory_box.hpp"
+#include "tests/support/memory_box.hpp"
 
 #include <algorithm>
 #include <utility>

@@ -1,13 +1,13 @@
 // EncryptTextOperation, DecryptTextOperation: the cipher's text calls with their status lines.
-#include "hostseal/ui/text_operation.hpp"
+#include "hostseal/operations/text_operation.hpp"
 
 #include <exception>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/log/status_log.hpp"
+#include "hostseal/operations/key_choice.hpp"
 #include "hostseal/text/code_page.hpp"
-#include "hostseal/ui/key_choice.hpp"
-#include "hostseal/ui/status_log.hpp"
 
 namespace hostseal {
 

@@ -1,4 +1,4 @@
-#include "hostseal/ui/key_choice.hpp"
+#include "hostseal/operations/key_choice.hpp"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
 // KeyChoice leaves no copy of its key behind: the text's buffer is wiped when the choice goes.
 // A short text lives inside the object itself, so its bytes can be looked at afterwards.
-#include "hostseal/ui/key_choice.hpp"
+#include "hostseal/operations/key_choice.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "hostseal/ui/terminal_box.hpp"
+#include "tools/hostseal/streams/terminal_box.hpp"
 
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "hostseal/common/utf8.hpp"
-#include "hostseal/ui/terminal_colours.hpp"
+#include "tools/hostseal/streams/terminal_colours.hpp"
 
 namespace hostseal {
 
