@@ -1,11 +1,12 @@
-#include "hostseal/fs/windows/interrupt_cleanup.hpp"
+// The Windows side of interrupt_cleanup.hpp: one console handler, which waits for every
+// DeferredInterrupts to go and then deletes the registered files. It runs on a thread of its
+// own, so it may take the lock that registering a file and entering a deferred section take.
+#include "hostseal/fs/interrupt_cleanup.hpp"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <utility>
 #include <vector>
 
 #include "hostseal/fs/windows/extended_length_path.hpp"
@@ -17,8 +18,8 @@ namespace {
 struct Registry {
   std::mutex lock;
   std::condition_variable undeferred;
-  std::vector<std::filesystem::path> files;
-  int deferring = 0;  // DeferredInterrupts alive
+  std::vector<std::filesystem::path> files;  // by slot; empty where the slot is free
+  int deferring = 0;                         // DeferredInterrupts alive
   bool handlerInstalled = false;
 };
 
@@ -31,8 +32,10 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD /*event*/) {
   Registry& registry = TheRegistry();
   std::unique_lock guard(registry.lock);
   registry.undeferred.wait(guard, [&registry] { return registry.deferring == 0; });
-  for (const std::filesystem::path& file : registry.files) ::DeleteFileW(file.c_str());
-  registry.files.clear();
+  for (std::filesystem::path& file : registry.files) {
+    if (!file.empty()) ::DeleteFileW(file.c_str());
+    file.clear();
+  }
   return FALSE;  // the next handler, in the end the system's, ends the process
 }
 
@@ -45,21 +48,22 @@ void InstallHandler(Registry& registry) {
 
 }  // namespace
 
-// The name is made full now: the handler must find the file whatever the current folder is
-// then, and whatever the length of its name.
-RemovalOnInterrupt::RemovalOnInterrupt(const std::filesystem::path& file)
-    : m_File(ExtendedLengthPath(file)) {
+RemovalOnInterrupt::RemovalOnInterrupt(int /*folder: kWholePath*/, SystemName name) {
+  std::filesystem::path file = ExtendedLengthPath(std::filesystem::path(name));
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
   InstallHandler(registry);
-  registry.files.push_back(m_File);
+  std::size_t slot = 0;
+  while (slot < registry.files.size() && !registry.files[slot].empty()) ++slot;
+  if (slot == registry.files.size()) registry.files.emplace_back();
+  registry.files[slot] = std::move(file);
+  m_Slot = static_cast<int>(slot);
 }
 
 RemovalOnInterrupt::~RemovalOnInterrupt() {
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
-  const auto found = std::find(registry.files.begin(), registry.files.end(), m_File);
-  if (found != registry.files.end()) registry.files.erase(found);
+  registry.files[static_cast<std::size_t>(m_Slot)].clear();
 }
 
 DeferredInterrupts::DeferredInterrupts() {
