@@ -50,7 +50,9 @@ class RemovalOnInterrupt {
   ~RemovalOnInterrupt();
 
  private:
-  int m_Slot = -1;  // -1: no slot was free; the file is then only removed on the normal path
+  // Where the file is registered; -1 nowhere (on Linux, when no slot was free), and the file is
+  // then only removed on the normal path.
+  int m_Slot = -1;
 };
 
 class DeferredInterrupts {

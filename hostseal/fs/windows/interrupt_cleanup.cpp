@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "hostseal/fs/windows/extended_length_path.hpp"
@@ -18,8 +20,10 @@ namespace {
 struct Registry {
   std::mutex lock;
   std::condition_variable undeferred;
-  std::vector<std::filesystem::path> files;  // by slot; empty where the slot is free
-  int deferring = 0;                         // DeferredInterrupts alive
+  // Each with the number of the RemovalOnInterrupt that registered it.
+  std::vector<std::pair<int, std::filesystem::path>> files;
+  unsigned registered = 0;  // RemovalOnInterrupt made so far
+  int deferring = 0;        // DeferredInterrupts alive
   bool handlerInstalled = false;
 };
 
@@ -32,10 +36,8 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD /*event*/) {
   Registry& registry = TheRegistry();
   std::unique_lock guard(registry.lock);
   registry.undeferred.wait(guard, [&registry] { return registry.deferring == 0; });
-  for (std::filesystem::path& file : registry.files) {
-    if (!file.empty()) ::DeleteFileW(file.c_str());
-    file.clear();
-  }
+  for (const auto& [number, file] : registry.files) ::DeleteFileW(file.c_str());
+  registry.files.clear();
   return FALSE;  // the next handler, in the end the system's, ends the process
 }
 
@@ -53,17 +55,16 @@ RemovalOnInterrupt::RemovalOnInterrupt(int /*folder: kWholePath*/, SystemName na
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
   InstallHandler(registry);
-  std::size_t slot = 0;
-  while (slot < registry.files.size() && !registry.files[slot].empty()) ++slot;
-  if (slot == registry.files.size()) registry.files.emplace_back();
-  registry.files[slot] = std::move(file);
-  m_Slot = static_cast<int>(slot);
+  m_Slot = static_cast<int>(registry.registered++ & 0x7FFFFFFFU);
+  registry.files.emplace_back(m_Slot, std::move(file));
 }
 
 RemovalOnInterrupt::~RemovalOnInterrupt() {
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
-  registry.files[static_cast<std::size_t>(m_Slot)].clear();
+  const auto found = std::find_if(registry.files.begin(), registry.files.end(),
+                                  [this](const auto& entry) { return entry.first == m_Slot; });
+  if (found != registry.files.end()) registry.files.erase(found);
 }
 
 DeferredInterrupts::DeferredInterrupts() {
