@@ -8,8 +8,4 @@ void SecureWipe(void* data, std::size_t size) noexcept {
   if (data != nullptr && size != 0) ::explicit_bzero(data, size);
 }
 
-void SecureWipe(std::vector<Byte>& bytes) noexcept {
-  SecureWipe(bytes.data(), bytes.capacity());
-}
-
 }  // namespace hostseal

@@ -18,7 +18,9 @@ namespace hostseal {
 void SecureWipe(void* data, std::size_t size) noexcept;
 
 // Wipes the whole capacity of the vector, not just its current size.
-void SecureWipe(std::vector<Byte>& bytes) noexcept;
+inline void SecureWipe(std::vector<Byte>& bytes) noexcept {
+  SecureWipe(bytes.data(), bytes.capacity());
+}
 
 class SecretBytesGuard {
  public:

@@ -29,8 +29,8 @@
 // start, so that the output lands there even if a folder on the way is swapped for a link
 // before Commit(). On Windows a target that another program holds open is refused before any
 // work, since Windows does not replace an open file. The target may be the file being read:
-// the caller closes that input (InputFile::Close()) before Commit(). The platform's way is in
-// linux/ and windows/ replacing_file.cpp.
+// the caller closes that input (InputFile::Close()) before Commit(). replacing_file.cpp takes
+// the steps both systems share; the platform's way is in linux/ and windows/ replacing_file.cpp.
 #pragma once
 
 #include <cstddef>
@@ -52,9 +52,9 @@ class ReplacingFile {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
   ~ReplacingFile();
 
-  const std::filesystem::path& Target() const noexcept;
+  const std::filesystem::path& Target() const noexcept { return m_Target; }
   // Whether a file stood at the target when this object was made.
-  bool TargetExisted() const noexcept;
+  bool TargetExisted() const noexcept { return m_Existed; }
 
   // Writes all n bytes at offset, retrying short and interrupted writes. Different threads
   // may write different ranges at the same time. A write beyond the process's file-size limit
@@ -68,8 +68,11 @@ class ReplacingFile {
   Way Commit();
 
  private:
-  class Platform;  // linux/ or windows/ replacing_file.cpp
+  class Platform;  // the files: linux/ or windows/ replacing_file.cpp
+  struct System;   // the system calls on them: replacing_file_system.hpp
 
+  std::filesystem::path m_Target;  // as the caller named it
+  bool m_Existed = false;
   std::unique_ptr<Platform> m_Platform;
 };
 

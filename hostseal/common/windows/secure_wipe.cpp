@@ -10,8 +10,4 @@ void SecureWipe(void* data, std::size_t size) noexcept {
   if (data != nullptr && size != 0) ::SecureZeroMemory(data, size);
 }
 
-void SecureWipe(std::vector<Byte>& bytes) noexcept {
-  SecureWipe(bytes.data(), bytes.capacity());
-}
-
 }  // namespace hostseal

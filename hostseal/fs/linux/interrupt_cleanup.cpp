@@ -193,7 +193,7 @@ std::vector<int> FaultSignals() {
   return signals;
 }
 
-RemovalOnInterrupt::RemovalOnInterrupt(int folder, std::string_view name) noexcept {
+RemovalOnInterrupt::RemovalOnInterrupt(int folder, SystemName name) {
   if (name.size() >= kNameCapacity) return;
   InstallHandlers();
   for (std::size_t i = 0; i < g_Slots.size(); ++i) {
@@ -213,7 +213,7 @@ RemovalOnInterrupt::~RemovalOnInterrupt() {
   if (m_Slot >= 0) g_Slots[static_cast<std::size_t>(m_Slot)].state.store(0);
 }
 
-DeferredInterrupts::DeferredInterrupts() noexcept {
+DeferredInterrupts::DeferredInterrupts() {
   InstallHandlers();
   g_DeferDepth.fetch_add(1);
 }

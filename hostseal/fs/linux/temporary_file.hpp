@@ -25,8 +25,8 @@
 #include <string>
 #include <string_view>
 
+#include "hostseal/fs/interrupt_cleanup.hpp"
 #include "hostseal/fs/linux/file_descriptor.hpp"
-#include "hostseal/fs/linux/interrupt_cleanup.hpp"
 
 namespace hostseal {
 

@@ -1,29 +1,22 @@
-// FileHandle: sole owner of one Windows file handle, closed when the owner goes away; the
-// Windows counterpart of linux/file_descriptor.hpp.
+// FileHandle: sole owner of one Windows file handle (unique_handle.hpp).
 #pragma once
 
 #include <windows.h>
 
+#include "hostseal/common/unique_handle.hpp"
+
 namespace hostseal {
 
-class FileHandle {
- public:
-  FileHandle() = default;
-  explicit FileHandle(HANDLE handle) noexcept : m_Handle(handle) {}
-  FileHandle(FileHandle&& other) noexcept;
-  FileHandle& operator=(FileHandle&& other) noexcept;
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle();
-
-  HANDLE Get() const noexcept { return m_Handle; }
-  bool IsOpen() const noexcept { return m_Handle != INVALID_HANDLE_VALUE; }
-
-  // Closes the handle now; returns 0 or the system's error code. The handle is gone either way.
-  DWORD Close() noexcept;
-
- private:
-  HANDLE m_Handle = INVALID_HANDLE_VALUE;
+struct FileHandleTraits {
+  using Native = HANDLE;
+  using Error = DWORD;  // a GetLastError() code
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static bool IsOpen(HANDLE handle) noexcept { return handle != INVALID_HANDLE_VALUE; }
+  static DWORD Close(HANDLE handle) noexcept {
+    return ::CloseHandle(handle) ? 0 : ::GetLastError();
+  }
 };
+
+using FileHandle = UniqueHandle<FileHandleTraits>;
 
 }  // namespace hostseal

@@ -1,4 +1,7 @@
-#include "hostseal/fs/windows/interrupt_cleanup.hpp"
+// The Windows side of interrupt_cleanup.hpp: one console handler, which waits for every
+// DeferredInterrupts to go and then deletes the registered files. It runs on a thread of its
+// own, so it may take the lock that registering a file and entering a deferred section take.
+#include "hostseal/fs/interrupt_cleanup.hpp"
 
 #include <windows.h>
 
@@ -17,8 +20,10 @@ namespace {
 struct Registry {
   std::mutex lock;
   std::condition_variable undeferred;
-  std::vector<std::filesystem::path> files;
-  int deferring = 0;  // DeferredInterrupts alive
+  // Each with the number of the RemovalOnInterrupt that registered it.
+  std::vector<std::pair<int, std::filesystem::path>> files;
+  unsigned registered = 0;  // RemovalOnInterrupt made so far
+  int deferring = 0;        // DeferredInterrupts alive
   bool handlerInstalled = false;
 };
 
@@ -31,7 +36,7 @@ BOOL WINAPI RemoveOnConsoleEvent(DWORD /*event*/) {
   Registry& registry = TheRegistry();
   std::unique_lock guard(registry.lock);
   registry.undeferred.wait(guard, [&registry] { return registry.deferring == 0; });
-  for (const std::filesystem::path& file : registry.files) ::DeleteFileW(file.c_str());
+  for (const auto& [number, file] : registry.files) ::DeleteFileW(file.c_str());
   registry.files.clear();
   return FALSE;  // the next handler, in the end the system's, ends the process
 }
@@ -45,20 +50,20 @@ void InstallHandler(Registry& registry) {
 
 }  // namespace
 
-// The name is made full now: the handler must find the file whatever the current folder is
-// then, and whatever the length of its name.
-RemovalOnInterrupt::RemovalOnInterrupt(const std::filesystem::path& file)
-    : m_File(ExtendedLengthPath(file)) {
+RemovalOnInterrupt::RemovalOnInterrupt(int /*folder: kWholePath*/, SystemName name) {
+  std::filesystem::path file = ExtendedLengthPath(std::filesystem::path(name));
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
   InstallHandler(registry);
-  registry.files.push_back(m_File);
+  m_Slot = static_cast<int>(registry.registered++ & 0x7FFFFFFFU);
+  registry.files.emplace_back(m_Slot, std::move(file));
 }
 
 RemovalOnInterrupt::~RemovalOnInterrupt() {
   Registry& registry = TheRegistry();
   const std::lock_guard guard(registry.lock);
-  const auto found = std::find(registry.files.begin(), registry.files.end(), m_File);
+  const auto found = std::find_if(registry.files.begin(), registry.files.end(),
+                                  [this](const auto& entry) { return entry.first == m_Slot; });
   if (found != registry.files.end()) registry.files.erase(found);
 }
 

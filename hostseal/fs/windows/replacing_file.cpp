@@ -17,12 +17,12 @@
 #include <random>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "hostseal/fs/file_error.hpp"
+#include "hostseal/fs/interrupt_cleanup.hpp"
+#include "hostseal/fs/replacing_file_system.hpp"
 #include "hostseal/fs/windows/extended_length_path.hpp"
 #include "hostseal/fs/windows/file_handle.hpp"
-#include "hostseal/fs/windows/interrupt_cleanup.hpp"
 #include "hostseal/fs/windows/own_inputs.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
 
@@ -32,7 +32,6 @@ namespace {
 
 // WriteFile and ReadFile take 32-bit counts.
 constexpr std::size_t kLargestTransfer = std::size_t{1} << 30;
-constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
 constexpr int kNameAttempts = 100;
 // The longest name of one part of a path that NTFS takes, in UTF-16 units.
 constexpr std::size_t kLongestPart = 255;
@@ -42,20 +41,6 @@ OVERLAPPED At(std::uint64_t offset) {
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);
   return at;
-}
-
-void WriteAll(HANDLE file, const Byte* data, std::size_t n, std::uint64_t offset,
-              const std::filesystem::path& path) {
-  while (n > 0) {
-    OVERLAPPED at = At(offset);
-    DWORD put = 0;
-    const auto ask = static_cast<DWORD>(std::min(n, kLargestTransfer));
-    if (!::WriteFile(file, data, ask, &put, &at)) throw WindowsFileError(::GetLastError(), path);
-    if (put == 0) throw WindowsFileError(ERROR_WRITE_FAULT, path);
-    data += put;
-    n -= put;
-    offset += put;
-  }
 }
 
 void Flush(HANDLE file, const std::filesystem::path& path) {
@@ -141,58 +126,51 @@ std::wstring RandomTag() {
 
 class ReplacingFile::Platform {
  public:
-  Platform(std::filesystem::path target, std::filesystem::perms newFilePermissions);
+  Platform(const std::filesystem::path& target, std::filesystem::perms newFilePermissions);
   Platform(const Platform&) = delete;
   Platform& operator=(const Platform&) = delete;
   ~Platform();
 
-  void WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const;
-  Way Commit();
-
-  std::filesystem::path m_Target;  // as the caller named it
-  bool m_Existed = false;
-
- private:
-  void CreateTemporary(const SECURITY_ATTRIBUTES* security);
-  void WriteInPlace();
+  void CreateTemporary(const SECURITY_ATTRIBUTES* security, const std::filesystem::path& target);
 
   std::wstring m_File;  // the file that is replaced, links followed, in extended-length form
   std::optional<FileIdentity> m_Identity;  // of an existing target
+  bool m_Existed = false;
   DWORD m_Attributes = FILE_ATTRIBUTE_NORMAL;
   bool m_InPlace = false;
   std::wstring m_TemporaryPath;  // in extended-length form
   FileHandle m_Temporary;
   std::optional<RemovalOnInterrupt> m_Removal;
+  FileHandle m_To;  // the target, while it is written in place
 };
 
-ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem::perms)
-    : m_Target(std::move(target)) {
-  CheckFileName(m_Target);
-  m_File = FollowLink(ExtendedLengthPath(m_Target));
+ReplacingFile::Platform::Platform(const std::filesystem::path& target, std::filesystem::perms) {
+  CheckFileName(target);
+  m_File = FollowLink(ExtendedLengthPath(target));
 
   const DWORD attributes = ::GetFileAttributesW(m_File.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD error = ::GetLastError();
-    if (error == ERROR_PATH_NOT_FOUND) throw OutputFolderNotFound(m_Target, SystemErrorText(error));
-    if (error != ERROR_FILE_NOT_FOUND) throw WindowsFileError(error, m_Target);
-    CreateTemporary(nullptr);
+    if (error == ERROR_PATH_NOT_FOUND) throw OutputFolderNotFound(target, SystemErrorText(error));
+    if (error != ERROR_FILE_NOT_FOUND) throw WindowsFileError(error, target);
+    CreateTemporary(nullptr, target);
     return;
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target, "Is a directory");
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, target, "Is a directory");
   }
   // A read-only file is not replaced, though its folder would allow it.
   if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    throw WindowsFileError(ERROR_ACCESS_DENIED, m_Target);
+    throw WindowsFileError(ERROR_ACCESS_DENIED, target);
   }
   // Opening it for writing finds now, before any work, a file the caller may not write and one
   // that another program holds open without sharing it.
   FileHandle existing(::CreateFileW(m_File.c_str(), GENERIC_WRITE | READ_CONTROL,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
-  if (!existing.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
+  if (!existing.IsOpen()) throw WindowsFileError(::GetLastError(), target);
   if (::GetFileType(existing.Get()) != FILE_TYPE_DISK) {
-    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target, "not a regular file");
+    throw FileSystemError(ErrorNumber::kPathFileAccessError, target, "not a regular file");
   }
   BY_HANDLE_FILE_INFORMATION info{};
   if (::GetFileInformationByHandle(existing.Get(), &info) && info.nNumberOfLinks > 1) {
@@ -214,16 +192,17 @@ ReplacingFile::Platform::Platform(std::filesystem::path target, std::filesystem:
     // the target is the input, which is closed before Commit(). A target written in place is
     // opened with full sharing for writing, as that way will open it: checked above already,
     // another program that shares it for writing does not stop it.
-    CheckWithOwnInputsClosed(*m_Identity, [this] {
+    CheckWithOwnInputsClosed(*m_Identity, [this, &target] {
       const FileHandle probe(
           ::CreateFileW(m_File.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-      if (!probe.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
+      if (!probe.IsOpen()) throw WindowsFileError(::GetLastError(), target);
     });
   }
-  CreateTemporary(security.valid ? &security.attributes : nullptr);
+  CreateTemporary(security.valid ? &security.attributes : nullptr, target);
 }
 
-void ReplacingFile::Platform::CreateTemporary(const SECURITY_ATTRIBUTES* security) {
+void ReplacingFile::Platform::CreateTemporary(const SECURITY_ATTRIBUTES* security,
+                                              const std::filesystem::path& target) {
   const std::size_t cut = m_File.find_last_of(L"\\/") + 1;
   const std::wstring_view folder = std::wstring_view(m_File).substr(0, cut);
   const std::wstring_view name = std::wstring_view(m_File).substr(cut);
@@ -235,14 +214,14 @@ void ReplacingFile::Platform::CreateTemporary(const SECURITY_ATTRIBUTES* securit
                                   FILE_SHARE_DELETE, const_cast<SECURITY_ATTRIBUTES*>(security),
                                   CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (file.IsOpen()) {
-      m_Removal.emplace(candidate);
+      m_Removal.emplace(kWholePath, candidate);
       m_TemporaryPath = std::move(candidate);
       m_Temporary = std::move(file);
       return;
     }
     error = ::GetLastError();
   }
-  throw WindowsFileError(error, m_Target);
+  throw WindowsFileError(error, target);
 }
 
 ReplacingFile::Platform::~Platform() {
@@ -259,109 +238,139 @@ ReplacingFile::Platform::~Platform() {
   ::DeleteFileW(m_TemporaryPath.c_str());
 }
 
-void ReplacingFile::Platform::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
-  WriteAll(m_Temporary.Get(), data, n, offset, m_Target);
-}
-
-ReplacingFile::Way ReplacingFile::Platform::Commit() {
-  if (m_InPlace) {
-    WriteInPlace();
-    return Way::kInPlace;
-  }
-  Flush(m_Temporary.Get(), m_Target);
-  // No longer hidden; the former target's attributes carry over.
-  FILE_BASIC_INFO basic{};
-  basic.FileAttributes = m_Attributes;
-  if (!::SetFileInformationByHandle(m_Temporary.Get(), FileBasicInfo, &basic, sizeof basic)) {
-    throw WindowsFileError(::GetLastError(), m_Target);
-  }
-  if (const DWORD error = m_Temporary.Close(); error != 0) throw WindowsFileError(error, m_Target);
-  if (!::MoveFileExW(m_TemporaryPath.c_str(), m_File.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    throw WindowsFileError(::GetLastError(), m_Target);
-  }
-  m_TemporaryPath.clear();
-  m_Removal.reset();
-  return Way::kRename;
-}
-
-void ReplacingFile::Platform::WriteInPlace() {
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(m_Temporary.Get(), &size)) {
-    throw WindowsFileError(::GetLastError(), m_Target);
-  }
-  const auto length = static_cast<std::uint64_t>(size.QuadPart);
-  const FileHandle to(::CreateFileW(m_File.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-  if (!to.IsOpen()) throw WindowsFileError(::GetLastError(), m_Target);
-  if (IdentityOf(to.Get()) != m_Identity) {
-    throw FileSystemError(ErrorNumber::kPathFileAccessError, m_Target,
-                          "another file took its place while it was being prepared");
-  }
-  // Space first, so that a full disk is found before a byte of the target has changed. Growing
-  // the allocation changes neither the length nor the content, and lasts while the handle is
-  // open; a smaller allocation would cut the file, so only growth is asked for. Where the file
-  // system cannot do that (and under Wine), the end of the file moves to the new length
-  // instead: the old bytes stay as they are, followed by zeros, until the copy.
-  LARGE_INTEGER current{};
-  if (!::GetFileSizeEx(to.Get(), &current)) throw WindowsFileError(::GetLastError(), m_Target);
-  const bool grows = length > static_cast<std::uint64_t>(current.QuadPart);
-  FILE_ALLOCATION_INFO allocation{};
-  allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(length);
-  bool reserved = !grows || ::SetFileInformationByHandle(to.Get(), FileAllocationInfo, &allocation,
-                                                         sizeof allocation);
-  if (!reserved) {
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_CALL_NOT_IMPLEMENTED && error != ERROR_INVALID_FUNCTION &&
-        error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_PARAMETER) {
-      throw WindowsFileError(error, m_Target);
-    }
-  }
-  FILE_END_OF_FILE_INFO end{};
-  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
-  const DeferredInterrupts deferred;
-  if (!reserved && !::SetFileInformationByHandle(to.Get(), FileEndOfFileInfo, &end, sizeof end)) {
-    throw WindowsFileError(::GetLastError(), m_Target);
-  }
-  std::vector<Byte> buffer(kCopyBuffer);
-  for (std::uint64_t done = 0; done < length;) {
-    const auto ask = static_cast<DWORD>(std::min<std::uint64_t>(length - done, kCopyBuffer));
-    OVERLAPPED at = At(done);
-    DWORD got = 0;
-    if (!::ReadFile(m_Temporary.Get(), buffer.data(), ask, &got, &at)) {
-      throw WindowsFileError(::GetLastError(), m_Target);
-    }
-    if (got == 0) throw WindowsFileError(ERROR_READ_FAULT, m_Target);
-    WriteAll(to.Get(), buffer.data(), got, done, m_Target);
-    done += got;
-  }
-  if (!::SetFileInformationByHandle(to.Get(), FileEndOfFileInfo, &end, sizeof end)) {
-    throw WindowsFileError(::GetLastError(), m_Target);
-  }
-  Flush(to.Get(), m_Target);
-}
-
 ReplacingFile::ReplacingFile(std::filesystem::path target,
                              std::filesystem::perms newFilePermissions)
-    : m_Platform(std::make_unique<Platform>(std::move(target), newFilePermissions)) {}
+    : m_Target(std::move(target)),
+      m_Platform(std::make_unique<Platform>(m_Target, newFilePermissions)) {
+  m_Existed = m_Platform->m_Existed;
+}
 
 ReplacingFile::~ReplacingFile() = default;
 
-const std::filesystem::path& ReplacingFile::Target() const noexcept {
-  return m_Platform->m_Target;
+std::optional<std::size_t> ReplacingFile::System::WriteSomeAt(const Platform& platform, File file,
+                                                              const Byte* data, std::size_t n,
+                                                              std::uint64_t offset,
+                                                              const std::filesystem::path& path) {
+  OVERLAPPED at = At(offset);
+  DWORD put = 0;
+  const auto ask = static_cast<DWORD>(std::min(n, kLargestTransfer));
+  const HANDLE handle = file == File::kBuilt ? platform.m_Temporary.Get() : platform.m_To.Get();
+  if (!::WriteFile(handle, data, ask, &put, &at)) throw WindowsFileError(::GetLastError(), path);
+  if (put == 0) throw WindowsFileError(ERROR_WRITE_FAULT, path);
+  return std::size_t{put};
 }
 
-bool ReplacingFile::TargetExisted() const noexcept {
-  return m_Platform->m_Existed;
+// Windows has no file-size limit of its own process, nor a hint to start writing back.
+void ReplacingFile::System::RequireRoom(std::size_t, std::uint64_t, const std::filesystem::path&) {}
+
+void ReplacingFile::System::StartWriteBack(const Platform&, std::uint64_t, std::size_t) noexcept {}
+
+bool ReplacingFile::System::MustWriteInPlace(Platform& platform, const std::filesystem::path&) {
+  return platform.m_InPlace;
 }
 
-void ReplacingFile::WriteAt(const Byte* data, std::size_t n, std::uint64_t offset) const {
-  m_Platform->WriteAt(data, n, offset);
+void ReplacingFile::System::Rename(Platform& platform, const std::filesystem::path& path) {
+  Flush(platform.m_Temporary.Get(), path);
+  // No longer hidden; the former target's attributes carry over.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = platform.m_Attributes;
+  if (!::SetFileInformationByHandle(platform.m_Temporary.Get(), FileBasicInfo, &basic,
+                                    sizeof basic)) {
+    throw WindowsFileError(::GetLastError(), path);
+  }
+  if (const DWORD error = platform.m_Temporary.Close(); error != 0) {
+    throw WindowsFileError(error, path);
+  }
+  if (!::MoveFileExW(platform.m_TemporaryPath.c_str(), platform.m_File.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw WindowsFileError(::GetLastError(), path);
+  }
+  platform.m_TemporaryPath.clear();
+  platform.m_Removal.reset();
 }
 
-ReplacingFile::Way ReplacingFile::Commit() {
-  return m_Platform->Commit();
+// The built file goes with the object, which deletes it by its handle.
+void ReplacingFile::System::DropBuilt(Platform&) noexcept {}
+
+std::uint64_t ReplacingFile::System::BuiltLength(const Platform& platform,
+                                                 const std::filesystem::path& path) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(platform.m_Temporary.Get(), &size)) {
+    throw WindowsFileError(::GetLastError(), path);
+  }
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool ReplacingFile::System::OpenTarget(Platform& platform, const std::filesystem::path& path) {
+  platform.m_To = FileHandle(::CreateFileW(platform.m_File.c_str(), GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!platform.m_To.IsOpen()) throw WindowsFileError(::GetLastError(), path);
+  return IdentityOf(platform.m_To.Get()) == platform.m_Identity;
+}
+
+// Growing the allocation changes neither the length nor the content, and lasts while the handle
+// is open; a smaller allocation would cut the file, so only growth is asked for. Where the file
+// system cannot do that (and under Wine), the end of the file moves to the new length instead:
+// the old bytes stay as they are, followed by zeros, until the copy.
+bool ReplacingFile::System::Reserve(Platform& platform, std::uint64_t length,
+                                    const std::filesystem::path& path) {
+  LARGE_INTEGER current{};
+  if (!::GetFileSizeEx(platform.m_To.Get(), &current)) {
+    throw WindowsFileError(::GetLastError(), path);
+  }
+  const bool grows = length > static_cast<std::uint64_t>(current.QuadPart);
+  FILE_ALLOCATION_INFO allocation{};
+  allocation.AllocationSize.QuadPart = static_cast<LONGLONG>(length);
+  if (!grows || ::SetFileInformationByHandle(platform.m_To.Get(), FileAllocationInfo, &allocation,
+                                             sizeof allocation)) {
+    return true;
+  }
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_CALL_NOT_IMPLEMENTED && error != ERROR_INVALID_FUNCTION &&
+      error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_PARAMETER) {
+    throw WindowsFileError(error, path);
+  }
+  return false;
+}
+
+std::uint64_t ReplacingFile::System::CopyInKernel(Platform&, std::uint64_t,
+                                                  const std::filesystem::path&) {
+  return 0;
+}
+
+std::optional<std::size_t> ReplacingFile::System::ReadBuiltAt(const Platform& platform,
+                                                              Byte* buffer, std::size_t n,
+                                                              std::uint64_t offset,
+                                                              const std::filesystem::path& path) {
+  OVERLAPPED at = At(offset);
+  DWORD got = 0;
+  const auto ask = static_cast<DWORD>(std::min(n, kLargestTransfer));
+  if (!::ReadFile(platform.m_Temporary.Get(), buffer, ask, &got, &at)) {
+    throw WindowsFileError(::GetLastError(), path);
+  }
+  if (got == 0) throw WindowsFileError(ERROR_READ_FAULT, path);
+  return std::size_t{got};
+}
+
+void ReplacingFile::System::SetTargetLength(Platform& platform, std::uint64_t length,
+                                            const std::filesystem::path& path) {
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+  if (!::SetFileInformationByHandle(platform.m_To.Get(), FileEndOfFileInfo, &end, sizeof end)) {
+    throw WindowsFileError(::GetLastError(), path);
+  }
+}
+
+void ReplacingFile::System::FlushTarget(Platform& platform, const std::filesystem::path& path) {
+  Flush(platform.m_To.Get(), path);
+}
+
+// Windows reports nothing of use when a handle closes: the target closes with ForgetTarget().
+void ReplacingFile::System::CloseTarget(Platform&, const std::filesystem::path&) {}
+
+void ReplacingFile::System::ForgetTarget(Platform& platform) noexcept {
+  platform.m_To.Close();
 }
 
 }  // namespace hostseal

@@ -7,111 +7,75 @@
 
 namespace hostseal {
 
-ErrorNumber ErrorNumberForSystemError(DWORD error) noexcept {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return ErrorNumber::kFileNotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_NETWORK_ACCESS_DENIED:
-    case ERROR_PRIVILEGE_NOT_HELD:
-      return ErrorNumber::kPermissionDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-    case ERROR_FILE_TOO_LARGE:
-      return ErrorNumber::kDiskFull;
-    case ERROR_CRC:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-    case ERROR_NOT_READY:
-    case ERROR_IO_DEVICE:
-      return ErrorNumber::kDeviceIoError;
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_INVALID_HANDLE:
-      return ErrorNumber::kBadFileNameOrNumber;
-    default:  // ERROR_SHARING_VIOLATION, ERROR_LOCK_VIOLATION and the rest
-      return ErrorNumber::kPathFileAccessError;
-  }
-}
-
 namespace {
 
-// The words Linux (strerror) uses for the same failure, so that a file error reads the same on
-// both systems; nullptr where Linux has no counterpart.
-const char* LinuxWordsFor(DWORD error) noexcept {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return "No such file or directory";
-    case ERROR_ACCESS_DENIED:
-    case ERROR_NETWORK_ACCESS_DENIED:
-      return "Permission denied";
-    case ERROR_PRIVILEGE_NOT_HELD:
-      return "Operation not permitted";
-    case ERROR_WRITE_PROTECT:
-      return "Read-only file system";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_BUSY:
-      return "Device or resource busy";
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return "File exists";
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return "No space left on device";
-    case ERROR_FILE_TOO_LARGE:
-      return "File too large";
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_PARAMETER:
-      return "Invalid argument";
-    case ERROR_FILENAME_EXCED_RANGE:
-      return "File name too long";
-    case ERROR_DIRECTORY:
-      return "Not a directory";
-    case ERROR_DIR_NOT_EMPTY:
-      return "Directory not empty";
-    case ERROR_CANT_RESOLVE_FILENAME:
-      return "Too many levels of symbolic links";
-    case ERROR_NOT_SAME_DEVICE:
-      return "Invalid cross-device link";
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return "Too many open files";
-    case ERROR_INVALID_HANDLE:
-      return "Bad file descriptor";
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return "Cannot allocate memory";
-    case ERROR_BROKEN_PIPE:
-    case ERROR_NO_DATA:
-      return "Broken pipe";
-    case ERROR_NOT_SUPPORTED:
-      return "Operation not supported";
-    case ERROR_CRC:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-    case ERROR_NOT_READY:
-    case ERROR_IO_DEVICE:
-      return "Input/output error";
-    default:
-      return nullptr;
+// What a Windows code means: the number it gives, and the words Linux (strerror) uses for the
+// same failure, so that a file error reads the same on both systems. Codes not here give 75
+// and the system's own text.
+struct Meaning {
+  DWORD error;
+  ErrorNumber number;
+  const char* words;
+};
+
+constexpr Meaning kMeanings[] = {
+    {ERROR_FILE_NOT_FOUND, ErrorNumber::kFileNotFound, "No such file or directory"},
+    {ERROR_PATH_NOT_FOUND, ErrorNumber::kFileNotFound, "No such file or directory"},
+    {ERROR_INVALID_DRIVE, ErrorNumber::kFileNotFound, "No such file or directory"},
+    {ERROR_BAD_NETPATH, ErrorNumber::kFileNotFound, "No such file or directory"},
+    {ERROR_BAD_NET_NAME, ErrorNumber::kFileNotFound, "No such file or directory"},
+    {ERROR_ACCESS_DENIED, ErrorNumber::kPermissionDenied, "Permission denied"},
+    {ERROR_NETWORK_ACCESS_DENIED, ErrorNumber::kPermissionDenied, "Permission denied"},
+    {ERROR_PRIVILEGE_NOT_HELD, ErrorNumber::kPermissionDenied, "Operation not permitted"},
+    {ERROR_WRITE_PROTECT, ErrorNumber::kPermissionDenied, "Read-only file system"},
+    {ERROR_DISK_FULL, ErrorNumber::kDiskFull, "No space left on device"},
+    {ERROR_HANDLE_DISK_FULL, ErrorNumber::kDiskFull, "No space left on device"},
+    {ERROR_FILE_TOO_LARGE, ErrorNumber::kDiskFull, "File too large"},
+    {ERROR_CRC, ErrorNumber::kDeviceIoError, "Input/output error"},
+    {ERROR_READ_FAULT, ErrorNumber::kDeviceIoError, "Input/output error"},
+    {ERROR_WRITE_FAULT, ErrorNumber::kDeviceIoError, "Input/output error"},
+    {ERROR_NOT_READY, ErrorNumber::kDeviceIoError, "Input/output error"},
+    {ERROR_IO_DEVICE, ErrorNumber::kDeviceIoError, "Input/output error"},
+    {ERROR_INVALID_NAME, ErrorNumber::kBadFileNameOrNumber, "Invalid argument"},
+    {ERROR_BAD_PATHNAME, ErrorNumber::kBadFileNameOrNumber, "Invalid argument"},
+    {ERROR_FILENAME_EXCED_RANGE, ErrorNumber::kBadFileNameOrNumber, "File name too long"},
+    {ERROR_INVALID_HANDLE, ErrorNumber::kBadFileNameOrNumber, "Bad file descriptor"},
+    // A file in use by another program is 75, as everything else.
+    {ERROR_SHARING_VIOLATION, ErrorNumber::kPathFileAccessError, "Device or resource busy"},
+    {ERROR_LOCK_VIOLATION, ErrorNumber::kPathFileAccessError, "Device or resource busy"},
+    {ERROR_BUSY, ErrorNumber::kPathFileAccessError, "Device or resource busy"},
+    {ERROR_FILE_EXISTS, ErrorNumber::kPathFileAccessError, "File exists"},
+    {ERROR_ALREADY_EXISTS, ErrorNumber::kPathFileAccessError, "File exists"},
+    {ERROR_INVALID_PARAMETER, ErrorNumber::kPathFileAccessError, "Invalid argument"},
+    {ERROR_DIRECTORY, ErrorNumber::kPathFileAccessError, "Not a directory"},
+    {ERROR_DIR_NOT_EMPTY, ErrorNumber::kPathFileAccessError, "Directory not empty"},
+    {ERROR_CANT_RESOLVE_FILENAME, ErrorNumber::kPathFileAccessError,
+     "Too many levels of symbolic links"},
+    {ERROR_NOT_SAME_DEVICE, ErrorNumber::kPathFileAccessError, "Invalid cross-device link"},
+    {ERROR_TOO_MANY_OPEN_FILES, ErrorNumber::kPathFileAccessError, "Too many open files"},
+    {ERROR_NOT_ENOUGH_MEMORY, ErrorNumber::kPathFileAccessError, "Cannot allocate memory"},
+    {ERROR_OUTOFMEMORY, ErrorNumber::kPathFileAccessError, "Cannot allocate memory"},
+    {ERROR_BROKEN_PIPE, ErrorNumber::kPathFileAccessError, "Broken pipe"},
+    {ERROR_NO_DATA, ErrorNumber::kPathFileAccessError, "Broken pipe"},
+    {ERROR_NOT_SUPPORTED, ErrorNumber::kPathFileAccessError, "Operation not supported"},
+};
+
+const Meaning* MeaningOf(DWORD error) noexcept {
+  for (const Meaning& meaning : kMeanings) {
+    if (meaning.error == error) return &meaning;
   }
+  return nullptr;
 }
 
 }  // namespace
 
+ErrorNumber ErrorNumberForSystemError(DWORD error) noexcept {
+  const Meaning* meaning = MeaningOf(error);
+  return meaning != nullptr ? meaning->number : ErrorNumber::kPathFileAccessError;
+}
+
 std::string SystemErrorText(DWORD error) {
-  if (const char* words = LinuxWordsFor(error)) return words;
+  if (const Meaning* meaning = MeaningOf(error)) return meaning->words;
   wchar_t* buffer = nullptr;
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

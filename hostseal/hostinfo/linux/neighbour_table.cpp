@@ -9,7 +9,7 @@
 #include <array>
 #include <cstring>
 
-#include "hostseal/hostinfo/linux/unique_fd.hpp"
+#include "hostseal/fs/linux/file_descriptor.hpp"
 
 namespace hostseal::rtnl {
 namespace {
@@ -64,8 +64,8 @@ std::optional<NeighbourEntry> FindNeighbour(RouteNetlinkSocket& socket, int inde
 
 bool StartResolution(int index, const Ipv4Address& address) {
   if (index <= 0) return false;
-  UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-  if (!fd.Valid()) return false;
+  FileDescriptor fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+  if (!fd.IsOpen()) return false;
   sockaddr_in target{};
   target.sin_family = AF_INET;
   target.sin_port = htons(kDiscardPort);

@@ -17,12 +17,12 @@ constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 
 }  // namespace
 
-RouteNetlinkSocket::RouteNetlinkSocket(UniqueFd fd, std::uint32_t portId)
+RouteNetlinkSocket::RouteNetlinkSocket(FileDescriptor fd, std::uint32_t portId)
     : m_Fd(std::move(fd)), m_PortId(portId), m_Buffer(kBufferSize) {}
 
 std::optional<RouteNetlinkSocket> RouteNetlinkSocket::Open(std::uint32_t groups) {
-  UniqueFd fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
-  if (!fd.Valid()) return std::nullopt;
+  FileDescriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+  if (!fd.IsOpen()) return std::nullopt;
   // Only what the caller reads is checked: a kernel that refuses the option still answers.
   const int one = 1;
   ::setsockopt(fd.Get(), SOL_NETLINK, NETLINK_EXT_ACK, &one, sizeof(one));

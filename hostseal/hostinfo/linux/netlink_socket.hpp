@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "hostseal/fs/linux/file_descriptor.hpp"
 #include "hostseal/hostinfo/linux/netlink_message.hpp"
-#include "hostseal/hostinfo/linux/unique_fd.hpp"
 
 namespace hostseal::rtnl {
 
@@ -34,12 +34,12 @@ class RouteNetlinkSocket {
   Wait Receive(Clock::time_point deadline, const MessageHandler& onMessage);
 
  private:
-  explicit RouteNetlinkSocket(UniqueFd fd, std::uint32_t portId);
+  explicit RouteNetlinkSocket(FileDescriptor fd, std::uint32_t portId);
   // Reads one datagram that is already waiting or arrives before the deadline; the number of
   // bytes in m_Buffer, or std::nullopt with the reason.
   std::optional<std::size_t> ReadDatagram(Clock::time_point deadline, Wait& failure);
 
-  UniqueFd m_Fd;
+  FileDescriptor m_Fd;
   std::uint32_t m_PortId = 0;
   std::uint32_t m_Sequence = 0;
   std::vector<std::byte> m_Buffer;
