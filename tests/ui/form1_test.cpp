@@ -41,6 +41,7 @@ class QtWindow {
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
+  QTextEdit* Log() { return Find<QTextEdit>("StatusTxt"); }
   QWidget* Find(Widget widget) {
     static constexpr std::array<const char*, 6> kNames = {
         "InputTxt", "KeyTxt", "KeyBitsCbo", "EncryptFileCmd", "DecryptFileCmd", "CancelCmd"};
@@ -66,9 +67,7 @@ class QtWindow {
     return bar->value();
   }
   // The log's lines, each with the colour of its first character.
-  std::vector<ShownLine> Lines() {
-    return ShownLines(QtRichTextBox(*Find<QTextEdit>("StatusTxt")));
-  }
+  std::vector<ShownLine> Lines() { return ShownLines(QtRichTextBox(*Log())); }
   // The close is refused while the job runs; the window closes once the job has stopped.
   void Close() { EXPECT_FALSE(m_Form.close()); }
   bool IsOpen() const { return m_Form.isVisible(); }
@@ -76,23 +75,20 @@ class QtWindow {
   std::u16string Title() const { return m_Form.windowTitle().toStdU16String(); }
   std::u16string FrameCaption() { return Find<QGroupBox>("StatusFrame")->title().toStdU16String(); }
   std::array<int, 4> LogPlace() {
-    auto* log = Find<QTextEdit>("StatusTxt");
-    EXPECT_EQ(log->parentWidget(), Find<QGroupBox>("StatusFrame"));
-    const QRect place = log->geometry();
+    EXPECT_EQ(Log()->parentWidget(), Find<QGroupBox>("StatusFrame"));
+    const QRect place = Log()->geometry();
     return {place.x(), place.y(), place.width(), place.height()};
   }
   int PixelsX(int twips) const { return qRound(twips * m_Form.logicalDpiX() / 1440.0); }
   int PixelsY(int twips) const { return qRound(twips * m_Form.logicalDpiY() / 1440.0); }
   TextFont LogFont() {
-    const QFont font = Find<QTextEdit>("StatusTxt")->font();
+    const QFont font = Log()->font();
     return {
         font.families().value(0).toStdU16String(), font.pointSize() * 20,
         font.weight() == QFont::Normal && !font.italic() && !font.underline() && !font.strikeOut()};
   }
-  bool LogReadOnly() { return Find<QTextEdit>("StatusTxt")->isReadOnly(); }
-  bool LogScrollsVertically() {
-    return Find<QTextEdit>("StatusTxt")->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
-  }
+  bool LogReadOnly() { return Log()->isReadOnly(); }
+  bool LogScrollsVertically() { return Log()->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn; }
 
   void RunDemonstration() { m_Form.RunDemonstration(); }
   void SaveScreenshot(const std::u16string& name) {
