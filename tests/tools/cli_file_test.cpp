@@ -190,12 +190,6 @@ TEST_F(CliFile, ProgressBarOnlyForLargeFilesOnATerminal) {
   }
 }
 
-}  // namespace
-}  // namespace hostseal::testing
-
-namespace hostseal::testing {
-namespace {
-
 // "-" on either side gives exactly the bytes of the file commands, through pipes; cipher bytes
 // never meet a terminal; a full or closed standard output is an error, not a silent loss.
 using CliPipes = FolderTest;
