@@ -93,8 +93,10 @@ void Form1Controller::RunFileOperation(FileDirection direction) {
   m_CancelRequested = false;
   ShowControls(false);
   const FileJobProgress progress = [this](std::uint64_t done, std::uint64_t total) {
-    const std::uint64_t step = total == 0 ? kProgressSteps : done * kProgressSteps / total;
-    m_View.ShowProgress(static_cast<int>(std::min<std::uint64_t>(step, kProgressSteps)));
+    const std::uint64_t step =
+        total == 0 ? form1_design::kProgressSteps : done * form1_design::kProgressSteps / total;
+    m_View.ShowProgress(
+        static_cast<int>(std::min<std::uint64_t>(step, form1_design::kProgressSteps)));
     if (!m_View.ServeEvents()) m_CancelRequested = true;
     return !m_CancelRequested;
   };
@@ -108,7 +110,7 @@ void Form1Controller::RunFileOperation(FileDirection direction) {
       }
     } const jobEnd{*this};
     if (RunFileJob(m_View.StatusBox(), Rijndael(), direction, input, output, progress)) {
-      m_View.ShowProgress(kProgressSteps);
+      m_View.ShowProgress(form1_design::kProgressSteps);
     }
   }
   if (m_CloseAfterJob) {

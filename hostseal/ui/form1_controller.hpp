@@ -14,31 +14,13 @@
 #include "hostseal/log/rich_text_box.hpp"
 #include "hostseal/operations/file_operation.hpp"
 #include "hostseal/operations/identity_operation.hpp"
+#include "hostseal/ui/form1_design.hpp"
 #include "hostseal/ui/form1_view.hpp"
 
 namespace hostseal {
 
 class Form1Controller {
  public:
-  static constexpr char16_t kTitle[] = u"hostseal";
-  static constexpr char16_t kStatusCaption[] = u"状态栏";
-
-  // The status log's place in its frame and its size, in twips; the margin on the right and at
-  // the bottom is the one on the left.
-  static constexpr int kStatusLeft = 120;
-  static constexpr int kStatusTop = 240;
-  static constexpr int kStatusWidth = 5415;
-  static constexpr int kStatusHeight = 3735;
-  static constexpr int kLogFontTwips = 240;  // 12 points
-
-  // The log is dark, as terminals are, so that both its green and its red lines read well: on
-  // black, green 0x00FF00 has a contrast of 15.3:1 and red 0x0000FF one of 5.25:1. Lines of
-  // other kinds before the first coloured one take the light grey (13.6:1).
-  static constexpr OleColor kLogBackground = 0x000000;
-  static constexpr OleColor kLogText = 0xD0D0D0;
-
-  static constexpr int kProgressSteps = 1000;
-
   // Messages of the cipher go to sink; view and sink must outlive the controller.
   Form1Controller(Form1View& view, MessageSink& sink, HostQueries queries);
   ~Form1Controller();

@@ -37,7 +37,7 @@ class Form1View {
   virtual std::int32_t KeyBits() const = 0;
 
   virtual void ShowControls(const Form1Controls& controls) = 0;
-  // The file job's progress, from 0 to Form1Controller::kProgressSteps.
+  // The file job's progress, from 0 to form1_design::kProgressSteps.
   virtual void ShowProgress(int step) = 0;
   // The name the user picks in the Open or Save As dialog; "" when they cancel.
   virtual std::u16string AskOpenFileName(const std::u16string& caption) = 0;

@@ -22,7 +22,7 @@ class MemoryBox final : public RichTextBox {
     bool operator==(const Format&) const = default;
   };
 
-  bool Visible() const override { return m_Visible; }
+  bool Visible() const override { return true; }
   void SetFocus() override;
   std::u16string Text() const override;
   std::int32_t TextLength() const override { return static_cast<std::int32_t>(m_Cells.size()); }
@@ -31,16 +31,12 @@ class MemoryBox final : public RichTextBox {
   void SetSelBold(bool bold) override;
   void SetSelText(const std::u16string& text) override;
 
-  void SetVisible(bool visible) { m_Visible = visible; }
   // When set, SetFocus raises the error that a box which cannot take the focus raises.
   void SetFocusFails(bool fails) { m_FocusFails = fails; }
 
-  std::int32_t SelStart() const { return m_SelStart; }
   std::int32_t FocusCount() const { return m_FocusCount; }
   // The format of the character at a position; the box's default format past the end.
   Format FormatAt(std::int32_t position) const;
-  // The format the next inserted text takes.
-  const Format& InsertionFormat() const { return m_Insertion; }
   // The lines of the box without their line breaks ("a\r\nb\r\n" gives {"a", "b"}).
   std::vector<std::u16string> Lines() const;
   // The same lines, each with the colour of its first character (of its line break when the
@@ -63,7 +59,6 @@ class MemoryBox final : public RichTextBox {
   Format m_Insertion;
   std::int32_t m_SelStart = 0;
   std::int32_t m_FocusCount = 0;
-  bool m_Visible = true;
   bool m_FocusFails = false;
 };
 

@@ -1,7 +1,6 @@
 // encrypt-file and decrypt-file of the built tool: cipher files against OpenSSL's ECB over the
 // framing built here, failures with their exact messages and exit statuses, the progress bar.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <iterator>
@@ -13,6 +12,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/operations/key_choice.hpp"
+#include "tests/support/folder_test.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
@@ -27,16 +27,8 @@ std::string Bytes(std::size_t n, unsigned seed) {
   return out;
 }
 
-class CliFile : public ::testing::Test {
+class CliFile : public FolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/hostseal-cli-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_Dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(m_Dir); }
-  std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
-
   // The description that the library raises for these arguments, called directly.
   template <typename Call>
   static std::string RaisedDescription(Call call) {
@@ -48,8 +40,6 @@ class CliFile : public ::testing::Test {
     ADD_FAILURE() << "nothing was raised";
     return {};
   }
-
-  fs::path m_Dir;
 };
 
 // The file commands print nothing on standard output.
@@ -200,18 +190,12 @@ TEST_F(CliFile, ProgressBarOnlyForLargeFilesOnATerminal) {
   }
 }
 
-}  // namespace
-}  // namespace hostseal::testing
-
-namespace hostseal::testing {
-namespace {
-
 // "-" on either side gives exactly the bytes of the file commands, through pipes; cipher bytes
 // never meet a terminal; a full or closed standard output is an error, not a silent loss.
-TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
-  char pattern[] = "/tmp/hostseal-pipes-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string dir = pattern;
+using CliPipes = FolderTest;
+
+TEST_F(CliPipes, GiveTheBytesOfTheFileCommands) {
+  const std::string dir = m_Dir.Path().string();
   const std::vector<std::string> env = {"NO_COLOR=1", "HOSTSEAL_CODEPAGE=65001",
                                         "HOSTSEAL_KEY=000102030405060708090A0B0C0D0E0F"};
   auto run = [&](std::vector<std::string> args, std::string input = {}, OutputTarget out = {}) {
@@ -261,7 +245,6 @@ TEST(CliPipes, GiveTheBytesOfTheFileCommands) {
   r = RunProcess(closed);
   EXPECT_EQ(r.status, 3);
   EXPECT_EQ(r.err, "hostseal: Path/File access error: \"standard output\" (Broken pipe)\n");
-  std::filesystem::remove_all(dir);
 }
 
 // Past the file-size limit (ulimit -f) a write fails with "File too large": a message and exit
@@ -292,7 +275,7 @@ TEST_F(CliFile, TheFileSizeLimitIsAnErrorForFilesAndStandardOutput) {
         << r.err;
   }
   EXPECT_EQ(ReadFile(Path("target")), "former");
-  EXPECT_EQ(std::distance(fs::directory_iterator(m_Dir), fs::directory_iterator()), 4);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_Dir.Path()), fs::directory_iterator()), 4);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cpuid.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/folder_test.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
 namespace hostseal::testing {
@@ -34,16 +34,9 @@ std::string PhraseKey(std::string phrase, std::size_t bytes) {
   return phrase;
 }
 
-class CliKey : public ::testing::Test {
+class CliKey : public FolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/hostseal-key-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_Dir = pattern;
-    WriteFile(Path("plain"), kData);
-  }
-  void TearDown() override { fs::remove_all(m_Dir); }
-  std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
+  void SetUp() override { WriteFile(Path("plain"), kData); }
 
   // A private file (mode 600) with the given content.
   std::string SecretFile(const std::string& name, const std::string& content) const {
@@ -70,7 +63,6 @@ class CliKey : public ::testing::Test {
   }();
   const std::string kPhrase = "correct horse battery staple";  // 28 bytes
   const std::string kData = "the plain text of the file\n";
-  fs::path m_Dir;
 };
 
 TEST_F(CliKey, EverySourceKeysTheFileAsTheCommandLineValueDoes) {

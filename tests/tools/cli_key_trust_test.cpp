@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folder_test.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
 namespace hostseal::testing {
@@ -19,14 +20,11 @@ namespace fs = std::filesystem;
 
 constexpr unsigned kNobody = 65534;
 
-class CliKeyTrust : public ::testing::Test {
+class CliKeyTrust : public FolderTest {
  protected:
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to plant files that user nobody owns";
-    char pattern[] = "/tmp/hostseal-trust-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_Dir = pattern;
-    ASSERT_EQ(::chmod(pattern, 0755), 0);
+    ASSERT_EQ(::chmod(m_Dir.Path().c_str(), 0755), 0);
     WriteFile(Path("plain"), kData);
     for (const auto& [name, owner, mode] :
          std::vector<std::tuple<std::string, unsigned, int>>{{"own", 0, 0755},
@@ -39,13 +37,8 @@ class CliKeyTrust : public ::testing::Test {
       ASSERT_EQ(::chmod(Path(name).c_str(), static_cast<mode_t>(mode)), 0);
     }
   }
-  void TearDown() override {
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
-  }
-  std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
 
   const std::string kData = "the plain text of the file\n";
-  fs::path m_Dir;
 };
 
 TEST_F(CliKeyTrust, KeySourcesOfOtherUsersAreRefusedUnlessTrusted) {

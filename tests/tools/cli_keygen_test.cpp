@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_folder.hpp"
+#include "tests/support/folder_test.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
 namespace hostseal::testing {
@@ -17,12 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliKeygen : public ::testing::Test {
+class CliKeygen : public FolderTest {
  protected:
-  std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
   std::set<std::string> Listing() const { return m_Dir.Names(); }
-
-  ScratchFolder m_Dir;
 };
 
 std::string Unhex(const std::string& hex) {

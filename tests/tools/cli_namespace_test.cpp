@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/folder_test.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
 namespace hostseal::testing {
@@ -36,28 +37,23 @@ dir=$1; shift
 exec "$@"
 )";
 
-class CliNamespace : public ::testing::Test {
+class CliNamespace : public FolderTest {
  protected:
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to create mount and network namespaces";
-    char pattern[] = "/tmp/hostseal-ns-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_Dir = pattern;
-    WriteFile(m_Dir + "/hosts",
+    WriteFile(Path("hosts"),
               "127.0.0.1 localhost\n10.9.0.1 hostseal-test\n10.1.2.3 alpha.invalid\n"
               "fd00::5 v6only.invalid\n");
-    WriteFile(m_Dir + "/nsswitch.conf", "hosts: files\n");
-    WriteFile(m_Dir + "/resolv.conf", "nameserver 127.0.0.1\n");
+    WriteFile(Path("nsswitch.conf"), "hosts: files\n");
+    WriteFile(Path("resolv.conf"), "nameserver 127.0.0.1\n");
     const ProcessResult probe = InNamespaces(ProcessRun{{"/bin/true"}, {}, {}, {}, {}});
     if (probe.status != 0) GTEST_SKIP() << "cannot create namespaces: " << probe.err;
-  }
-  void TearDown() override {
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
   }
 
   ProcessResult InNamespaces(ProcessRun run) const {
     std::vector<std::string> argv = {
-        "/usr/bin/unshare", "--mount", "--net", "--uts", "/bin/sh", "-c", kSetup, "sh", m_Dir};
+        "/usr/bin/unshare",   "--mount", "--net", "--uts", "/bin/sh", "-c", kSetup, "sh",
+        m_Dir.Path().string()};
     argv.insert(argv.end(), run.argv.begin(), run.argv.end());
     run.argv = argv;
     run.env.push_back("PATH=/usr/sbin:/usr/bin:/sbin:/bin");
@@ -67,7 +63,7 @@ class CliNamespace : public ::testing::Test {
   // What jq, a JSON parser of its own, prints for the filter (raw strings); empty if it
   // cannot read the text.
   std::string Jq(const std::string& json, const std::string& filter) const {
-    const std::string file = m_Dir + "/identity.json";
+    const std::string file = Path("identity.json");
     {
       std::ofstream out(file);
       out << json;
@@ -81,8 +77,6 @@ class CliNamespace : public ::testing::Test {
     }
     return ::pclose(pipe) == 0 ? answer : "";
   }
-
-  std::string m_Dir;
 };
 
 TEST_F(CliNamespace, HostIpFromTheNamespacesHostsFile) {

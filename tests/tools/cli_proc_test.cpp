@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/folder_test.hpp"
 #include "tests/tools/cli_test_support.hpp"
 
 namespace hostseal::testing {
@@ -79,22 +80,15 @@ class RunningTool {
   ProcessResult m_Result;
 };
 
-class CliProc : public ::testing::Test {
+class CliProc : public FolderTest {
  protected:
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to read /proc as another user (setpriv)";
-    char pattern[] = "/tmp/hostseal-proc-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    m_Dir = pattern;
     WriteFile(Path("plain"), "plain text");
-    ASSERT_EQ(::chown(m_Dir.c_str(), kToolUser, kToolUser), 0);
-    ASSERT_EQ(::chmod(m_Dir.c_str(), 0755), 0);
+    ASSERT_EQ(::chown(m_Dir.Path().c_str(), kToolUser, kToolUser), 0);
+    ASSERT_EQ(::chmod(m_Dir.Path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(Path("plain").c_str(), 0644), 0);
   }
-  void TearDown() override {
-    if (!m_Dir.empty()) fs::remove_all(m_Dir);
-  }
-  std::string Path(const std::string& name) const { return (m_Dir / name).string(); }
 
   // The tool as kToolUser.
   static ProcessRun ToolRun(std::vector<std::string> args, std::vector<std::string> env) {
@@ -122,8 +116,6 @@ class CliProc : public ::testing::Test {
     ASSERT_EQ(::stat((proc + "/environ").c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, 0u);
   }
-
-  fs::path m_Dir;
 };
 
 TEST_F(CliProc, AKeyFromAFifoOrTheEnvironmentIsNotShown) {

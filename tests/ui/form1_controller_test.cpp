@@ -134,7 +134,7 @@ TEST_F(Form1ControllerTest, FilesGoThroughEncryptAndDecryptUnderAPassPhrase) {
       (std::vector<ShownLine>{{u"Encrypt file: " + Name(plain) + u" -> " + Name(sealed), kGreen}}));
   EXPECT_EQ(ReadFile(sealed).size(), 4'000'032U);
   EXPECT_EQ(m_View.progress.front(), 0);
-  EXPECT_EQ(m_View.progress.back(), Form1Controller::kProgressSteps);
+  EXPECT_EQ(m_View.progress.back(), form1_design::kProgressSteps);
 
   DecryptFile();
   EXPECT_EQ(m_View.Lines().back(),
@@ -222,7 +222,7 @@ TEST_F(Form1ControllerTest, CancelCloseOrQuitStopsAFileJobAndNothingElseRunsMean
                 {u"Encrypt file: " + Name(plain) + u" -> " + Name(sealed) + cancelled, kRed}}));
   EXPECT_EQ(ReadFile(sealed), "former content");
   EXPECT_EQ(m_View.result, u"");
-  EXPECT_LT(m_View.progress.back(), Form1Controller::kProgressSteps);
+  EXPECT_LT(m_View.progress.back(), form1_design::kProgressSteps);
   EXPECT_FALSE(m_View.closed);
 
   // Closing the window cancels the job too, and the view closes once it has stopped; a quit

@@ -1,4 +1,4 @@
-// The status log's cases, run against every box: the in-memory box and the Qt box.
+// The status log's cases, run against every window's box: the Qt box and the RichEdit box.
 //
 // A harness gives the box, hides it, and reads the colour and weight of a character.
 #pragma once

@@ -27,7 +27,7 @@ namespace hostseal {
 
 namespace {
 
-using Rules = Form1Controller;
+namespace design = form1_design;
 
 std::u16string ToU16(const QString& text) {
   return text.toStdU16String();
@@ -78,7 +78,7 @@ Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs, QWidge
       m_Dialogs(std::move(dialogs)),
       m_Controller(*this, sink, std::move(queries)) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(ToQString(Rules::kTitle));
+  setWindowTitle(ToQString(design::kTitle));
   BuildStatusFrame();
   QWidget* operations = BuildOperations();
   auto* statusColumn = new QVBoxLayout;
@@ -101,11 +101,11 @@ Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs, QWidge
 Form1::~Form1() = default;
 
 int Form1::TwipsToPixelsX(int twips) const {
-  return qRound(twips * logicalDpiX() / 1440.0);
+  return qRound(twips * logicalDpiX() / double{design::kTwipsPerInch});
 }
 
 int Form1::TwipsToPixelsY(int twips) const {
-  return qRound(twips * logicalDpiY() / 1440.0);
+  return qRound(twips * logicalDpiY() / double{design::kTwipsPerInch});
 }
 
 void Form1::resizeEvent(QResizeEvent* event) {
@@ -119,7 +119,7 @@ void Form1::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1::BuildStatusFrame() {
-  auto* frame = new StatusFrame(ToQString(Rules::kStatusCaption), this);
+  auto* frame = new StatusFrame(ToQString(design::kStatusCaption), this);
   m_StatusFrame = frame;
   m_StatusFrame->setObjectName(QStringLiteral("StatusFrame"));
 
@@ -127,9 +127,9 @@ void Form1::BuildStatusFrame() {
   m_StatusTxt->setObjectName(QStringLiteral("StatusTxt"));
   QFont font;
   // 宋体 where it is installed, else a CJK face that Debian ships.
-  font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
+  font.setFamilies({ToQString(design::kLogFace), QStringLiteral("SimSun"),
                     QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
-  font.setPointSize(Rules::kLogFontTwips / 20);
+  font.setPointSize(design::kLogFontTwips / 20);
   font.setWeight(QFont::Normal);
   font.setItalic(false);
   font.setUnderline(false);
@@ -142,18 +142,18 @@ void Form1::BuildStatusFrame() {
   // Read-only, but the user may still select and copy lines.
   m_StatusTxt->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QPalette palette = m_StatusTxt->palette();
-  palette.setColor(QPalette::Base, QtRichTextBox::ToQColor(Rules::kLogBackground));
-  palette.setColor(QPalette::Text, QtRichTextBox::ToQColor(Rules::kLogText));
+  palette.setColor(QPalette::Base, QtRichTextBox::ToQColor(design::kLogBackground));
+  palette.setColor(QPalette::Text, QtRichTextBox::ToQColor(design::kLogText));
   m_StatusTxt->setPalette(palette);
 
   // The log's saved place and size are its first ones: the frame is at least as wide as the
   // log plus its left margin on both sides, and as tall as the log plus the caption band above
   // it and that margin below it. Beyond that, the log grows with the frame.
-  const int left = TwipsToPixelsX(Rules::kStatusLeft);
-  const int top = TwipsToPixelsY(Rules::kStatusTop);
-  const int bottom = TwipsToPixelsY(Rules::kStatusLeft);
-  m_StatusFrame->setMinimumSize(left + TwipsToPixelsX(Rules::kStatusWidth) + left,
-                                top + TwipsToPixelsY(Rules::kStatusHeight) + bottom);
+  const int left = TwipsToPixelsX(design::kStatusLeft);
+  const int top = TwipsToPixelsY(design::kStatusTop);
+  const int bottom = TwipsToPixelsY(design::kStatusLeft);
+  m_StatusFrame->setMinimumSize(left + TwipsToPixelsX(design::kStatusWidth) + left,
+                                top + TwipsToPixelsY(design::kStatusHeight) + bottom);
   m_StatusFrame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   m_StatusFrame->resize(m_StatusFrame->minimumSize());
   frame->Hold(*m_StatusTxt, QMargins(left, top, left, bottom));
@@ -201,19 +201,16 @@ QWidget* Form1::BuildOperations() {
   auto* fileLayout = new QFormLayout(fileBox);
   m_KeyKindCbo = new QComboBox(fileBox);
   m_KeyKindCbo->setObjectName(QStringLiteral("KeyKindCbo"));
-  m_KeyKindCbo->addItem(QStringLiteral("Built-in pass phrase"),
-                        static_cast<int>(KeyChoice::Kind::kBuiltIn));
-  m_KeyKindCbo->addItem(QStringLiteral("Key (32, 48 or 64 hex digits)"),
-                        static_cast<int>(KeyChoice::Kind::kHexKey));
-  m_KeyKindCbo->addItem(QStringLiteral("Pass phrase"),
-                        static_cast<int>(KeyChoice::Kind::kPassPhrase));
+  for (const auto& [text, kind] : design::kKeyKinds) {
+    m_KeyKindCbo->addItem(QString::fromUtf16(text), static_cast<int>(kind));
+  }
   fileLayout->addRow(QStringLiteral("Key"), m_KeyKindCbo);
   m_KeyTxt = new QLineEdit(fileBox);
   m_KeyTxt->setObjectName(QStringLiteral("KeyTxt"));
   fileLayout->addRow(QStringLiteral("Key text"), m_KeyTxt);
   m_KeyBitsCbo = new QComboBox(fileBox);
   m_KeyBitsCbo->setObjectName(QStringLiteral("KeyBitsCbo"));
-  for (int bits : {128, 192, 256}) m_KeyBitsCbo->addItem(QString::number(bits), bits);
+  for (const int bits : design::kKeyBits) m_KeyBitsCbo->addItem(QString::number(bits), bits);
   fileLayout->addRow(QStringLiteral("Key bits"), m_KeyBitsCbo);
   auto* fileButtons = new QHBoxLayout;
   m_EncryptFileCmd = new QPushButton(QStringLiteral("Encrypt file…"), fileBox);
@@ -225,7 +222,7 @@ QWidget* Form1::BuildOperations() {
   fileLayout->addRow(fileButtons);
   m_FilePrg = new QProgressBar(fileBox);
   m_FilePrg->setObjectName(QStringLiteral("FilePrg"));
-  m_FilePrg->setRange(0, Rules::kProgressSteps);
+  m_FilePrg->setRange(0, design::kProgressSteps);
   m_FilePrg->setValue(0);
   m_CancelCmd = new QPushButton(QStringLiteral("Cancel"), fileBox);
   m_CancelCmd->setObjectName(QStringLiteral("CancelCmd"));

@@ -25,14 +25,14 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"hostseal.Form1";
 
-// The log's place, size and colours are the controller's; an OLE colour is a COLORREF.
-using Rules = Form1Controller;
-constexpr int kStatusLeft = Rules::kStatusLeft;
-constexpr int kStatusTop = Rules::kStatusTop;
-constexpr int kStatusWidth = Rules::kStatusWidth;
-constexpr int kStatusHeight = Rules::kStatusHeight;
-constexpr COLORREF kLogBackground = Rules::kLogBackground;
-constexpr COLORREF kLogText = Rules::kLogText;
+// The log's place, size and colours are the window's design; an OLE colour is a COLORREF.
+namespace design = form1_design;
+using design::kStatusHeight;
+using design::kStatusLeft;
+using design::kStatusTop;
+using design::kStatusWidth;
+constexpr COLORREF kLogBackground = design::kLogBackground;
+constexpr COLORREF kLogText = design::kLogText;
 
 // The operations column, in pixels at 96 DPI.
 constexpr int kMargin = 8;
@@ -132,7 +132,7 @@ Form1::Form1(MessageSink& sink, HostQueries queries, FileDialogs dialogs)
   RichEditBox::LoadControlLibrary();
   RegisterWindowClass(&Form1::WindowProc);
   // WindowProc sets m_Window at WM_NCCREATE.
-  const std::wstring title = ToWide(Rules::kTitle);
+  const std::wstring title = ToWide(design::kTitle);
   ::CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                     ::GetModuleHandleW(nullptr), this);
@@ -172,7 +172,7 @@ int Form1::Scale(int pixelsAt96) const {
 }
 
 int Form1::Twips(int twips) const {
-  return ::MulDiv(twips, static_cast<int>(m_Dpi), 1440);
+  return ::MulDiv(twips, static_cast<int>(m_Dpi), design::kTwipsPerInch);
 }
 
 HWND Form1::AddControl(const wchar_t* className, const wchar_t* text, DWORD style, Control id) {
@@ -185,7 +185,7 @@ HWND Form1::AddControl(const wchar_t* className, const wchar_t* text, DWORD styl
 
 void Form1::CreateControls() {
   // The status frame and, in it, the log.
-  HWND frame = AddControl(WC_BUTTONW, ToWide(Rules::kStatusCaption).c_str(),
+  HWND frame = AddControl(WC_BUTTONW, ToWide(design::kStatusCaption).c_str(),
                           BS_GROUPBOX | WS_CLIPCHILDREN, kStatusFrame);
   m_StatusTxt = ::CreateWindowExW(WS_EX_CLIENTEDGE, MSFTEDIT_CLASS, L"",
                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
@@ -202,11 +202,11 @@ void Form1::CreateControls() {
   format.cbSize = sizeof format;
   format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_WEIGHT | CFM_BOLD | CFM_ITALIC |
                   CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR;
-  format.yHeight = Rules::kLogFontTwips;
+  format.yHeight = design::kLogFontTwips;
   format.wWeight = FW_NORMAL;
   format.bCharSet = GB2312_CHARSET;
   format.crTextColor = kLogText;
-  std::wcscpy(format.szFaceName, L"宋体");
+  std::wcscpy(format.szFaceName, ToWide(design::kLogFace).c_str());
   ::SendMessageW(m_StatusTxt, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
   ::SendMessageW(m_StatusTxt, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
   m_StatusBox = std::make_unique<RichEditBox>(m_StatusTxt);
@@ -231,13 +231,10 @@ void Form1::CreateControls() {
   AddControl(WC_STATICW, L"Key", SS_LEFT, kKeyKindLbl);
   HWND kind =
       AddControl(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kKeyKindCbo);
-  const std::array<std::pair<const wchar_t*, KeyChoice::Kind>, 3> kinds = {{
-      {L"Built-in pass phrase", KeyChoice::Kind::kBuiltIn},
-      {L"Key (32, 48 or 64 hex digits)", KeyChoice::Kind::kHexKey},
-      {L"Pass phrase", KeyChoice::Kind::kPassPhrase},
-  }};
-  for (const auto& [text, value] : kinds) {
-    const auto at = ::SendMessageW(kind, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  for (const auto& [text, value] : design::kKeyKinds) {
+    const std::wstring caption = ToWide(text);
+    const auto at =
+        ::SendMessageW(kind, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(caption.c_str()));
     ::SendMessageW(kind, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(value));
   }
   ::SendMessageW(kind, CB_SETCURSEL, 0, 0);
@@ -246,15 +243,16 @@ void Form1::CreateControls() {
   AddControl(WC_STATICW, L"Key bits", SS_LEFT, kKeyBitsLbl);
   HWND bits =
       AddControl(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kKeyBitsCbo);
-  for (const wchar_t* text : {L"128", L"192", L"256"}) {
-    ::SendMessageW(bits, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  for (const std::int32_t size : design::kKeyBits) {
+    const std::wstring text = std::to_wstring(size);
+    ::SendMessageW(bits, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   ::SendMessageW(bits, CB_SETCURSEL, 0, 0);
   AddControl(WC_BUTTONW, L"Encrypt file…", BS_PUSHBUTTON | WS_TABSTOP, kEncryptFileCmd);
   AddControl(WC_BUTTONW, L"Decrypt file…", BS_PUSHBUTTON | WS_TABSTOP, kDecryptFileCmd);
   AddControl(WC_STATICW, L"Progress", SS_LEFT, kProgressLbl);
   HWND progress = AddControl(PROGRESS_CLASSW, L"", 0, kFilePrg);
-  ::SendMessageW(progress, PBM_SETRANGE32, 0, Rules::kProgressSteps);
+  ::SendMessageW(progress, PBM_SETRANGE32, 0, design::kProgressSteps);
   AddControl(WC_BUTTONW, L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, kCancelCmd);
   m_Controller.UpdateKeyInputs();
 }
@@ -493,9 +491,9 @@ std::u16string Form1::KeyText() const {
 }
 
 std::int32_t Form1::KeyBits() const {
-  constexpr std::array<std::int32_t, 3> kBits = {128, 192, 256};
+  constexpr auto kLast = static_cast<LRESULT>(design::kKeyBits.size() - 1);
   const auto at = ::SendMessageW(Item(kKeyBitsCbo), CB_GETCURSEL, 0, 0);
-  return kBits[static_cast<std::size_t>(std::clamp<LRESULT>(at, 0, 2))];
+  return design::kKeyBits[static_cast<std::size_t>(std::clamp<LRESULT>(at, 0, kLast))];
 }
 
 void Form1::ShowControls(const Form1Controls& controls) {

@@ -1,6 +1,6 @@
-// Form1 on Windows: its status frame at the first, the smallest and a large size, its controls
-// read and set for the controller (whose rules form1_controller_test.cpp checks), and a file
-// job cancelled or closed from inside its message pump.
+// Form1 on Windows: the shared cases of form1_cases.hpp over its controls' messages, and what
+// only the Windows window has: the RichEdit control, the manifest, the growth with the window,
+// the log past RichEdit's default limit and the layout without the calls of Windows 10.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,30 +8,20 @@
 #include <richedit.h>
 
 #include <array>
-#include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
-#include "hostseal/common/raised_error.hpp"
 #include "hostseal/log/status_log.hpp"
 #include "hostseal/ui/win32/form1.hpp"
 #include "hostseal/ui/win32/late_bound_calls.hpp"
 #include "hostseal/ui/win32/richedit_box.hpp"
-#include "tests/support/file_bytes.hpp"
-#include "tests/support/recording_sink.hpp"
-#include "tests/support/scoped_code_page.hpp"
-#include "tests/support/scratch_folder.hpp"
-#include "tests/ui/form1_support.hpp"
+#include "tests/ui/form1_cases.hpp"
 
 namespace hostseal::testing {
 namespace {
-
-std::u16string Name(const std::filesystem::path& path) {
-  return path.u16string();
-}
 
 // A message-only window that runs a function when a message posted to it comes through: the
 // file job's progress serves it, so the function runs inside the job.
@@ -74,109 +64,156 @@ class DuringJob {
   HWND m_Window;
 };
 
-class Form1Test : public ::testing::Test {
- protected:
-  Form1Test() : m_Form(m_Sink, InjectedQueries(), Dialogs()) {
+// A control's rectangle in its parent's client area.
+RECT PlaceIn(HWND control) {
+  RECT place{};
+  ::GetWindowRect(control, &place);
+  ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+SIZE WindowSize(HWND window) {
+  RECT bounds{};
+  ::GetWindowRect(window, &bounds);
+  return {bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+std::u16string Text(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return {text.begin(), text.end()};
+}
+
+// Form1 driven through its controls' messages.
+class Win32Window {
+ public:
+  Win32Window(MessageSink& sink, Form1Script& script)
+      : m_Script(script), m_Form(sink, InjectedQueries(), Dialogs()) {
+    m_DuringJob.action = [this] { m_Script.duringJob(); };
     ::ShowWindow(m_Form.Handle(), SW_SHOWNOACTIVATE);
   }
 
-  // The dialogs hand out the names that the test queued, then "" (cancelled). The save
-  // dialog, the last step before a job, has m_DuringJob run inside the job's progress.
+  HWND Item(Form1::Control id) { return m_Form.Item(id); }
+  HWND Item(Widget widget) {
+    static constexpr std::array kIds = {Form1::kInputTxt,       Form1::kKeyTxt,
+                                        Form1::kKeyBitsCbo,     Form1::kEncryptFileCmd,
+                                        Form1::kDecryptFileCmd, Form1::kCancelCmd};
+    return Item(kIds[static_cast<std::size_t>(widget)]);
+  }
+  // A click as the button reports it to its window.
+  void Click(Widget button) {
+    ::SendMessageW(m_Form.Handle(), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(Item(button)), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(Item(button)));
+  }
+  bool Enabled(Widget widget) { return ::IsWindowEnabled(Item(widget)) != FALSE; }
+  void ChooseKeyKind(KeyChoice::Kind kind) {
+    HWND kinds = Item(Form1::kKeyKindCbo);
+    ::SendMessageW(kinds, CB_SETCURSEL, static_cast<WPARAM>(kind), 0);
+    ::SendMessageW(m_Form.Handle(), WM_COMMAND, MAKEWPARAM(Form1::kKeyKindCbo, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(kinds));
+  }
+  void ChooseKeyBits(int bits) {
+    const std::wstring text = std::to_wstring(bits);
+    HWND sizes = Item(Form1::kKeyBitsCbo);
+    const auto at = ::SendMessageW(sizes, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(sizes, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  }
+  void SetKeyText(const std::u16string& text) {
+    const std::wstring wide(text.begin(), text.end());
+    ::SetWindowTextW(Item(Form1::kKeyTxt), wide.c_str());
+  }
+  bool KeyHidden() { return ::SendMessageW(Item(Form1::kKeyTxt), EM_GETPASSWORDCHAR, 0, 0) != 0; }
+  int Progress() {
+    EXPECT_EQ(::SendMessageW(Item(Form1::kFilePrg), PBM_GETRANGE, FALSE, 0), 1000);
+    return static_cast<int>(::SendMessageW(Item(Form1::kFilePrg), PBM_GETPOS, 0, 0));
+  }
+  // The log's lines, each with the colour of its first character.
+  std::vector<ShownLine> Lines() { return ShownLines(RichEditBox(Item(Form1::kStatusTxt))); }
+  void Close() { ::SendMessageW(m_Form.Handle(), WM_CLOSE, 0, 0); }
+  bool IsOpen() const { return m_Form.Handle() != nullptr && ::IsWindow(m_Form.Handle()); }
+
+  std::u16string Title() const { return Text(m_Form.Handle()); }
+  std::u16string FrameCaption() { return Text(Item(Form1::kStatusFrame)); }
+  std::array<int, 4> LogPlace() {
+    HWND log = Item(Form1::kStatusTxt);
+    EXPECT_EQ(::GetParent(log), Item(Form1::kStatusFrame));
+    const RECT place = PlaceIn(log);
+    return {place.left, place.top, place.right - place.left, place.bottom - place.top};
+  }
+  int PixelsX(int twips) const {
+    return ::MulDiv(twips, static_cast<int>(WindowDpi(m_Form.Handle())), 1440);
+  }
+  int PixelsY(int twips) const { return PixelsX(twips); }
+  TextFont LogFont() {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    ::SendMessageW(Item(Form1::kStatusTxt), EM_GETCHARFORMAT, SCF_DEFAULT,
+                   reinterpret_cast<LPARAM>(&format));
+    const std::wstring face(format.szFaceName);
+    return {{face.begin(), face.end()},
+            static_cast<int>(format.yHeight),
+            (format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT)) == 0};
+  }
+  bool LogReadOnly() {
+    return (::GetWindowLongW(Item(Form1::kStatusTxt), GWL_STYLE) & ES_READONLY) != 0;
+  }
+  bool LogScrollsVertically() {
+    return (::GetWindowLongW(Item(Form1::kStatusTxt), GWL_STYLE) & WS_VSCROLL) != 0;
+  }
+
+  void RunDemonstration() { m_Form.RunDemonstration(); }
+  void SaveScreenshot(const std::u16string& name) { m_Form.SaveScreenshot(name); }
+  std::pair<int, int> WindowPixels() const {
+    const SIZE size = WindowSize(m_Form.Handle());
+    return {size.cx, size.cy};
+  }
+
+  Form1& Form() { return m_Form; }
+
+ private:
   Form1::FileDialogs Dialogs() {
     Form1::FileDialogs dialogs;
-    dialogs.openFile = [this](HWND, const std::u16string&) { return TakeFirst(m_OpenNames); };
+    dialogs.openFile = [this](HWND, const std::u16string&) {
+      return TakeFirst(m_Script.openNames);
+    };
     dialogs.saveFile = [this](HWND, const std::u16string&) {
-      m_DuringJob.Post();
-      return TakeFirst(m_SaveNames);
+      if (m_Script.duringJob) m_DuringJob.Post();
+      return TakeFirst(m_Script.saveNames);
     };
     return dialogs;
   }
 
-  HWND Item(Form1::Control id) { return m_Form.Item(id); }
-
-  // A click as the button reports it to its window.
-  void Click(Form1::Control id) {
-    ::SendMessageW(m_Form.Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(Item(id)));
-  }
-
-  void Choose(Form1::Control combo, int index) {
-    ::SendMessageW(Item(combo), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    ::SendMessageW(m_Form.Handle(), WM_COMMAND, MAKEWPARAM(combo, CBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(Item(combo)));
-  }
-
-  static std::u16string Text(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return {text.begin(), text.end()};
-  }
-
-  bool Enabled(Form1::Control id) { return ::IsWindowEnabled(Item(id)) != FALSE; }
-
-  // The log's lines, each with the colour of its first character.
-  std::vector<ShownLine> Lines() { return ShownLines(RichEditBox(Item(Form1::kStatusTxt))); }
-
-  int Pixels(int twips) {
-    return ::MulDiv(twips, static_cast<int>(WindowDpi(m_Form.Handle())), 1440);
-  }
-
-  // A control's rectangle in its parent's client area.
-  static RECT PlaceIn(HWND control) {
-    RECT place{};
-    ::GetWindowRect(control, &place);
-    ::MapWindowPoints(HWND_DESKTOP, ::GetParent(control), reinterpret_cast<POINT*>(&place), 2);
-    return place;
-  }
-
-  static SIZE WindowSize(HWND window) {
-    RECT bounds{};
-    ::GetWindowRect(window, &bounds);
-    return {bounds.right - bounds.left, bounds.bottom - bounds.top};
-  }
-
-  void ExpectSavedLogPlace(const char* at) {
-    const RECT log = PlaceIn(Item(Form1::kStatusTxt));
-    EXPECT_EQ(log.left, Pixels(120)) << at;
-    EXPECT_EQ(log.top, Pixels(240)) << at;
-    EXPECT_EQ(log.right - log.left, Pixels(5415)) << at;
-    EXPECT_EQ(log.bottom - log.top, Pixels(3735)) << at;
-  }
-
-  RecordingSink m_Sink;
-  std::vector<std::u16string> m_OpenNames;
-  std::vector<std::u16string> m_SaveNames;
+  Form1Script& m_Script;
   DuringJob m_DuringJob;
   Form1 m_Form;
 };
 
-TEST_F(Form1Test, TheStatusLogSitsInItsFrameAtItsSizeInPixelsInSongTi) {
-  HWND frame = Item(Form1::kStatusFrame);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, Form1Cases, Win32Window);
+
+// What the Windows window has beyond the shared cases: the RichEdit control and its colours,
+// the manifest, the growth with the window and the log past RichEdit's default limit.
+class Form1Test : public Form1Cases<Win32Window> {
+ protected:
+  HWND Item(Form1::Control id) { return m_Window.Item(id); }
+  int Pixels(int twips) { return m_Window.PixelsX(twips); }
+  Form1& m_Form = m_Window.Form();
+};
+
+TEST_F(Form1Test, TheStatusLogIsARichEditControlInLightGreyOnBlack) {
   HWND log = Item(Form1::kStatusTxt);
-  ASSERT_NE(log, nullptr);
-  EXPECT_EQ(::GetParent(log), frame);
-  EXPECT_EQ(Text(frame), u"状态栏");
   std::array<wchar_t, 64> className{};
   ::GetClassNameW(log, className.data(), static_cast<int>(className.size()));
   EXPECT_EQ(::lstrcmpiW(className.data(), MSFTEDIT_CLASS), 0) << className.data();
-  ExpectSavedLogPlace("first");
-  const auto style = ::GetWindowLongW(log, GWL_STYLE);
-  EXPECT_NE(style & ES_READONLY, 0);
-  EXPECT_NE(style & WS_VSCROLL, 0);
-
   CHARFORMAT2W format{};
   format.cbSize = sizeof format;
   ::SendMessageW(log, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-  EXPECT_EQ(std::wstring(format.szFaceName), L"宋体");
-  EXPECT_EQ(format.yHeight, 240);  // 12 points
   EXPECT_EQ(format.bCharSet, GB2312_CHARSET);
-  EXPECT_EQ(format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT), 0U);
   // Light grey on black; EM_SETBKGNDCOLOR answers with the colour it replaces.
   EXPECT_EQ(format.crTextColor, RGB(0xD0, 0xD0, 0xD0));
   EXPECT_EQ(::SendMessageW(log, EM_SETBKGNDCOLOR, 0, RGB(0, 0, 0)), RGB(0, 0, 0));
-
-  EXPECT_EQ(Text(m_Form.Handle()), u"hostseal");
 }
 
 // The manifest that every program with the window embeds: common controls 6, and the window
@@ -208,7 +245,8 @@ TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
   ::SetWindowPos(window, nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER);  // the smallest size
   EXPECT_EQ(WindowSize(window).cx, first.cx);
   EXPECT_EQ(WindowSize(window).cy, first.cy);
-  ExpectSavedLogPlace("smallest");
+  EXPECT_EQ(m_Window.LogPlace(),
+            (std::array{Pixels(120), Pixels(240), Pixels(5415), Pixels(3735)}));
 
   ::SetWindowPos(window, nullptr, 0, 0, first.cx + 300, first.cy + 200, SWP_NOMOVE | SWP_NOZORDER);
   RECT client{};
@@ -223,96 +261,12 @@ TEST_F(Form1Test, TheLogGrowsWithTheWindowFromItsSavedSize) {
   EXPECT_LT(frame.right, PlaceIn(Item(Form1::kEncryptCmd)).left);
 }
 
-// The key controls are read for the controller, the controls it names are the ones disabled
-// during a job, and the job's progress serves the window's messages: Cancel clicked there
-// stops it, and WM_CLOSE there closes the window once it has stopped.
-TEST_F(Form1Test, TheControlsReachTheControllerAndAJobStopsFromTheMessagePump) {
-  const ScratchFolder dir;
-  const auto name = [&dir](const char* file) { return Name(dir / file); };
-  WriteFile(dir / "plain.bin", std::string(4'000'017, 'p'));  // two chunks: a report comes first
-  EXPECT_FALSE(Enabled(Form1::kKeyTxt));
-  Choose(Form1::kKeyKindCbo, 2);  // a pass phrase
-  EXPECT_TRUE(Enabled(Form1::kKeyTxt) && Enabled(Form1::kKeyBitsCbo));
-  EXPECT_NE(::SendMessageW(Item(Form1::kKeyTxt), EM_GETPASSWORDCHAR, 0, 0), 0);
-  ::SetWindowTextW(Item(Form1::kKeyTxt), L"phrase");
-  m_OpenNames = {name("plain.bin"), name("sealed.bin"), name("sealed.bin"), name("plain.bin")};
-  m_SaveNames = {name("sealed.bin"), name("a.bin"), name("b.bin"), name("sealed.bin")};
-  for (const int bits : {2, 0, 2}) {  // 256 bits, then the wrong key size, then 256 again
-    ::SendMessageW(Item(Form1::kKeyBitsCbo), CB_SETCURSEL, bits, 0);
-    Click(m_OpenNames.size() == 4 ? Form1::kEncryptFileCmd : Form1::kDecryptFileCmd);
-  }
-  EXPECT_EQ(::SendMessageW(Item(Form1::kFilePrg), PBM_GETPOS, 0, 0), 1000);
-  bool onlyCancel = false;
-  m_DuringJob.action = [&] {
-    onlyCancel = !Enabled(Form1::kDecryptFileCmd) && !Enabled(Form1::kInputTxt) &&
-                 !Enabled(Form1::kKeyTxt) && Enabled(Form1::kCancelCmd);
-    Click(Form1::kCancelCmd);
-  };
-  Click(Form1::kEncryptFileCmd);
-  EXPECT_TRUE(onlyCancel);
-  EXPECT_TRUE(Enabled(Form1::kKeyTxt) && !Enabled(Form1::kCancelCmd));
-  std::vector<OleColor> colours;
-  for (const ShownLine& line : Lines()) colours.push_back(line.color);
-  EXPECT_EQ(colours, (std::vector<OleColor>{kGreen, kRed, kGreen, kRed}));
-  EXPECT_EQ(ReadFile(dir / "b.bin"), std::string(4'000'017, 'p'));
-
-  m_DuringJob.action = [&] { ::SendMessageW(m_Form.Handle(), WM_CLOSE, 0, 0); };
-  m_OpenNames = {name("plain.bin")};
-  m_SaveNames = {name("new.bin")};
-  HWND window = m_Form.Handle();
-  Click(Form1::kEncryptFileCmd);
-  EXPECT_EQ(dir.Names(), (std::set<std::string>{"a.bin", "b.bin", "plain.bin", "sealed.bin"}));
-  EXPECT_FALSE(::IsWindow(window));
-  EXPECT_EQ(m_Form.Handle(), nullptr);
-}
-
 // The log takes lines beyond the RichEdit control's default limit of 32,767 characters.
 TEST_F(Form1Test, TheLogKeepsTakingLinesPastThirtyTwoThousandCharacters) {
   RichEditBox box(Item(Form1::kStatusTxt));
   const std::u16string line(78, u'l');
   for (int i = 0; i < 500; ++i) AddStatusLine(box, line, u"", 0);
   EXPECT_EQ(box.Text().size(), 40'000U);
-}
-
-// The PNG's width and height, from its IHDR chunk; {0, 0} when it is no PNG.
-SIZE PngSize(const std::string& png) {
-  if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
-  const auto big = [&png](std::size_t at) {
-    return static_cast<LONG>(
-        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at])) << 24 |
-        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at + 1])) << 16 |
-        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at + 2])) << 8 |
-        static_cast<std::uint32_t>(static_cast<unsigned char>(png[at + 3])));
-  };
-  return {big(16), big(20)};
-}
-
-TEST_F(Form1Test, TheDemonstrationFillsTheLogAndTheScreenshotIsAPngOfTheWindow) {
-  const ScratchFolder dir;
-  // Windows' own 1252 cannot hold the Chinese of the text: the window says so before the
-  // cipher text, in the tool's words.
-  const ScopedCodePage western(1252);
-  m_Form.RunDemonstration();
-  ASSERT_EQ(Lines().size(), 9U);  // five identity lines, a red one, the note, the round trip
-  EXPECT_EQ(Lines()[6].text.rfind(u"Encrypt text: note: code page 1252 cannot hold every character "
-                                  u"of the text exactly;",
-                                  0),
-            0U);
-  EXPECT_EQ(Lines()[8], (ShownLine{u"Decrypt text: ???? hostseal", kGreen}));
-
-  const auto file = dir / "shot.png";
-  WriteFile(file, "an older picture");
-  m_Form.SaveScreenshot(Name(file));
-  const SIZE size = PngSize(ReadFile(file));
-  EXPECT_EQ(size.cx, WindowSize(m_Form.Handle()).cx);
-  EXPECT_EQ(size.cy, WindowSize(m_Form.Handle()).cy);
-  try {
-    m_Form.SaveScreenshot(Name(dir / "no" / "such" / "shot.png"));
-    ADD_FAILURE() << "no error for a missing folder";
-  } catch (const RaisedError& error) {
-    EXPECT_EQ(error.Number(), 76) << error.Description();
-  }
-  EXPECT_EQ(dir.Names(), std::set<std::string>{"shot.png"});
 }
 
 // Before Windows 10 1607 there is no per-window DPI: without those calls the window takes the

@@ -1,26 +1,16 @@
-// The status log on the in-memory box. The box itself is held to the window's box by the
-// shared cases of status_log_cases.hpp, which run on both.
+// The status log's contract with its box where only the in-memory box can show it: an error
+// of the box reaches the caller, and the log never copies the box's text. The cases every box
+// shares run on the windows' boxes (status_log_cases.hpp).
 #include <gtest/gtest.h>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/log/status_log.hpp"
 #include "tests/support/memory_box.hpp"
-#include "tests/ui/status_log_cases.hpp"
 
 namespace hostseal::testing {
 namespace {
 
-struct MemoryHarness {
-  RichTextBox& Box() { return box; }
-  void Hide() { box.SetVisible(false); }
-  OleColor ColorAt(std::int32_t position) const { return box.FormatAt(position).color; }
-  bool BoldAt(std::int32_t position) const { return box.FormatAt(position).bold; }
-  MemoryBox box;
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Memory, StatusLogTest, MemoryHarness);
-
-TEST(MemoryBoxStatusLog, AnErrorOfTheBoxReachesTheCallerAndNothingIsAppended) {
+TEST(StatusLog, AnErrorOfTheBoxReachesTheCallerAndNothingIsAppended) {
   MemoryBox box;
   AddStatusLine(box, u"before", u"", 0);
   EXPECT_EQ(box.FocusCount(), 1);
@@ -37,7 +27,7 @@ TEST(MemoryBoxStatusLog, AnErrorOfTheBoxReachesTheCallerAndNothingIsAppended) {
 
 // The log asks the box for the length of its text, never for a copy: a copy with every line
 // would make a long log slower with each line.
-TEST(MemoryBoxStatusLog, AddsLinesWithoutCopyingTheText) {
+TEST(StatusLog, AddsLinesWithoutCopyingTheText) {
   class CopyCountingBox final : public RichTextBox {
    public:
     bool Visible() const override { return inner.Visible(); }
