@@ -1,7 +1,7 @@
-// ScratchFolder: a new, empty folder that only its owner may enter, under /dev/shm where the
-// machine has a writable one and TMPDIR is not set (memory, so that flushing files costs the
-// tests nothing), otherwise under the system's temporary folder; removed with all it holds
-// when the test ends, whatever permissions the test left on it. Portable (std::filesystem
+// ScratchFolder: a new, empty folder that only its owner may enter, on Linux under /dev/shm
+// where the machine has a writable one and TMPDIR is not set (memory, so that flushing files
+// costs the tests nothing), otherwise under the system's temporary folder; removed with all it
+// holds when the test ends, whatever permissions the test left on it. Portable (std::filesystem
 // alone), for tests that run on Windows too.
 #pragma once
 
@@ -23,9 +23,11 @@ class ScratchFolder {
     std::random_device random;
     std::error_code error;
     std::vector<fs::path> bases;
+#ifndef _WIN32
     if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", error)) {
       bases.emplace_back("/dev/shm");
     }
+#endif
     bases.push_back(fs::temp_directory_path());
     for (const fs::path& base : bases) {
       for (int attempt = 0; attempt < 100; ++attempt) {
@@ -50,8 +52,12 @@ class ScratchFolder {
     std::filesystem::remove_all(m_Path, ignored);
   }
 
-  const std::filesystem::path& Path() const { return m_Path; }
-  std::filesystem::path operator/(const std::filesystem::path& name) const { return m_Path / name; }
+  const std::filesystem::path& Path() const {
+    return m_Path;
+  }
+  std::filesystem::path operator/(const std::filesystem::path& name) const {
+    return m_Path / name;
+  }
 
   // The names in the folder as UTF-8, to see that no temporary file stayed behind.
   std::set<std::string> Names() const {
