@@ -1,5 +1,6 @@
 // Text throughput over 16 MiB: the hexadecimal codec in both directions, the ANSI conversion
-// of ASCII and of CJK text, and Encrypt and Decrypt of an ASCII text under code page 65001.
+// of ASCII and of CJK text, and Encrypt and Decrypt of an ASCII text under code page 65001;
+// and the time of code-page conversions against their size, with its fit.
 // Rates count the binary bytes (the plain or cipher bytes, not the hex characters), the unit
 // in which bench/text_vs_basenc.sh also measures basenc --base16.
 #include <benchmark/benchmark.h>
