@@ -1,9 +1,11 @@
 // Text throughput over 16 MiB: the hexadecimal codec in both directions, the ANSI conversion
-// of ASCII and of CJK text, and Encrypt and Decrypt of an ASCII text under code page 65001.
+// of ASCII and of CJK text, and Encrypt and Decrypt of an ASCII text under code page 65001;
+// and the time of code-page conversions against their size, with its fit.
 // Rates count the binary bytes (the plain or cipher bytes, not the hex characters), the unit
 // in which bench/text_vs_basenc.sh also measures basenc --base16.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <span>
 #include <string>
@@ -120,6 +122,41 @@ void BM_DecryptAscii(benchmark::State& state) {
   SetBytes(state, kSize);
 }
 BENCHMARK(BM_DecryptAscii)->Unit(benchmark::kMillisecond);
+
+// Time against size for mixed text (ASCII between other characters, as the code-page tests
+// use) converted to a code page's bytes, back whole, and back in 4096-byte pieces as the
+// streaming commands read them; the fit (BigO) should say N, not N^2.
+void CodePageGrowth(benchmark::State& state, std::int32_t codePage, std::u16string_view piece) {
+  std::u16string text;
+  while (text.size() < static_cast<std::size_t>(state.range(0))) text += piece;
+  const std::vector<Byte> bytes = hostseal::TextToCodePageBytes(text, codePage);
+  for (auto _ : state) {
+    std::vector<Byte> out = hostseal::TextToCodePageBytes(text, codePage);
+    std::u16string whole = hostseal::CodePageBytesToText(bytes, codePage);
+    std::u16string pieces;
+    for (std::size_t at = 0; at < bytes.size();) {
+      const std::size_t size = std::min<std::size_t>(4096, bytes.size() - at);
+      at += hostseal::AppendCodePageText(std::span(bytes).subspan(at, size), codePage,
+                                         at + size == bytes.size(), pieces);
+    }
+    benchmark::DoNotOptimize(out.data());
+    benchmark::DoNotOptimize(whole.data());
+    benchmark::DoNotOptimize(pieces.data());
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK_CAPTURE(CodePageGrowth, 936, 936, u"a\u4E2D")
+    ->RangeMultiplier(4)
+    ->Range(256 << 10, 4 << 20)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(CodePageGrowth, 65001, 65001, u"a\u00E9\u4E2D\U0001F600")
+    ->RangeMultiplier(4)
+    ->Range(256 << 10, 4 << 20)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(CodePageGrowth, 20932, 20932, u"a\u3042")
+    ->RangeMultiplier(4)
+    ->Range(256 << 10, 4 << 20)
+    ->Complexity(benchmark::oN);
 
 }  // namespace
 

@@ -1,47 +1,17 @@
 #include "fuzz/fuzz_temp_folder.hpp"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <system_error>
 
 #include "fuzz/fuzz_check.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace hostseal::fuzzing {
 
-namespace {
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::error_code ec;
-    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                           ? "/dev/shm"
-                                           : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "hostseal-fuzz-XXXXXX").string();
-    FUZZ_CHECK(mkdtemp(pattern.data()) != nullptr);
-    m_Path = pattern;
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_Path, ec);
-  }
-  const std::filesystem::path& Path() const { return m_Path; }
-
- private:
-  std::filesystem::path m_Path;
-};
-
-}  // namespace
-
 const std::filesystem::path& FuzzFolder() {
-  static const TempFolder folder;
+  static const testing::ScratchFolder folder;
   return folder.Path();
 }
 

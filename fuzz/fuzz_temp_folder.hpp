@@ -1,5 +1,5 @@
-// A private folder for the file fuzz targets: made once per process under /dev/shm (memory,
-// so fsync and rename cost nothing), removed with everything in it when the process exits.
+// A private folder for the file fuzz targets: a ScratchFolder made once per process (under
+// /dev/shm, memory, where there is one), removed with everything in it when the process exits.
 #pragma once
 
 #include <filesystem>

@@ -19,6 +19,8 @@ packages=(
   valgrind
   # benchmarks; time for GNU time's peak-memory figure in bench/file_vs_dd.sh
   libbenchmark-dev hyperfine time
+  # coverage figures of the test suite (scripts/coverage.sh)
+  gcovr
   # fuzzing and sanitizer runtimes
   clang libclang-rt-14-dev
   # packaging: dpkg-shlibdeps for the .deb's dependencies; the tests of what is installed

@@ -9,13 +9,8 @@
 // from the program, so the vaes path is skipped there; its runs of fewer than eight blocks and
 // its single-block tails are the AES-NI code checked here.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -23,6 +18,7 @@
 #include <vector>
 
 #include "hostseal/cipher/block_backend.hpp"
+#include "tests/support/process_runner.hpp"
 
 extern char** environ;
 
@@ -46,52 +42,20 @@ std::string FindValgrind() {
   return {};
 }
 
-struct MemcheckRun {
-  int status = -1;  // exit status, or -1 when the process did not exit normally
-  std::string output;
-};
-
-// Runs the harness on `path` under memcheck and collects everything it and memcheck print.
-MemcheckRun RunUnderMemcheck(const std::string& valgrind, const char* path) {
-  MemcheckRun run;
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return run;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
-  std::vector<std::string> args = {valgrind,
-                                   "--tool=memcheck",
-                                   "--error-exitcode=" + std::to_string(kMemcheckErrors),
-                                   "--num-callers=6",
-                                   HOSTSEAL_CTGRIND_HARNESS,
-                                   path};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned =
-      ::posix_spawn(&pid, valgrind.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(fds[1]);
-  if (spawned != 0) {
-    ::close(fds[0]);
-    run.output = "cannot start valgrind";
-    return run;
-  }
-  char chunk[4096];
-  for (;;) {
-    const ssize_t got = ::read(fds[0], chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    run.output.append(chunk, static_cast<std::size_t>(got));
-  }
-  ::close(fds[0]);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-  return run;
+// Runs the harness on `path` under memcheck: its status, and in `out` everything it and
+// memcheck print.
+testing::ProcessResult RunUnderMemcheck(const std::string& valgrind, const char* path) {
+  testing::ProcessRun run;
+  run.argv = {valgrind,
+              "--tool=memcheck",
+              "--error-exitcode=" + std::to_string(kMemcheckErrors),
+              "--num-callers=6",
+              HOSTSEAL_CTGRIND_HARNESS,
+              path};
+  for (char** variable = environ; *variable != nullptr; ++variable) run.env.emplace_back(*variable);
+  testing::ProcessResult result = testing::RunProcess(run);
+  result.out += result.err;
+  return result;
 }
 
 bool Contains(const std::string& text, std::string_view part) {
@@ -113,15 +77,15 @@ class ConstantTime : public ::testing::Test {
     if (!cipher_backend::Select(path)) {
       GTEST_SKIP() << "this processor has no " << path << " instructions";
     }
-    const MemcheckRun run = RunUnderMemcheck(m_Valgrind, path);
+    const testing::ProcessResult run = RunUnderMemcheck(m_Valgrind, path);
     if (run.status == kPathNotOffered) {
       GTEST_SKIP() << "valgrind does not offer the " << path
                    << " instructions to the program it runs:\n"
-                   << run.output;
+                   << run.out;
     }
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_FALSE(Contains(run.output, "uninitialised")) << run.output;
-    EXPECT_TRUE(Contains(run.output, ": 0 wrong results")) << run.output;
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_FALSE(Contains(run.out, "uninitialised")) << run.out;
+    EXPECT_TRUE(Contains(run.out, ": 0 wrong results")) << run.out;
   }
 
   std::string m_Valgrind;
@@ -137,12 +101,12 @@ TEST_F(ConstantTime, VaesPathHasNoSecretDependentBranchOrIndex) {
 
 // The positive control: table lookups indexed by state bytes are reported.
 TEST_F(ConstantTime, TablePathIsReported) {
-  const MemcheckRun run = RunUnderMemcheck(m_Valgrind, "portable");
-  EXPECT_EQ(run.status, kMemcheckErrors) << run.output;
-  EXPECT_TRUE(Contains(run.output, "Use of uninitialised value")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "EncryptBlocks")) << run.output;
-  EXPECT_TRUE(Contains(run.output, "DecryptBlocks")) << run.output;
-  EXPECT_TRUE(Contains(run.output, ": 0 wrong results")) << run.output;
+  const testing::ProcessResult run = RunUnderMemcheck(m_Valgrind, "portable");
+  EXPECT_EQ(run.status, kMemcheckErrors) << run.out;
+  EXPECT_TRUE(Contains(run.out, "Use of uninitialised value")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "EncryptBlocks")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "DecryptBlocks")) << run.out;
+  EXPECT_TRUE(Contains(run.out, ": 0 wrong results")) << run.out;
 }
 
 }  // namespace

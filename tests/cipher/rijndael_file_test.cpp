@@ -1,13 +1,10 @@
 // File encryption: the cipher-text file against the array framing, statuses and messages,
 // safe replacement of the output, file-system errors, the 64-bit chunk plan and progress.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -20,9 +17,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
-#include "tests/support/cipher_test_support.hpp"
 #include "tests/support/linux/file_test_support.hpp"
-#include "tests/support/recording_sink.hpp"
 
 namespace hostseal {
 namespace {
@@ -31,7 +26,6 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
 
-constexpr std::uint64_t kChunk = 4'000'000;
 const std::u16string kWrongKeyWarning =
     u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?";
 const std::u16string kSizeError = u"File Size Error - ciphertext file not a multiple of block size";
@@ -40,10 +34,10 @@ ByteArray Key(std::int32_t bits, Byte seed) {
   return ByteArray(testing::Sequence(static_cast<std::size_t>(bits / 8), seed));
 }
 
-class FileCipher : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(c.SetCipherKey(Key(128, 1), 128), 0); }
+using testing::kChunk;
 
+class FileCipher : public testing::FileCipherTest {
+ protected:
   std::vector<Byte> ArrayEncrypted(const std::vector<Byte>& plain) const {
     return testing::FramedWithLength(c, plain);
   }
@@ -61,30 +55,6 @@ class FileCipher : public ::testing::Test {
     EXPECT_TRUE(ReadFile(dir / "back") == plain);
     EXPECT_TRUE(sink.messages.empty());
   }
-
-  // A cipher-text file of 100 plain bytes under another key whose last block, decrypted under
-  // the current key, passes fits.
-  template <typename Fits>
-  std::vector<Byte> CipherUnderOtherKey(Fits fits) {
-    cRijndael other;
-    for (Byte seed = 1;; ++seed) {
-      other.SetCipherKey(Key(128, seed), 128);
-      ByteArray cipher;
-      other.ArrayEncrypt(ByteArray(testing::Sequence(100)), cipher, 1);
-      ByteArray framed;
-      c.ArrayDecrypt(framed, cipher, 0);
-      if (fits(framed.Bytes().data() + framed.Size() - 16)) return cipher.Bytes();
-    }
-  }
-
-  // A cipher-text file whose last byte decrypts to 16 or more under the current key.
-  std::vector<Byte> CipherWithBadLengthField() {
-    return CipherUnderOtherKey([](const Byte* last) { return last[15] >= 16; });
-  }
-
-  testing::RecordingSink sink;
-  cRijndael c{sink};
-  testing::TempFolder dir;
 };
 
 TEST_F(FileCipher, SmallSizesMatchArrayFramingUnderEveryKeyLength) {
@@ -113,22 +83,28 @@ TEST_F(FileCipher, ChunkBoundarySizesMatchArrayFraming) {
   }
 }
 
-TEST_F(FileCipher, WrongKeyKeepsEveryByteAndReportsStatusTwo) {
-  const std::vector<Byte> cipher = CipherWithBadLengthField();
+// A new file gets every byte; a file that was there, the cipher file itself among them, is kept.
+TEST_F(FileCipher, WrongKeyReportsStatusTwoAndDestroysNoFileThatWasThere) {
+  const std::vector<Byte> cipher = CipherUnderAnotherKey();
   WriteFile(dir / "cipher", cipher);
+  WriteFile(dir / "only-copy", testing::Sequence(300));
   EXPECT_EQ(c.FileDecrypt(dir / "plain", dir / "cipher", {}), 2);
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0], kWrongKeyWarning);
+  EXPECT_EQ(c.FileDecrypt(dir / "only-copy", dir / "cipher", {}), 2);
+  EXPECT_EQ(c.FileDecrypt(dir / "cipher", dir / "cipher", {}), 2);
+  EXPECT_EQ(sink.messages, std::vector<std::u16string>(3, kWrongKeyWarning));
   ByteArray framed;
   c.ArrayDecrypt(framed, ByteArray(cipher), 0);
   EXPECT_EQ(ReadFile(dir / "plain"), framed.Bytes());
   EXPECT_EQ(fs::file_size(dir / "plain"), cipher.size());
+  EXPECT_EQ(ReadFile(dir / "only-copy"), testing::Sequence(300));
+  EXPECT_EQ(ReadFile(dir / "cipher"), cipher);
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "only-copy", "plain"}));
 }
 
 // The writer pads the last block with zero bytes: a wrong key whose last byte happens to be
 // below 16 is still found by them, in files and streams alike, and an existing target is kept.
 TEST_F(FileCipher, PaddingThatIsNotZeroIsAWrongKey) {
-  const std::vector<Byte> cipher = CipherUnderOtherKey(
+  const std::vector<Byte> cipher = CipherUnderAnotherKey(
       [](const Byte* last) { return last[15] < 15 && !PlainBytesOfLastBlock(last).has_value(); });
   WriteFile(dir / "cipher", cipher);
   WriteFile(dir / "plain", testing::Sequence(7));
@@ -175,17 +151,6 @@ TEST_F(FileCipher, RefusedCipherSizesLeaveTargetAlone) {
     EXPECT_FALSE(fs::exists(dir / "new"));
   }
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "plain"}));
-}
-
-TEST_F(FileCipher, MissingInputRaisesFileNotFoundAndCreatesNothing) {
-  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "absent", dir / "out", {}); }), 53);
-  EXPECT_EQ(testing::ErrorNumberOf([&] { c.FileDecrypt(dir / "out", dir / "absent", {}); }), 53);
-  try {
-    c.FileEncrypt(dir / "absent", dir / "out", {});
-  } catch (const RaisedError& e) {
-    EXPECT_NE(e.Description().find((dir / "absent").string()), std::string::npos);
-  }
-  EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST_F(FileCipher, UnusableOutputPathsRaiseAndLeaveNothingBehind) {
@@ -262,38 +227,13 @@ TEST_F(FileCipher, OnePathForBothFilesIsReadBeforeItIsReplaced) {
   EXPECT_EQ(dir.Names(), std::set<std::string>{"file"});
 }
 
-TEST_F(FileCipher, FailureWhileWritingKeepsTargetAndRemovesTemporaryFile) {
-  const std::vector<Byte> plain = testing::RandomBytes(2 * kChunk + 5, 4);
-  WriteFile(dir / "plain", plain);
-  WriteFile(dir / "cipher", testing::Sequence(64));
-
-  // The file-size limit stops the write half-way through the second chunk.
-  const std::string failure = testing::RunInChild([&]() -> std::string {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{kChunk * 3 / 2, kChunk * 3 / 2};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "setrlimit failed";
-    const std::int32_t number =
-        testing::ErrorNumberOf([&] { c.FileEncrypt(dir / "plain", dir / "cipher", {}); });
-    return number == 61 ? "" : "error number " + std::to_string(number);
-  });
-  EXPECT_EQ(failure, "");
-  EXPECT_EQ(ReadFile(dir / "cipher"), testing::Sequence(64));
-  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "plain"}));
-
-  // A progress callback that gives up abandons the work the same way.
-  struct Stop {};
-  auto stop = [](std::uint64_t done, std::uint64_t total) {
-    if (done < total) throw Stop{};
-  };
-  EXPECT_THROW(c.FileEncrypt(dir / "plain", dir / "cipher", stop), Stop);
-  EXPECT_EQ(ReadFile(dir / "cipher"), testing::Sequence(64));
-  EXPECT_EQ(dir.Names(), (std::set<std::string>{"cipher", "plain"}));
-}
-
+// A progress callback that gives up abandons the work as a failure does: the target kept, no
+// temporary file. The file-size limit is in file_fault_test.cpp.
 TEST_F(FileCipher, NoDescriptorLeaksOnAnyPath) {
-  WriteFile(dir / "plain", testing::RandomBytes(kChunk + 3, 5));
+  const std::vector<Byte> plain = testing::RandomBytes(kChunk + 3, 5);
+  WriteFile(dir / "plain", plain);
   WriteFile(dir / "short", testing::Sequence(20));
-  WriteFile(dir / "bad", CipherWithBadLengthField());
+  WriteFile(dir / "bad", CipherUnderAnotherKey());
   WriteFile(dir / "regular", {});
   const std::size_t before = testing::CountOpenDescriptors();
 
@@ -307,8 +247,13 @@ TEST_F(FileCipher, NoDescriptorLeaksOnAnyPath) {
     if (done < total) throw 1;
   };
   EXPECT_THROW(c.FileEncrypt(dir / "plain", dir / "cipher", stop), int);
+  EXPECT_THROW(c.FileDecrypt(dir / "back", dir / "cipher", stop), int);
 
   EXPECT_EQ(testing::CountOpenDescriptors(), before);
+  EXPECT_TRUE(ReadFile(dir / "cipher") == ArrayEncrypted(plain));
+  EXPECT_TRUE(ReadFile(dir / "back") == plain);
+  EXPECT_EQ(dir.Names(),
+            (std::set<std::string>{"back", "bad", "cipher", "plain", "regular", "short"}));
 }
 
 TEST_F(FileCipher, ProgressIsMonotonicAtMostOncePerChunkAndEndsAtTheTotal) {
@@ -388,34 +333,6 @@ TEST(FileChunkPlan, SixtyFourBitLengths) {
   for (std::uint64_t refused : {std::uint64_t{0}, std::uint64_t{20}, k32 + 8, largest + 1}) {
     EXPECT_FALSE(PlanFileDecryption(refused).has_value()) << refused;
   }
-}
-
-// A real file beyond 2 GiB: minutes of work and gigabytes of disk, so only on request.
-TEST_F(FileCipher, FileBeyondTwoGibibytes) {
-  const char* wanted = std::getenv("HOSTSEAL_BIG_FILE_TEST");
-  if (wanted == nullptr || std::string(wanted) != "1") {
-    GTEST_SKIP() << "set HOSTSEAL_BIG_FILE_TEST=1 to encrypt and decrypt a file over 2 GiB";
-  }
-  const std::uint64_t L = (std::uint64_t{1} << 31) + 21;
-  const std::vector<Byte> head = testing::RandomBytes(1000, 7);
-  const std::vector<Byte> tail = testing::RandomBytes(21, 8);
-  {
-    WriteFile(dir / "plain", head);  // the rest is a hole of zero bytes, then the tail
-    std::ofstream out(dir / "plain", std::ios::binary | std::ios::in);
-    out.seekp(static_cast<std::streamoff>(L - tail.size()));
-    out.write(reinterpret_cast<const char*>(tail.data()),
-              static_cast<std::streamsize>(tail.size()));
-    ASSERT_TRUE(out.good());
-  }
-  ASSERT_EQ(fs::file_size(dir / "plain"), L);
-  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "cipher", {}), 0);
-  ASSERT_EQ(fs::file_size(dir / "cipher"), L / 16 * 16 + 16);
-  ASSERT_EQ(c.FileDecrypt(dir / "back", dir / "cipher", {}), 0);
-  ASSERT_EQ(fs::file_size(dir / "back"), L);
-
-  const std::string compare =
-      "cmp -s '" + (dir / "plain").string() + "' '" + (dir / "back").string() + "'";
-  EXPECT_EQ(std::system(compare.c_str()), 0);
 }
 
 }  // namespace

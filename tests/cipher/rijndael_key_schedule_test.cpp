@@ -1,5 +1,5 @@
-// Key expansion against FIPS-197 Appendix A, the decryption keys, and the failures of
-// SetCipherKey.
+// The failures of SetCipherKey, keys longer or shorter than the key length, and pass phrases.
+// The expansion itself is held to FIPS-197 and OpenSSL by the known answers.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,60 +13,6 @@ namespace hostseal {
 namespace {
 
 using Access = cRijndaelTestAccess;
-using testing::FromHex;
-using testing::HexArray;
-
-// A word as FIPS-197 prints it (first byte most significant), packed first byte least
-// significant as the cipher keeps it.
-std::uint32_t Packed(std::uint32_t fipsWord) {
-  return __builtin_bswap32(fipsWord);
-}
-
-TEST(RijndaelKeySchedule, Fips197AppendixA128) {
-  cRijndael c;
-  EXPECT_EQ(c.SetCipherKey(HexArray("2b7e151628aed2a6abf7158809cf4f3c"), 128), 0);
-  const auto& w = Access::EncRoundKey(c);
-  EXPECT_EQ(Access::NumRounds(c), 10);
-  EXPECT_EQ(w[0], Packed(0x2b7e1516));
-  EXPECT_EQ(w[4], 0x17FEFAA0u);
-  EXPECT_EQ(w[5], Packed(0x88542cb1));
-  EXPECT_EQ(w[6], Packed(0x23a33939));
-  EXPECT_EQ(w[7], Packed(0x2a6c7605));
-  EXPECT_EQ(w[40], Packed(0xd014f9a8));
-  EXPECT_EQ(w[41], Packed(0xc9ee2589));
-  EXPECT_EQ(w[42], Packed(0xe13f0cc8));
-  EXPECT_EQ(w[43], 0xA60C63B6u);
-}
-
-TEST(RijndaelKeySchedule, Fips197AppendixA192And256) {
-  cRijndael c;
-  EXPECT_EQ(c.SetCipherKey(HexArray("8e73b0f7da0e6452c810f32b809079e562f8ead2522c6b7b"), 192), 0);
-  EXPECT_EQ(Access::NumRounds(c), 12);
-  EXPECT_EQ(Access::EncRoundKey(c)[6], Packed(0xfe0c91f7));
-  EXPECT_EQ(Access::EncRoundKey(c)[51], 0x02220001u);
-
-  EXPECT_EQ(c.SetCipherKey(
-                HexArray("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4"), 256),
-            0);
-  EXPECT_EQ(Access::NumRounds(c), 14);
-  EXPECT_EQ(Access::EncRoundKey(c)[8], Packed(0x9ba35411));
-  EXPECT_EQ(Access::EncRoundKey(c)[59], 0x1E636C70u);
-}
-
-TEST(RijndaelKeySchedule, DecryptionKeysAreTheEncryptionKeysReversed) {
-  for (int bits : {128, 192, 256}) {
-    SCOPED_TRACE(bits);
-    cRijndael c;
-    c.SetCipherKey(ByteArray(testing::Sequence(32, 0x40)), bits);
-    const int nr = Access::NumRounds(c);
-    const auto& enc = Access::EncRoundKey(c);
-    const auto& dec = Access::DecRoundKey(c);
-    for (int i = 0; i < 4; ++i) {
-      EXPECT_EQ(dec[i], enc[4 * nr + i]);
-      EXPECT_EQ(dec[4 * nr + i], enc[i]);
-    }
-  }
-}
 
 TEST(RijndaelKeySchedule, IllegalKeyBitsRaiseAndKeepTheEarlierKey) {
   cRijndael c;

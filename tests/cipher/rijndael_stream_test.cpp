@@ -12,9 +12,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/fs/byte_stream.hpp"
 #include "hostseal/fs/descriptor_stream.hpp"
-#include "tests/support/cipher_test_support.hpp"
 #include "tests/support/linux/file_test_support.hpp"
-#include "tests/support/recording_sink.hpp"
 
 namespace hostseal {
 namespace {
@@ -47,13 +45,7 @@ class CollectingSink final : public ByteSink {
   std::vector<Byte> bytes;
 };
 
-class StreamCipher : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(c.SetCipherKey(ByteArray(testing::Sequence(16, 3)), 128), 0); }
-
-  testing::RecordingSink messages;
-  cRijndael c{messages};
-};
+using StreamCipher = testing::FileCipherTest;
 
 TEST_F(StreamCipher, SameBytesAsTheFileFramingInAnyReadSizes) {
   for (const std::size_t n :
@@ -70,7 +62,7 @@ TEST_F(StreamCipher, SameBytesAsTheFileFramingInAnyReadSizes) {
     ASSERT_EQ(c.StreamDecrypt(back, cipherSource, {}), 0);
     EXPECT_TRUE(back.bytes == plain);
   }
-  EXPECT_TRUE(messages.messages.empty());
+  EXPECT_TRUE(sink.messages.empty());
 }
 
 TEST_F(StreamCipher, SizeErrorsAndWrongKeysAreReportedAtTheEnd) {
@@ -83,25 +75,12 @@ TEST_F(StreamCipher, SizeErrorsAndWrongKeysAreReportedAtTheEnd) {
   ChoppySource nothing(empty, 2);
   EXPECT_EQ(c.StreamDecrypt(plain, nothing, {}), 1);
 
-  cRijndael other;
-  other.SetCipherKey(ByteArray(testing::Sequence(16, 4)), 128);
-  std::vector<Byte> cipher;
-  for (Byte seed = 0; cipher.empty() ||
-                      [&] {
-                        ByteArray framed;
-                        c.ArrayDecrypt(framed, ByteArray(cipher), 0);
-                        return framed.Bytes().back() < 16;
-                      }();
-       ++seed) {
-    ByteArray bytes;
-    other.ArrayEncrypt(ByteArray(testing::Sequence(40, seed)), bytes, 1);
-    cipher = bytes.Bytes();
-  }
+  const std::vector<Byte> cipher = CipherUnderAnotherKey();
   ChoppySource wrongKey(cipher, 3);
   CollectingSink all;
   EXPECT_EQ(c.StreamDecrypt(all, wrongKey, {}), 2);
   EXPECT_EQ(all.bytes.size(), cipher.size());
-  EXPECT_EQ(messages.messages.size(), 3u);
+  EXPECT_EQ(sink.messages.size(), 3u);
 }
 
 TEST_F(StreamCipher, ThroughAPipeAndStoppedByItsProgressCallback) {
@@ -109,8 +88,8 @@ TEST_F(StreamCipher, ThroughAPipeAndStoppedByItsProgressCallback) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   std::thread writer([&] {
-    DescriptorSink sink(fds[1], "pipe");
-    sink.Write(plain.data(), plain.size());
+    DescriptorSink writeEnd(fds[1], "pipe");
+    writeEnd.Write(plain.data(), plain.size());
     ::close(fds[1]);
   });
   DescriptorSource source(fds[0], "pipe");

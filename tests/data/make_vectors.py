@@ -187,45 +187,12 @@ def hex_texts(pass_phrase):
     ], lines)
 
 
-def code_pages(rng):
-    chinese = [
-        "中文", "你好，世界！", "密码学与主机身份查询", "《标题》“引号”‘单引’、。？！：；",
-        "数字１２３与ＡＢＣ，以及半角123ABC混排", "繁體字：國語、學習、電腦",
-    ]
-    # Random characters of CJK Unified Ideographs U+4E00-U+9FA5, all of which code page 936
-    # holds, in lines of 40 with some ASCII between them.
-    for _ in range(5):
-        chars = []
-        for i in range(40):
-            chars.append(chr(0x4E00 + rng.getrandbits(16) % (0x9FA6 - 0x4E00)))
-            if i % 8 == 7:
-                chars.append(chr(0x21 + rng.getrandbits(8) % 0x5E))
-        chinese.append("".join(chars))
-    latin1 = [
-        "café", "Ærøskøbing Straße señor déjà vu naïve façade",
-        "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ",  # 1252's characters at 0x80-0x9F
-        "".join(chr(c) for c in range(0xA0, 0x100)),  # Latin-1's upper half
-    ]
-    lines = []
-    for code_page, texts in ((936, chinese), (1252, latin1)):
-        for text in texts:
-            lines.append(f"# {text}")
-            lines.append(f"{code_page} {text.encode('utf-8').hex()} {iconv(text, code_page).hex()}")
-    write("code_pages.txt", [
-        "Code-page known answers for valid text: Chinese under 936 and Latin-1 under 1252.",
-        "Fields (hex): code page (decimal), the text as UTF-8, its bytes from",
-        "`iconv -f UTF-8 -t CP<code page>`. A comment line before each case shows the text.",
-        "Written by make_vectors.py; do not edit by hand.",
-    ], lines)
-
-
 def main():
     pass_phrase = sys.argv[1] if len(sys.argv) > 1 else DEFAULT_PASS_PHRASE
     rng = random.Random(SEED)
     aes_blocks(rng)
     array_framings(rng)
     hex_texts(pass_phrase)
-    code_pages(rng)
 
 
 if __name__ == "__main__":

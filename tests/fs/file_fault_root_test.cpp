@@ -1,6 +1,7 @@
-// Faults that need root to inject: decryption into a full file system and into one without a
-// free inode (tmpfs in a private mount namespace of a forked child), and a process that may
-// not start another thread (an ordinary user at a process limit of zero).
+// Faults that need root to inject: file systems that fail for real (a full tmpfs, one without a
+// free inode, a read-only mount, each in a private mount namespace of a forked child so that
+// nothing outside it changes), permissions that stop an ordinary user (a child that has become
+// nobody), and a process that may not start another thread.
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hostseal/cipher/rijndael.hpp"
@@ -24,6 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
+
+constexpr uid_t kNobody = 65534;
 
 class FileFaultsAsRoot : public ::testing::Test {
  protected:
@@ -47,18 +51,23 @@ class FileFaultsAsRoot : public ::testing::Test {
     });
   }
 
-  // Decrypts dir/cipher into mnt/plain, which holds 100 bytes; expects error 61 naming it, the
-  // 100 bytes kept, nothing else in the folder and no descriptor left open.
-  std::string DecryptIntoFullMount() const {
-    const fs::path target = dir / "mnt" / "plain";
-    WriteFile(target, testing::Sequence(100));
+  // Encrypts dir/plain into mnt/target, or decrypts dir/cipher into it, which holds 100 bytes
+  // (written here unless it exists); expects error `number` naming it, the 100 bytes kept,
+  // nothing else in the folder and no descriptor left open.
+  std::string IntoMount(bool encrypt, std::int32_t number) const {
+    const fs::path target = dir / "mnt" / "target";
+    if (!fs::exists(target)) WriteFile(target, testing::Sequence(100));
     const std::size_t descriptors = testing::CountOpenDescriptors();
     std::string result;
     try {
-      c.FileDecrypt(target, dir / "cipher", {});
+      if (encrypt) {
+        c.FileEncrypt(dir / "plain", target, {});
+      } else {
+        c.FileDecrypt(target, dir / "cipher", {});
+      }
       result += "; no error";
     } catch (const RaisedError& e) {
-      if (e.Number() != 61) result += "; error " + std::to_string(e.Number());
+      if (e.Number() != number) result += "; error " + std::to_string(e.Number());
       if (e.Description().find(target.string()) == std::string::npos) {
         result += "; description without the path: " + e.Description();
       }
@@ -71,30 +80,82 @@ class FileFaultsAsRoot : public ::testing::Test {
     return result;
   }
 
-  void WriteCipherFile(std::size_t plainLength) const {
-    ByteArray cipher;
-    c.ArrayEncrypt(ByteArray(testing::RandomBytes(plainLength, 31)), cipher, 1);
-    WriteFile(dir / "cipher", cipher.Bytes());
+  // dir/plain of plainLength bytes, and dir/cipher that it encrypts to.
+  void WriteFiles(std::size_t plainLength) const {
+    const std::vector<Byte> plain = testing::RandomBytes(plainLength, 31);
+    WriteFile(dir / "plain", plain);
+    WriteFile(dir / "cipher", testing::FramedWithLength(c, plain));
   }
 
   cRijndael c;
-  testing::TempFolder dir;
+  testing::ScratchFolder dir;
 };
 
-TEST_F(FileFaultsAsRoot, DecryptingIntoAFullFileSystemKeepsTheTarget) {
-  WriteCipherFile(9'000'001);
-  EXPECT_EQ(WithTmpfs("size=6m", [&] { return DecryptIntoFullMount(); }), "");
+TEST_F(FileFaultsAsRoot, AFullFileSystemKeepsTheTarget) {
+  WriteFiles(9'000'001);
+  for (const bool encrypt : {true, false}) {
+    SCOPED_TRACE(encrypt ? "encrypt" : "decrypt");
+    EXPECT_EQ(WithTmpfs("size=6m", [&] { return IntoMount(encrypt, 61); }), "");
+  }
 }
 
 TEST_F(FileFaultsAsRoot, NoInodeForTheTemporaryFileRaisesDiskFull) {
-  WriteCipherFile(1000);
+  WriteFiles(1000);
   // Two inodes: the root folder and the target; the temporary file gets none.
-  EXPECT_EQ(WithTmpfs("size=6m,nr_inodes=2", [&] { return DecryptIntoFullMount(); }), "");
+  EXPECT_EQ(WithTmpfs("size=6m,nr_inodes=2", [&] { return IntoMount(false, 61); }), "");
+}
+
+TEST_F(FileFaultsAsRoot, ReadOnlyFileSystemRaisesPermissionDenied) {
+  WriteFiles(100);
+  EXPECT_EQ(WithTmpfs("size=6m",
+                      [&]() -> std::string {
+                        const fs::path mnt = dir / "mnt";
+                        WriteFile(mnt / "target", testing::Sequence(100));
+                        if (::mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY,
+                                    nullptr) != 0) {
+                          return "remounting read-only failed";
+                        }
+                        const std::int32_t number = testing::ErrorNumberOf(
+                            [&] { c.FileEncrypt(dir / "plain", mnt / "new", {}); });
+                        if (fs::exists(mnt / "new")) return "a file was created";
+                        return IntoMount(true, 70) +
+                               (number == 70 ? "" : "; new file: error " + std::to_string(number));
+                      }),
+            "");
+}
+
+// Nobody may neither create a file in a folder it may not write, nor replace a file it may not
+// write, nor read a file it may not read.
+TEST_F(FileFaultsAsRoot, OrdinaryUserIsStoppedByPermissions) {
+  WriteFiles(100);
+  fs::create_directory(dir / "locked");
+  WriteFile(dir / "readonly", testing::Sequence(100));
+  WriteFile(dir / "secret", testing::Sequence(100));
+  for (const char* name : {"", "plain", "locked", "readonly", "secret"}) {
+    ASSERT_EQ(::chown((dir / name).c_str(), kNobody, kNobody), 0) << name;
+  }
+  fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(dir / "readonly", fs::perms::owner_read);
+  fs::permissions(dir / "secret", fs::perms::none);
+
+  const std::string failure = testing::RunInChild([&]() -> std::string {
+    if (std::string error = testing::BecomeUser(kNobody); !error.empty()) return error;
+    std::string result;
+    for (const auto& [input, output] :
+         {std::pair{dir / "plain", dir / "locked" / "out"},
+          std::pair{dir / "plain", dir / "readonly"}, std::pair{dir / "secret", dir / "out"}}) {
+      const std::int32_t number = testing::ErrorNumberOf([&] { c.FileEncrypt(input, output, {}); });
+      if (number != 70) result += "; " + output.string() + ": error " + std::to_string(number);
+    }
+    if (!fs::is_empty(dir / "locked") || fs::exists(dir / "out")) result += "; a file was created";
+    return result;
+  });
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(ReadFile(dir / "readonly"), testing::Sequence(100));
 }
 
 // A process that may start no more processes or threads still encrypts, on its own thread.
 TEST_F(FileFaultsAsRoot, NoHelperThreadStillEncryptsEveryChunk) {
-  constexpr uid_t kNobody = 65534;
   const std::vector<Byte> plain = testing::RandomBytes(3 * 4'000'000 + 7, 32);
   WriteFile(dir / "plain", plain);
   ByteArray expected;
@@ -102,7 +163,7 @@ TEST_F(FileFaultsAsRoot, NoHelperThreadStillEncryptsEveryChunk) {
   ASSERT_EQ(::chown(dir.Path().c_str(), kNobody, kNobody), 0);
 
   const std::string failure = testing::RunInChild([&]() -> std::string {
-    if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) return "cannot become nobody";
+    if (std::string error = testing::BecomeUser(kNobody); !error.empty()) return error;
     const rlimit none{0, 0};
     if (::setrlimit(RLIMIT_NPROC, &none) != 0) return "setrlimit failed";
     try {

@@ -20,9 +20,7 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/text/file_bytes.hpp"
-#include "tests/support/cipher_test_support.hpp"
 #include "tests/support/linux/file_test_support.hpp"
-#include "tests/support/recording_sink.hpp"
 
 namespace hostseal {
 namespace {
@@ -31,7 +29,7 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::WriteFile;
 
-constexpr std::size_t kChunk = 4'000'000;
+using testing::kChunk;
 
 // The error a call raises: its number, and whether its description names `path`.
 struct Raised {
@@ -48,17 +46,11 @@ Raised RaisedBy(const std::function<void()>& call, const fs::path& path) {
   return {};
 }
 
-class FileFaults : public ::testing::Test {
+class FileFaults : public testing::FileCipherTest {
  protected:
-  void SetUp() override { c.SetCipherKey(ByteArray(testing::Sequence(16, 5)), 128); }
-
   std::vector<Byte> ArrayEncrypted(const std::vector<Byte>& plain) const {
     return testing::FramedWithLength(c, plain);
   }
-
-  testing::RecordingSink sink;
-  cRijndael c{sink};
-  testing::TempFolder dir;
 };
 
 // The input is cut short at the first progress report. Chunks still to be read then fail;

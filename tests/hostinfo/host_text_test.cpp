@@ -58,7 +58,8 @@ TEST(Ipv4Text, WritesWithoutPaddingAndReadsBackWhatItWrites) {
 
 TEST(MacQuery, TextsThatAreNotAddressesFailBeforeAnyLookUp) {
   // Refused while reading the text, so these never reach the network.
-  for (const std::u16string text : {u"0.0.0.0", u"1.2.3", u"not an address", u"01.2.3.4"}) {
+  for (const std::u16string text : {u"", u"0.0.0.0", u"1.2.3", u"not an address", u"01.2.3.4",
+                                    u"127.0.0.01", u"1.2.3.4 ", u"256.1.1.1"}) {
     std::u16string mac = u"unchanged";
     EXPECT_FALSE(MAC::GetMacAddress(text, mac, std::chrono::milliseconds{0}));
     EXPECT_EQ(mac, u"unchanged");

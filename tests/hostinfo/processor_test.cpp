@@ -12,6 +12,7 @@
 #include "hostseal/hostinfo/cpu.hpp"
 #include "hostseal/hostinfo/linux/cpu_packages.hpp"
 #include "hostseal/hostinfo/linux/processor_identifier.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -89,15 +90,6 @@ TEST(GetCpu, OneIdentifierPerPackageFromCpuidAndTheAffinityIsRestored) {
 // A fake sysfs processor directory, removed afterwards.
 class FakeCpuTree : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "hostseal-cpus-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_Root = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(m_Root, ignored);
-  }
   void AddCpu(int cpu, const char* packageId) {
     const auto directory = m_Root / ("cpu" + std::to_string(cpu));
     fs::create_directories(directory / "topology");
@@ -110,7 +102,8 @@ class FakeCpuTree : public ::testing::Test {
     for (const auto& package : packages) flat.emplace_back(package.id, package.cpus);
     return flat;
   }
-  fs::path m_Root;
+  const testing::ScratchFolder m_Folder;
+  const fs::path& m_Root = m_Folder.Path();
 };
 
 TEST_F(FakeCpuTree, ProcessorsAreGroupedByPackageInNumericOrder) {

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <random>
@@ -20,23 +19,20 @@
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
 #include "tests/support/scoped_code_page.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace hostseal {
 namespace {
 
-namespace fs = std::filesystem;
-
 // `iconv -c ARGS` over input; -c leaves out what the target cannot hold.
 std::string RunIconv(const std::string& args, const std::string& input) {
-  const fs::path in = fs::temp_directory_path() / ("hostseal_iconv_" + std::to_string(getpid()));
-  const fs::path out = fs::path(in) += ".out";
-  std::ofstream(in, std::ios::binary) << input;
-  const std::string command = "iconv -c " + args + " <" + in.string() + " >" + out.string();
+  const testing::ScratchFolder folder;
+  std::ofstream(folder / "in", std::ios::binary) << input;
+  const std::string command =
+      "iconv -c " + args + " <" + (folder / "in").string() + " >" + (folder / "out").string();
   EXPECT_NE(std::system(command.c_str()), -1);
   std::stringstream result;
-  result << std::ifstream(out, std::ios::binary).rdbuf();
-  fs::remove(in);
-  fs::remove(out);
+  result << std::ifstream(folder / "out", std::ios::binary).rdbuf();
   return result.str();
 }
 

@@ -1,37 +1,50 @@
-// Every text conversion takes time in proportion to its input: a 4 MiB input against a 256 KiB
-// one of the same kind, sixteen times the size, in the same process. Linear work takes about
-// 16 times as long; work that grows with the square of the size (such as filling the rest of
-// the output after every run of non-ASCII characters) takes 256 times as long. The bound lies
-// between the two with a margin of four either way, and each side counts the least processor
-// time (not wall time) of several runs, so a loaded machine cannot make it fail. No counter
-// inside the standard containers can see a zero-fill, so processor time is what is compared.
+// Every text conversion grows its output geometrically: sixteen times the input asks for at
+// most about sixteen times the memory. Growing by a fixed step, or once for every piece of a
+// streamed input, copies what was there on every step and asks for memory that grows with the
+// square of the size. The time the same conversions take, and its fit to the input size, is
+// in bench/bench_text.cpp. This program's operator new counts the bytes asked for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ctime>
+#include <atomic>
+#include <cstdlib>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "hostseal/cipher/hex_text.hpp"
 #include "hostseal/text/code_page.hpp"
 
+namespace {
+
+std::atomic<std::size_t> g_Bytes{0};
+
+}  // namespace
+
+// operator new[] and the array forms of delete come here by default.
+void* operator new(std::size_t size) {
+  g_Bytes.fetch_add(size, std::memory_order_relaxed);
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
 namespace hostseal {
 namespace {
 
-constexpr std::size_t kSmall = std::size_t{256} * 1024;
-constexpr std::size_t kLarge = 16 * kSmall;
-constexpr double kBound = 64;
+constexpr std::size_t kSmall = std::size_t{64} * 1024;
 
-// The least processor time in seconds of `runs` calls.
-double LeastTime(int runs, const std::function<void()>& work) {
-  double least = 1e9;
-  for (int i = 0; i < runs; ++i) {
-    const std::clock_t start = std::clock();
-    work();
-    least = std::min(least, static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-  }
-  return least;
+// The bytes asked for while `work` runs.
+std::size_t BytesAskedFor(const std::function<void()>& work) {
+  const std::size_t before = g_Bytes.load();
+  work();
+  return g_Bytes.load() - before;
 }
 
 // `make(size)` builds an input of about `size` units; `convert` converts it.
@@ -39,14 +52,11 @@ template <typename Input>
 void ExpectLinear(const std::function<Input(std::size_t)>& make,
                   const std::function<void(const Input&)>& convert) {
   const Input small = make(kSmall);
-  const Input large = make(kLarge);
-  const double smallTime = LeastTime(5, [&] { convert(small); });
-  const double largeTime = LeastTime(3, [&] { convert(large); });
-  // A floor of 4 ms for the small side: below it, the large side's fresh pages and cache
-  // misses weigh more than the work, the more so beside another test on a busy machine
-  // (256 ms still leaves a square-growing 4 MiB, seconds long, far behind).
-  EXPECT_LE(largeTime, kBound * std::max(smallTime, 4e-3))
-      << "small " << smallTime << " s, large " << largeTime << " s";
+  const Input large = make(16 * kSmall);
+  convert(small);  // tables made on first use are not counted
+  const std::size_t smallBytes = BytesAskedFor([&] { convert(small); });
+  const std::size_t largeBytes = BytesAskedFor([&] { convert(large); });
+  EXPECT_LE(largeBytes, 32 * smallBytes) << "small " << smallBytes << ", large " << largeBytes;
 }
 
 // `piece` over and over to `size` units.
@@ -56,24 +66,29 @@ std::u16string Repeat(std::u16string_view piece, std::size_t size) {
   return text;
 }
 
-TEST(ConversionGrowth, CodePagesBothWays) {
+TEST(ConversionGrowth, CodePagesBothWaysWholeAndInPieces) {
   // ASCII between other characters: every run of them was once a separate step.
   const std::pair<std::int32_t, std::u16string_view> cases[] = {{936, u"a\u4E2D"},
                                                                 {1252, u"a\u00E9"},
                                                                 {65001, u"a\u00E9\u4E2D\U0001F600"},
                                                                 {54936, u"a\u00E9"},
                                                                 {20932, u"a\u3042"}};
-  for (const auto& pageAndPiece : cases) {
-    const std::int32_t page = pageAndPiece.first;
-    const std::u16string_view piece = pageAndPiece.second;
+  for (const auto& [page, piece] : cases) {
     SCOPED_TRACE(page);
-    ExpectLinear<std::u16string>(
-        [&](std::size_t size) { return Repeat(piece, size); },
-        [&](const std::u16string& text) { EXPECT_FALSE(TextToCodePageBytes(text, page).empty()); });
+    const auto toBytes = [&](const std::u16string& text) {
+      EXPECT_FALSE(TextToCodePageBytes(text, page).empty());
+      // In pieces too, as the text encryption converts it.
+      std::vector<Byte> bytes;
+      for (std::size_t at = 0; at < text.size(); at += 4096) {
+        AppendCodePageBytes(std::u16string_view(text).substr(at, 4096), page, bytes);
+      }
+      EXPECT_FALSE(bytes.empty());
+    };
+    ExpectLinear<std::u16string>([&](std::size_t size) { return Repeat(piece, size); }, toBytes);
     ExpectLinear<std::vector<Byte>>(
         [&](std::size_t size) { return TextToCodePageBytes(Repeat(piece, size), page); },
         [&](const std::vector<Byte>& bytes) {
-          EXPECT_FALSE(CodePageBytesToText(bytes, page).empty());
+          const std::u16string whole = CodePageBytesToText(bytes, page);
           // The same bytes in pieces, as the streaming commands read them.
           std::u16string text;
           for (std::size_t at = 0; at < bytes.size();) {
@@ -81,6 +96,7 @@ TEST(ConversionGrowth, CodePagesBothWays) {
             at += AppendCodePageText(std::span(bytes).subspan(at, size), page,
                                      at + size == bytes.size(), text);
           }
+          EXPECT_TRUE(text == whole);
         });
   }
 }

@@ -1,17 +1,16 @@
 #include "hostseal/text/file_bytes.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "tests/support/linux/file_test_support.hpp"
 
 namespace hostseal {
 namespace {
@@ -20,12 +19,8 @@ namespace fs = std::filesystem;
 
 class LoadFileBytesTest : public ::testing::Test {
  protected:
-  void SetUp() override { fs::create_directories(m_Dir); }
-  void TearDown() override { fs::remove_all(m_Dir); }
-
   std::u16string Write(const std::string& name, const std::vector<Byte>& bytes) {
-    std::ofstream(m_Dir / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+    testing::WriteFile(m_Dir / name, bytes);
     return FromUtf8((m_Dir / name).string());
   }
 
@@ -43,8 +38,7 @@ class LoadFileBytesTest : public ::testing::Test {
     return RaisedError(0, "");
   }
 
-  const fs::path m_Dir =
-      fs::temp_directory_path() / ("hostseal_file_bytes_" + std::to_string(getpid()));
+  const testing::ScratchFolder m_Dir;
 };
 
 TEST_F(LoadFileBytesTest, LengthsUpToTheSixteenBitLimit) {
@@ -69,7 +63,7 @@ TEST_F(LoadFileBytesTest, FileErrorsCarryTheirNumbersAndThePath) {
   EXPECT_EQ(missing.Number(), 53);
   EXPECT_NE(missing.Description().find((m_Dir / "missing").string()), std::string::npos);
   EXPECT_EQ(FailingLoad(Write("plain", {1}) + u"/below").Number(), 53);
-  EXPECT_EQ(FailingLoad(FromUtf8(m_Dir.string())).Number(), 75);
+  EXPECT_EQ(FailingLoad(FromUtf8(m_Dir.Path().string())).Number(), 75);
   EXPECT_EQ(FailingLoad(u"").Number(), 52);
   EXPECT_EQ(FailingLoad(Write("x", {1}) + std::u16string(1, char16_t{0xD800})).Number(), 52);
   EXPECT_EQ(FailingLoad(std::u16string(u"x\0y", 3)).Number(), 52);
@@ -78,40 +72,33 @@ TEST_F(LoadFileBytesTest, FileErrorsCarryTheirNumbersAndThePath) {
 TEST_F(LoadFileBytesTest, UnreadableFileIsPermissionDenied) {
   const std::u16string locked = Write("locked", {1});
   fs::permissions(m_Dir / "locked", fs::perms::none);
+  fs::permissions(m_Dir.Path(), fs::perms::others_exec, fs::perm_options::add);
   // Root reads every file, so the load runs in a child that gives up root for nobody.
-  const pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(1);
-    try {
-      ByteArray data;
-      std::int16_t size = 0;
-      LoadFileBytes(locked, data, size);
-    } catch (const RaisedError& e) {
-      _exit(e.Number());
-    }
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 70);
+  EXPECT_EQ(testing::RunInChild([&]() -> std::string {
+              if (::geteuid() == 0) {
+                if (std::string error = testing::BecomeUser(65534); !error.empty()) return error;
+              }
+              ByteArray data;
+              std::int16_t size = 0;
+              const std::int32_t number =
+                  testing::ErrorNumberOf([&] { LoadFileBytes(locked, data, size); });
+              return number == 70 ? "" : "error " + std::to_string(number);
+            }),
+            "");
 }
 
 TEST_F(LoadFileBytesTest, NoDescriptorIsLeftOpen) {
-  const auto openDescriptors = [] {
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
-  };
   const std::u16string good = Write("good", {1, 2, 3});
   const std::u16string big = Write("big", std::vector<Byte>(40000, 1));
-  const auto before = openDescriptors();
+  const std::size_t before = testing::CountOpenDescriptors();
   for (int i = 0; i < 50; ++i) {
     ByteArray data;
     std::int16_t size = 0;
     LoadFileBytes(good, data, size);
     EXPECT_THROW(LoadFileBytes(big, data, size), RaisedError);
-    EXPECT_THROW(LoadFileBytes(FromUtf8(m_Dir.string()), data, size), RaisedError);
+    EXPECT_THROW(LoadFileBytes(FromUtf8(m_Dir.Path().string()), data, size), RaisedError);
   }
-  EXPECT_EQ(openDescriptors(), before);
+  EXPECT_EQ(testing::CountOpenDescriptors(), before);
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
-// Helpers for the file-encryption tests: a temporary folder, whole-file reads and writes,
-// open-descriptor counts, and running a check in a forked child process.
+// Helpers for the file-encryption tests: a keyed cipher beside a scratch folder, whole-file
+// reads and writes, open-descriptor counts, and running a check in a forked child process.
 #pragma once
 
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,56 +16,49 @@
 #include <fstream>
 #include <functional>
 #include <random>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/byte_array.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "tests/support/cipher_test_support.hpp"
+#include "tests/support/recording_sink.hpp"
+#include "tests/support/scratch_folder.hpp"
 
 namespace hostseal::testing {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (Base() / "hostseal-file-XXXXXX");
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    m_Path = pattern;
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(m_Path, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(m_Path, ignored);
-  }
-  const std::filesystem::path& Path() const { return m_Path; }
-  std::filesystem::path operator/(const std::string& name) const { return m_Path / name; }
+// The file layer reads and writes files in chunks of this many bytes.
+constexpr std::size_t kChunk = 4'000'000;
 
-  // The names in the folder, to see that no temporary file stayed behind.
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_Path)) {
-      names.insert(entry.path().filename().string());
+// A cipher under the AES-128 key Sequence(16, 1) that shows its messages to sink, and a
+// scratch folder.
+class FileCipherTest : public ::testing::Test {
+ protected:
+  FileCipherTest() { c.SetCipherKey(ByteArray(Sequence(16, 1)), 128); }
+
+  // The cipher file of 100 plain bytes under another key whose last block, decrypted under
+  // the key of c, passes fits (by default: a length field of 16 or more).
+  template <typename Fits>
+  std::vector<Byte> CipherUnderAnotherKey(Fits fits) const {
+    cRijndael other;
+    for (Byte seed = 2;; ++seed) {
+      other.SetCipherKey(ByteArray(Sequence(16, seed)), 128);
+      ByteArray cipher;
+      other.ArrayEncrypt(ByteArray(Sequence(100)), cipher, 1);
+      ByteArray framed;
+      c.ArrayDecrypt(framed, cipher, 0);
+      if (fits(framed.Bytes().data() + framed.Size() - 16)) return cipher.Bytes();
     }
-    return names;
+  }
+  std::vector<Byte> CipherUnderAnotherKey() const {
+    return CipherUnderAnotherKey([](const Byte* last) { return last[15] >= 16; });
   }
 
- private:
-  // TMPDIR when set; otherwise memory-backed /dev/shm where there is one, so that flushing
-  // the files to disk costs the tests nothing.
-  static std::filesystem::path Base() {
-    std::error_code error;
-    if (std::getenv("TMPDIR") == nullptr && std::filesystem::is_directory("/dev/shm", error) &&
-        ::access("/dev/shm", W_OK) == 0) {
-      return "/dev/shm";
-    }
-    return std::filesystem::temp_directory_path();
-  }
-
-  std::filesystem::path m_Path;
+  RecordingSink sink;
+  cRijndael c{sink};
+  ScratchFolder dir;
 };
 
 inline void WriteFile(const std::filesystem::path& path, const std::vector<Byte>& bytes) {
