@@ -11,7 +11,7 @@
 #include "hostseal/common/utf8.hpp"
 #include "tools/console/console_route.hpp"
 #include "tools/console/wide_argument.hpp"
-#include "tools/hostseal/command_line_words.hpp"
+#include "tools/hostseal/process/command_line_words.hpp"
 
 namespace hostseal::cli {
 namespace {

@@ -2,7 +2,7 @@
 // command and turns its outcome into the exit status.
 #include <csignal>
 
-#include "tools/hostseal/run_command_line.hpp"
+#include "tools/hostseal/command_line.hpp"
 
 int main(int argc, char** argv) {
   // A reader that goes away (`hostseal decrypt-file x.aes - | head`) is a write error with a

@@ -14,7 +14,7 @@
 // - the process's memory as a whole to programs of the same user that may read it (as on
 //   Linux under ptrace's rules); the keys themselves are in it while they are in use.
 // So the key files, the environment and the prompt remain the safe sources.
-#include "tools/hostseal/shown_command_line.hpp"
+#include "tools/hostseal/process/shown_command_line.hpp"
 
 #include <windows.h>
 
@@ -25,7 +25,7 @@
 
 #include "hostseal/common/secure_wipe.hpp"
 #include "tools/console/wide_argument.hpp"
-#include "tools/hostseal/command_line_words.hpp"
+#include "tools/hostseal/process/command_line_words.hpp"
 
 namespace hostseal::cli {
 
