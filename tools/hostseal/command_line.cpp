@@ -82,8 +82,8 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
   app.description("AES encryption of text and files, host identity queries and text bytes.");
   app.footer(kToolFooter + std::string(kToolExamples));
   // CLI11 takes "/word" for an option on Windows; here it is an operand on every system, so
-  // that "encrypt /abc" and a path such as "/tmp/x" read as they do on Linux. The subcommands
-  // copy this setting when they are added below.
+  // that a text such as "/abc" and a path such as "/tmp/x" read as they do on Linux. The
+  // subcommands copy this setting when they are added below.
   app.allow_windows_style_options(false);
   app.require_subcommand(1);
   app.fallthrough();

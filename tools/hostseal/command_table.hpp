@@ -33,9 +33,8 @@ struct Command {
   std::string_view name;
   std::string_view description;  // the line of the tool's help and the command's own
   std::string_view example;      // the command's help footer, after "Example:"
-  // A command that writes files (encrypt-file, decrypt-file and keygen, unless their output is
-  // "-", standard output) prints nothing on success; the others print their result and a line
-  // feed.
+  // A command that writes files (unless its output is "-", standard output) prints nothing on
+  // success; the others print their result and a line feed.
   bool writesFiles;
   // A command that takes one text: surplus words are told to be quoted as one.
   bool readsText;

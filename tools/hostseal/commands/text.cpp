@@ -10,6 +10,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/cipher/text_crypt_stream.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/operations/key_choice.hpp"
 #include "hostseal/text/ansi_bytes.hpp"
 #include "hostseal/text/code_page.hpp"
