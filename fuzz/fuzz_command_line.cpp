@@ -30,7 +30,7 @@
 #include "hostseal/common/message_sink.hpp"
 #include "hostseal/text/code_page.hpp"
 #include "tools/hostseal/command_line.hpp"
-#include "tools/hostseal/run_command_line.hpp"
+#include "tools/hostseal/command_table.hpp"
 
 namespace {
 

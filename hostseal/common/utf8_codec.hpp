@@ -10,6 +10,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace hostseal {
 
@@ -133,6 +136,32 @@ constexpr std::size_t EncodeUtf16(char32_t codePoint, char16_t* out) {
   out[0] = static_cast<char16_t>(0xD800 + (codePoint >> 10));
   out[1] = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
   return 2;
+}
+
+// The UTF-8 form of the text, or nothing when it holds an unpaired surrogate: for text from
+// the system (a Windows command line, environment or console may hold one), where writing
+// U+FFFD in its place would make another text, or name another file, than the one given. The
+// result is allocated once at its final size, so that the bytes of a key or pass phrase are
+// never left behind in a buffer given up on the way.
+std::optional<std::string> ToUtf8Exact(std::u16string_view text);
+
+// The number of UTF-16 units that the first utf8Length bytes of ToUtf8Exact(text) came from
+// (utf8Length ends between two characters).
+std::size_t Utf16UnitsOfUtf8Prefix(std::u16string_view text, std::size_t utf8Length);
+
+// The longest prefix of bytes that does not end inside a UTF-8 sequence: the rest (at most
+// three bytes, the start of a character) waits for the bytes that complete it. Ill-formed
+// bytes are not held back; a reader shows them as U+FFFD.
+constexpr std::size_t CompleteUtf8Length(std::string_view bytes) {
+  const std::size_t size = bytes.size();
+  // The last lead byte among the final three, and whether its sequence is cut off.
+  for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+    const auto byte = static_cast<unsigned char>(bytes[size - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const Utf8Character character = DecodeUtf8Character(bytes.data() + size - back, back);
+    return character.form == Utf8Form::kCutOff ? size - back : size;
+  }
+  return size;
 }
 
 }  // namespace hostseal

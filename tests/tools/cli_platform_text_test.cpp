@@ -9,27 +9,27 @@
 #include <vector>
 
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "tools/console/console_route.hpp"
-#include "tools/console/wide_argument.hpp"
-#include "tools/hostseal/command_line_words.hpp"
+#include "tools/hostseal/process/command_line_words.hpp"
 
 namespace hostseal::cli {
 namespace {
 
-TEST(ArgumentToUtf8, WellFormedTextGivesTheLibrarysUtf8) {
+TEST(ToUtf8Exact, WellFormedTextGivesTheLibrarysUtf8) {
   for (const std::u16string& text :
        {std::u16string(), std::u16string(u"--key=abc"), std::u16string(u"café"),
         std::u16string(u"中文 字符"), std::u16string(u"\U0001F600\U00010000\U0010FFFF"),
         std::u16string(u"\u007F\u0080\u07FF\u0800\uFFFF"), std::u16string(1, u'\0')}) {
-    const std::optional<std::string> utf8 = ArgumentToUtf8(text);
+    const std::optional<std::string> utf8 = ToUtf8Exact(text);
     ASSERT_TRUE(utf8.has_value());
     EXPECT_EQ(*utf8, ToUtf8(text));
     EXPECT_EQ(FromUtf8(*utf8), text);
   }
-  EXPECT_EQ(ArgumentToUtf8(u"中\U0001F600"), std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80"));
+  EXPECT_EQ(ToUtf8Exact(u"中\U0001F600"), std::string("\xE4\xB8\xAD\xF0\x9F\x98\x80"));
 }
 
-TEST(ArgumentToUtf8, AnUnpairedSurrogateIsRefusedWherever) {
+TEST(ToUtf8Exact, AnUnpairedSurrogateIsRefusedWherever) {
   const char16_t high = 0xD83D;
   const char16_t low = 0xDE00;
   const std::vector<std::u16string> refused = {
@@ -42,12 +42,12 @@ TEST(ArgumentToUtf8, AnUnpairedSurrogateIsRefusedWherever) {
       {u'x', high, low, low},  // one too many low
   };
   for (const std::u16string& text : refused) {
-    EXPECT_FALSE(ArgumentToUtf8(text).has_value()) << ::testing::PrintToString(text);
+    EXPECT_FALSE(ToUtf8Exact(text).has_value()) << ::testing::PrintToString(text);
   }
-  EXPECT_TRUE(ArgumentToUtf8(std::u16string{high, low}).has_value());
+  EXPECT_TRUE(ToUtf8Exact(std::u16string{high, low}).has_value());
 }
 
-TEST(ArgumentToUtf8, APrefixOfBytesMapsBackToItsUnits) {
+TEST(ToUtf8Exact, APrefixOfBytesMapsBackToItsUnits) {
   const std::u16string argument = u"--key=密\U0001F600x";
   EXPECT_EQ(Utf16UnitsOfUtf8Prefix(argument, 0), 0u);
   EXPECT_EQ(Utf16UnitsOfUtf8Prefix(argument, 6), 6u);

@@ -1,13 +1,31 @@
 #include "tools/hostseal/command_line.hpp"
 
+#include <algorithm>
+#include <clocale>
+#include <exception>
+#include <iostream>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "hostseal/cipher/rijndael.hpp"
-#include "hostseal/common/utf8.hpp"
+#include "hostseal/common/raised_error.hpp"
 #include "hostseal/common/visible_text.hpp"
-#include "hostseal/hostinfo/ipv4_text.hpp"
 #include "hostseal/text/code_page_table.hpp"
+#include "tools/hostseal/command_table.hpp"
+#include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/process/core_dump_guard.hpp"
+#include "tools/hostseal/process/environment_settings.hpp"
+#include "tools/hostseal/process/shown_command_line.hpp"
+#include "tools/hostseal/secrets/key_sources.hpp"
+#include "tools/hostseal/secrets/secret_arguments.hpp"
+#include "tools/hostseal/streams/command_message_sink.hpp"
+#include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
 
@@ -24,33 +42,9 @@ constexpr char kToolFooter[] =
     "Environment: HOSTSEAL_CODEPAGE (as --codepage), HOSTSEAL_CPU (the AES path: portable,\n"
     "aes-ni or vaes; by default the best this processor has).\n"
     "\n"
-    "Examples:\n"
-    "  hostseal encrypt 'hello world'\n"
-    "  hostseal --codepage 936 ansi 中文\n"
-    "  hostseal keygen notes.key\n"
-    "  hostseal encrypt-file --key-file notes.key notes.txt notes.aes\n"
-    "  hostseal encrypt-file --ask-passphrase --bits 256 notes.txt notes.aes";
+    "Examples:\n";
 
-// The key options' footer of the file commands: the sources and their order.
-constexpr char kKeyFooter[] =
-    "\n\nThe key: one of --key-file, --passphrase-file, --ask-passphrase, --key, --passphrase;\n"
-    "without any, HOSTSEAL_KEY (hex digits) or HOSTSEAL_PASSPHRASE (not both); without those,\n"
-    "the built-in pass phrase at 128 bits. A file's first line is read; - is standard input.\n"
-    "A key file that is IN or OUT by any name is refused; on Linux so is one that another\n"
-    "user owns or may write, or one in such a folder (--trust-key-file: used with a warning).\n"
-    "Values of --key and --passphrase can be read by every user of the machine.";
-
-// The mac command's address, read as the host queries read address texts.
-CLI::Validator DottedDecimalIPv4() {
-  return CLI::Validator(
-      [](std::string& text) {
-        return ParseIpv4Text(FromUtf8(text))
-                   ? std::string()
-                   : "\"" + VisibleText(text) +
-                         "\" is not a dotted-decimal IPv4 address such as 192.168.1.20";
-      },
-      "IPV4");
-}
+constexpr char kHelpHint[] = "run 'hostseal --help' for the commands and options";
 
 // A code page as the option takes it: decimal digits, nothing else.
 bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {
@@ -69,57 +63,27 @@ bool ParseCodePage(const CLI::results_t& values, std::optional<int>& codePage) {
   return true;
 }
 
-std::string NameOf(CommandId id) {
-  for (const CommandName& command : kCommandNames) {
-    if (command.id == id) return std::string(command.name);
+// The parsed command's run, and the global options.
+struct CommandLine {
+  std::optional<int> codePage;  // --codepage or HOSTSEAL_CODEPAGE
+  std::vector<std::pair<const CLI::App*, CommandRun>> commands;
+
+  // What runs the command that was parsed.
+  const CommandRun& Parsed() const {
+    for (const auto& [command, run] : commands) {
+      if (command->parsed()) return run;
+    }
+    throw std::logic_error("no command was parsed");
   }
-  throw std::logic_error("a command without a name");
-}
+};
 
-CLI::App* AddCommand(CLI::App& app, CommandLine& line, CommandId id, const std::string& description,
-                     const std::string& example) {
-  CLI::App* command = app.add_subcommand(NameOf(id), description);
-  command->footer("Example:\n  " + example);
-  line.commands.emplace_back(command, id);
-  return command;
-}
-
-// An optional TEXT argument; without it the command reads all of standard input.
-void AddTextArgument(CLI::App& command, CommandLine& line, const std::string& name,
-                     const std::string& description) {
-  command
-      .add_option_function<std::string>(
-          name, [&line](const std::string& value) { line.text = value; },
-          description + "; without it, all of standard input less one trailing line feed")
-      ->type_name("");
-}
-
-CLI::App* AddFileCommand(CLI::App& app, CommandLine& line, CommandId id,
-                         const std::string& description, const std::string& inputHelp,
-                         const std::string& outputHelp, const std::string& example) {
-  CLI::App* command = AddCommand(app, line, id, description, example);
-  command->footer(command->get_footer() + kKeyFooter);
-  command->add_option("IN", line.inputFile, inputHelp)->required();
-  command->add_option("OUT", line.outputFile, outputHelp)->required();
-  AddKeyOptions(*command, line.key);
-  return command;
-}
-
-}  // namespace
-
-CommandId CommandLine::Parsed() const {
-  for (const auto& [command, id] : commands) {
-    if (command->parsed()) return id;
-  }
-  throw std::logic_error("no command was parsed");
-}
-
+// Defines the global options and the commands of the table on app, storing into line.
 void DefineCommandLine(CLI::App& app, CommandLine& line) {
   app.description("AES encryption of text and files, host identity queries and text bytes.");
-  app.footer(kToolFooter);
+  app.footer(kToolFooter + std::string(kToolExamples));
   // CLI11 takes "/word" for an option on Windows; here it is an operand on every system, so
-  // that "encrypt /abc" and a path such as "/tmp/x" read as they do on Linux. The subcommands
-  // copy this setting when they are added below.
+  // that a text such as "/abc" and a path such as "/tmp/x" read as they do on Linux. The
+  // subcommands copy this setting when they are added below.
   app.allow_windows_style_options(false);
   app.require_subcommand(1);
   app.fallthrough();
@@ -139,90 +103,120 @@ void DefineCommandLine(CLI::App& app, CommandLine& line) {
       ->type_size(1)
       ->expected(1);
 
-  CLI::App* encrypt = AddCommand(app, line, CommandId::kEncrypt,
-                                 "Encrypt text under the built-in pass phrase; prints hex text",
-                                 "hostseal encrypt 'hello world'\n"
-                                 "  hostseal encrypt -- '-a text that begins with a dash'");
-  AddTextArgument(*encrypt, line, "TEXT", "The text (after -- when it begins with -)");
+  for (const Command* command : Commands()) {
+    CLI::App* subcommand =
+        app.add_subcommand(std::string(command->name), std::string(command->description));
+    subcommand->footer("Example:\n  " + std::string(command->example));
+    line.commands.emplace_back(subcommand, command->define(*subcommand));
+  }
+}
 
-  CLI::App* decrypt = AddCommand(app, line, CommandId::kDecrypt,
-                                 "Decrypt hex text made by encrypt; prints the text",
-                                 "hostseal encrypt secret | hostseal decrypt");
-  AddTextArgument(*decrypt, line, "HEX",
-                  "The hex text (after -- when it begins with -); characters other than hex "
-                  "digits are skipped");
+// Arguments beyond what the command takes, in the order given; the text commands take one
+// text, so words meant as one text need quotes.
+void ReportSurplusArguments(const CLI::App& app, const CLI::App& command) {
+  const std::vector<std::string> surplus = app.remaining(true);
+  std::string list;
+  for (const std::string& argument : surplus) {
+    list += (list.empty() ? "\"" : " \"") + VisibleText(argument) + '"';
+  }
+  // Words are surplus arguments; anything that looks like an option is unexpected.
+  const bool words = std::none_of(surplus.begin(), surplus.end(), [](const std::string& argument) {
+    return argument.rfind('-', 0) == 0;
+  });
+  std::string text = std::string(words ? "surplus" : "unexpected") + " argument" +
+                     (surplus.size() > 1 ? "s " : " ") + list;
+  const Command* named = FindCommand(command.get_name());
+  if (words && named != nullptr && named->readsText) {
+    text += "; quote a text that holds spaces: hostseal " + command.get_name() + " 'one two three'";
+  }
+  WriteDiagnostic(text);
+}
 
-  AddFileCommand(app, line, CommandId::kEncryptFile,
-                 "Encrypt the file IN into the cipher file OUT (by default under the built-in "
-                 "pass phrase at 128 bits)",
-                 "The plain file to read; - for standard input",
-                 "The cipher file to write; - for standard output (not a terminal)",
-                 "hostseal encrypt-file --passphrase-file phrase.txt --bits 256 notes.txt "
-                 "notes.aes\n"
-                 "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes\n"
-                 "  tar c photos | hostseal encrypt-file --key-file photos.key - photos.tar.aes");
-  CLI::App* decryptFile =
-      AddFileCommand(app, line, CommandId::kDecryptFile,
-                     "Decrypt the cipher file IN into the plain file OUT, under the key that "
-                     "encrypted it",
-                     "The cipher file to read; - for standard input (not a terminal)",
-                     "The plain file to write; - for standard output",
-                     "hostseal decrypt-file --ask-passphrase --bits 256 notes.aes notes.txt\n"
-                     "  pass show notes | hostseal decrypt-file --passphrase-file - notes.aes "
-                     "notes.txt\n"
-                     "  hostseal decrypt-file --check --key-file notes.key notes.aes");
-  decryptFile->get_option("OUT")->required(false);
-  decryptFile->add_flag("--check", line.check,
-                        "Read all of IN and tell whether the key fits (exit status 0) or not "
-                        "(1), writing no file; give no OUT");
+int ReportParseError(const CLI::App& app, const CLI::ParseError& error) {
+  if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+    // --help or --version: CLI11 prints them on standard output.
+    CheckCpuSetting(false);
+    app.exit(error);
+    try {
+      FlushStandardOutput();
+    } catch (const RaisedError& e) {
+      WriteDiagnostic(e.Description());
+      return kExitRaised;
+    }
+    return kExitSuccess;
+  }
+  // Parse errors repeat arguments; keys and pass phrases never reach the parser ("(hidden)"
+  // stands in their place), and control characters are shown as their codes.
+  const std::vector<std::string> unknown = app.remaining();
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr && !app.get_subcommands().empty()) {
+    ReportSurplusArguments(app, *app.get_subcommands().front());
+    WriteDiagnostic(kHelpHint);
+    return kExitUsage;
+  }
+  if (app.get_subcommands().empty() && !unknown.empty()) {
+    const bool option = unknown.front().rfind('-', 0) == 0;
+    WriteDiagnostic((option ? "unknown option \"" : "unknown command \"") +
+                    VisibleText(unknown.front()) + "\"");
+  } else if (app.get_subcommands().empty() &&
+             dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    WriteDiagnostic("a command is required");
+  } else {
+    // The parser's own texts, in the tool's style: lower case after "hostseal: ".
+    std::string text = VisibleText(std::string_view(error.what()));
+    if (text.size() > 1 && text[0] >= 'A' && text[0] <= 'Z' && text[1] >= 'a' && text[1] <= 'z') {
+      text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    }
+    WriteDiagnostic(text);
+  }
+  WriteDiagnostic(kHelpHint);
+  return kExitUsage;
+}
 
-  CLI::App* keygen =
-      AddCommand(app, line, CommandId::kKeygen,
-                 "Make a new key from the system's random source: hex digits and a line feed "
-                 "in the new file FILE, readable by you only (mode 0600)",
-                 "hostseal keygen notes.key\n"
-                 "  hostseal encrypt-file --key-file notes.key notes.txt notes.aes");
-  keygen->add_option("--bits", line.keyBits, "The key's length: 128 (the default), 192 or 256")
-      ->type_name("N")
-      ->check(CLI::IsMember({128, 192, 256}));
-  keygen
-      ->add_option("FILE", line.outputFile,
-                   "The new key file (an existing file is never replaced); - for standard "
-                   "output")
-      ->required();
+}  // namespace
 
-  CLI::App* hostIp =
-      AddCommand(app, line, CommandId::kHostIp, "Print the first IPv4 address of a host name",
-                 "hostseal host-ip localhost");
-  hostIp->add_option("NAME", line.name, "The host name")->required();
+int RunCommandLine(int argc, char** argv) {
+  // First, before any key is read: no core dump, no other process looking in.
+  const CoreDumpGuard coreDumps;
+  // The secret variables leave the environment before anything else happens, whatever the
+  // command line asks for.
+  const SecretVariables variables = TakeSecretVariables();
+  const ConsoleSession console;
+  const StandardOutputWatch outputWatch;
+  // The code page follows the system's (the locale's character set on Linux, GetACP on Windows)
+  // unless --codepage says otherwise.
+  std::setlocale(LC_CTYPE, "");
+  CommandMessageSink sink;
+  const DefaultMessageSinkScope sinkScope(sink);  // while main runs
 
-  CLI::App* mac = AddCommand(app, line, CommandId::kMac,
-                             "Print the MAC address behind an IPv4 address of the local network",
-                             "hostseal mac 192.168.1.1");
-  mac->add_option("IP", line.name, "A dotted-decimal IPv4 address")
-      ->required()
-      ->check(DottedDecimalIPv4());
+  const SecretArguments secrets(argc, argv);
+  if (secrets.TookAny()) HideWipedArguments(argc, argv);
+  CLI::App app("", "hostseal");
+  CommandLine line;
+  DefineCommandLine(app, line);
+  try {
+    const std::vector<std::string>& arguments = secrets.ParserArguments();
+    app.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+  } catch (const CLI::ParseError& error) {
+    return ReportParseError(app, error);
+  }
 
-  AddCommand(app, line, CommandId::kCpu, "Print the processor identifiers", "hostseal cpu");
-
-  CLI::App* utf8 =
-      AddCommand(app, line, CommandId::kUtf8,
-                 "Print the UTF-8 bytes of a text, byte-order mark first, as hex pairs",
-                 "hostseal utf8 abc   (prints EF BB BF 61 62 63)");
-  AddTextArgument(*utf8, line, "TEXT", "The text");
-
-  CLI::App* ansi = AddCommand(app, line, CommandId::kAnsi,
-                              "Print the bytes of a text in the ANSI code page as hex pairs",
-                              "hostseal --codepage 936 ansi 中   (prints D6 D0)");
-  AddTextArgument(*ansi, line, "TEXT", "The text");
-
-  CLI::App* identity =
-      AddCommand(app, line, CommandId::kIdentity,
-                 "Report this host's identity as coloured status lines, and its encrypted form",
-                 "hostseal identity --json");
-  identity->add_flag("--json", line.json,
-                     "Print one JSON object instead: for each item \"ok\" and its \"value\" or "
-                     "the \"error\" that says why it is missing, and \"complete\"");
+  try {
+    CheckCpuSetting();
+    ApplyCodePageSetting(line.codePage);
+    const int status = line.Parsed()(CommandContext{secrets, variables, sink});
+    FlushStandardOutput();
+    return status;
+  } catch (const UsageError& error) {
+    WriteDiagnostic(error.what());
+    if (error.WithHelpHint()) WriteDiagnostic(kHelpHint);
+    return kExitUsage;
+  } catch (const RaisedError& error) {
+    WriteDiagnostic(error.Description());
+    return kExitRaised;
+  } catch (const std::exception& error) {
+    WriteDiagnostic(error.what());
+    return kExitRaised;
+  }
 }
 
 }  // namespace hostseal::cli

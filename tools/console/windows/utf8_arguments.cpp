@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "hostseal/common/secure_wipe.hpp"
-#include "tools/console/wide_argument.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 
 namespace hostseal::cli {
 
@@ -50,7 +50,7 @@ Utf8Arguments::Utf8Arguments() {
   m_Arguments.reserve(static_cast<std::size_t>(wide.Count()));
   for (int i = 0; i < wide.Count(); ++i) {
     std::u16string argument = wide.Argument(i);
-    std::optional<std::string> utf8 = ArgumentToUtf8(argument);
+    std::optional<std::string> utf8 = ToUtf8Exact(argument);
     SecureWipe(argument.data(), argument.size() * sizeof(char16_t));
     if (!utf8) {
       if (m_Unconvertible == 0 && i > 0) m_Unconvertible = static_cast<std::size_t>(i);

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
@@ -10,6 +12,7 @@
 #include "hostseal/fs/file_name.hpp"
 #include "hostseal/fs/file_streams.hpp"
 #include "tools/hostseal/exit_status.hpp"
+#include "tools/hostseal/secrets/key_options.hpp"
 #include "tools/hostseal/streams/progress_bar.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
@@ -132,8 +135,6 @@ class DiscardingSink final : public ByteSink {
   void Write(const Byte*, std::size_t) override {}
 };
 
-}  // namespace
-
 int RunCheckKey(const std::string& cipherFile, const KeyChoice& key, CommandMessageSink& sink) {
   RefuseTerminals(Direction::kDecrypt, cipherFile, {});
   cRijndael cipher(sink);
@@ -163,5 +164,91 @@ int RunDecryptFile(const std::string& cipherFile, const std::string& plainFile,
                    const KeyChoice& key, CommandMessageSink& sink) {
   return RunFileCommand(Direction::kDecrypt, cipherFile, plainFile, key, sink);
 }
+
+// The key options' footer of the file commands: the sources and their order.
+constexpr char kKeyFooter[] =
+    "\n\nThe key: one of --key-file, --passphrase-file, --ask-passphrase, --key, --passphrase;\n"
+    "without any, HOSTSEAL_KEY (hex digits) or HOSTSEAL_PASSPHRASE (not both); without those,\n"
+    "the built-in pass phrase at 128 bits. A file's first line is read; - is standard input.\n"
+    "A key file that is IN or OUT by any name is refused; on Linux so is one that another\n"
+    "user owns or may write, or one in such a folder (--trust-key-file: used with a warning).\n"
+    "Values of --key and --passphrase can be read by every user of the machine.";
+
+struct FileOptions {
+  std::string inputFile;
+  std::string outputFile;  // empty for decrypt-file --check
+  bool check = false;      // decrypt-file --check: whether the key fits, nothing written
+  KeyOptions key;
+};
+
+std::shared_ptr<FileOptions> AddFileOptions(CLI::App& command, const std::string& inputHelp,
+                                            const std::string& outputHelp) {
+  auto options = std::make_shared<FileOptions>();
+  command.footer(command.get_footer() + kKeyFooter);
+  command.add_option("IN", options->inputFile, inputHelp)->required();
+  command.add_option("OUT", options->outputFile, outputHelp)->required();
+  AddKeyOptions(command, options->key);
+  return options;
+}
+
+CommandRun DefineEncryptFile(CLI::App& command) {
+  std::shared_ptr<FileOptions> options =
+      AddFileOptions(command, "The plain file to read; - for standard input",
+                     "The cipher file to write; - for standard output (not a terminal)");
+  return [options](const CommandContext& context) {
+    const FileOptions& o = *options;
+    return RunEncryptFile(
+        o.inputFile, o.outputFile,
+        ChooseKey(o.key, context.secrets, context.variables, true, o.inputFile, o.outputFile),
+        context.sink);
+  };
+}
+
+CommandRun DefineDecryptFile(CLI::App& command) {
+  std::shared_ptr<FileOptions> options =
+      AddFileOptions(command, "The cipher file to read; - for standard input (not a terminal)",
+                     "The plain file to write; - for standard output");
+  command.get_option("OUT")->required(false);
+  command.add_flag("--check", options->check,
+                   "Read all of IN and tell whether the key fits (exit status 0) or not "
+                   "(1), writing no file; give no OUT");
+  return [options](const CommandContext& context) {
+    const FileOptions& o = *options;
+    if (o.check) {
+      if (!o.outputFile.empty()) throw UsageError("--check writes no file: give IN only");
+      return RunCheckKey(
+          o.inputFile, ChooseKey(o.key, context.secrets, context.variables, false, o.inputFile, {}),
+          context.sink);
+    }
+    if (o.outputFile.empty()) throw UsageError("OUT is required (or --check, to test the key)");
+    return RunDecryptFile(
+        o.inputFile, o.outputFile,
+        ChooseKey(o.key, context.secrets, context.variables, false, o.inputFile, o.outputFile),
+        context.sink);
+  };
+}
+
+}  // namespace
+
+const Command kEncryptFileCommand = {
+    "encrypt-file",
+    "Encrypt the file IN into the cipher file OUT (by default under the built-in pass phrase at "
+    "128 bits)",
+    "hostseal encrypt-file --passphrase-file phrase.txt --bits 256 notes.txt notes.aes\n"
+    "  HOSTSEAL_KEY=$(cat notes.key) hostseal encrypt-file notes.txt notes.aes\n"
+    "  tar c photos | hostseal encrypt-file --key-file photos.key - photos.tar.aes",
+    true,
+    false,
+    DefineEncryptFile};
+
+const Command kDecryptFileCommand = {
+    "decrypt-file",
+    "Decrypt the cipher file IN into the plain file OUT, under the key that encrypted it",
+    "hostseal decrypt-file --ask-passphrase --bits 256 notes.aes notes.txt\n"
+    "  pass show notes | hostseal decrypt-file --passphrase-file - notes.aes notes.txt\n"
+    "  hostseal decrypt-file --check --key-file notes.key notes.aes",
+    true,
+    false,
+    DefineDecryptFile};
 
 }  // namespace hostseal::cli

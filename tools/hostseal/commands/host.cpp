@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "hostseal/common/visible_text.hpp"
 #include "hostseal/hostinfo/cpu.hpp"
 #include "hostseal/hostinfo/dns.hpp"
+#include "hostseal/hostinfo/ipv4_text.hpp"
 #include "hostseal/hostinfo/mac.hpp"
 #include "hostseal/log/status_log.hpp"
 #include "hostseal/operations/identity_operation.hpp"
@@ -55,8 +57,6 @@ std::string JsonString(std::string_view utf8) {
   out += '"';
   return out;
 }
-
-}  // namespace
 
 int RunHostIp(const std::string& name) {
   const std::u16string address = DNS::GetHostIP(FromUtf8(name));
@@ -115,5 +115,70 @@ int RunIdentity(CommandMessageSink& sink, bool json) {
   WriteLine(FromUtf8(out));
   return complete ? kExitSuccess : kExitFailure;
 }
+
+// The mac command's address, read as the host queries read address texts.
+CLI::Validator DottedDecimalIPv4() {
+  return CLI::Validator(
+      [](std::string& text) {
+        return ParseIpv4Text(FromUtf8(text))
+                   ? std::string()
+                   : "\"" + VisibleText(text) +
+                         "\" is not a dotted-decimal IPv4 address such as 192.168.1.20";
+      },
+      "IPV4");
+}
+
+CommandRun DefineHostIp(CLI::App& command) {
+  auto name = std::make_shared<std::string>();
+  command.add_option("NAME", *name, "The host name")->required();
+  return [name](const CommandContext&) { return RunHostIp(*name); };
+}
+
+CommandRun DefineMac(CLI::App& command) {
+  auto address = std::make_shared<std::string>();
+  command.add_option("IP", *address, "A dotted-decimal IPv4 address")
+      ->required()
+      ->check(DottedDecimalIPv4());
+  return [address](const CommandContext&) { return RunMac(*address); };
+}
+
+CommandRun DefineCpu(CLI::App&) {
+  return [](const CommandContext&) { return RunCpu(); };
+}
+
+CommandRun DefineIdentity(CLI::App& command) {
+  auto json = std::make_shared<bool>(false);
+  command.add_flag("--json", *json,
+                   "Print one JSON object instead: for each item \"ok\" and its \"value\" or "
+                   "the \"error\" that says why it is missing, and \"complete\"");
+  return [json](const CommandContext& context) { return RunIdentity(context.sink, *json); };
+}
+
+}  // namespace
+
+const Command kHostIpCommand = {"host-ip",
+                                "Print the first IPv4 address of a host name",
+                                "hostseal host-ip localhost",
+                                false,
+                                false,
+                                DefineHostIp};
+
+const Command kMacCommand = {"mac",
+                             "Print the MAC address behind an IPv4 address of the local network",
+                             "hostseal mac 192.168.1.1",
+                             false,
+                             false,
+                             DefineMac};
+
+const Command kCpuCommand = {
+    "cpu", "Print the processor identifiers", "hostseal cpu", false, false, DefineCpu};
+
+const Command kIdentityCommand = {
+    "identity",
+    "Report this host's identity as coloured status lines, and its encrypted form",
+    "hostseal identity --json",
+    false,
+    false,
+    DefineIdentity};
 
 }  // namespace hostseal::cli

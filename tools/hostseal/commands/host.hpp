@@ -3,15 +3,13 @@
 // as one JSON object.
 #pragma once
 
-#include <string>
-
-#include "tools/hostseal/streams/command_message_sink.hpp"
+#include "tools/hostseal/command_table.hpp"
 
 namespace hostseal::cli {
 
-int RunHostIp(const std::string& name);
-int RunMac(const std::string& address);
-int RunCpu();
-int RunIdentity(CommandMessageSink& sink, bool json);
+extern const Command kHostIpCommand;
+extern const Command kMacCommand;
+extern const Command kCpuCommand;
+extern const Command kIdentityCommand;
 
 }  // namespace hostseal::cli

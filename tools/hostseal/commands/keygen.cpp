@@ -1,6 +1,7 @@
 #include "tools/hostseal/commands/keygen.hpp"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "hostseal/common/secure_wipe.hpp"
@@ -11,6 +12,8 @@
 #include "tools/hostseal/streams/standard_streams.hpp"
 
 namespace hostseal::cli {
+
+namespace {
 
 int RunKeygen(int bits, const std::string& file) {
   constexpr char kDigits[] = "0123456789abcdef";
@@ -30,5 +33,34 @@ int RunKeygen(int bits, const std::string& file) {
   }
   return kExitSuccess;
 }
+
+CommandRun DefineKeygen(CLI::App& command) {
+  struct Options {
+    int bits = 128;
+    std::string file;
+  };
+  auto options = std::make_shared<Options>();
+  command.add_option("--bits", options->bits, "The key's length: 128 (the default), 192 or 256")
+      ->type_name("N")
+      ->check(CLI::IsMember({128, 192, 256}));
+  command
+      .add_option("FILE", options->file,
+                  "The new key file (an existing file is never replaced); - for standard "
+                  "output")
+      ->required();
+  return [options](const CommandContext&) { return RunKeygen(options->bits, options->file); };
+}
+
+}  // namespace
+
+const Command kKeygenCommand = {
+    "keygen",
+    "Make a new key from the system's random source: hex digits and a line feed in the new "
+    "file FILE, readable by you only (mode 0600)",
+    "hostseal keygen notes.key\n"
+    "  hostseal encrypt-file --key-file notes.key notes.txt notes.aes",
+    true,
+    false,
+    DefineKeygen};
 
 }  // namespace hostseal::cli

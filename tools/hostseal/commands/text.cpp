@@ -1,6 +1,8 @@
 #include "tools/hostseal/commands/text.hpp"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -8,6 +10,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/cipher/text_crypt_stream.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/operations/key_choice.hpp"
 #include "hostseal/text/ansi_bytes.hpp"
 #include "hostseal/text/code_page.hpp"
@@ -103,8 +106,6 @@ class HexPairWriter {
   bool m_Started = false;
 };
 
-}  // namespace
-
 int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink) {
   TellWhereTheTextComesFrom(text);
   cRijndael cipher(sink);
@@ -187,5 +188,73 @@ int RunAnsi(const std::optional<std::string>& text) {
   WriteUtf8("\n");
   return kExitSuccess;
 }
+
+using OptionalText = std::shared_ptr<std::optional<std::string>>;
+
+// An optional TEXT argument; without it the command reads all of standard input.
+OptionalText AddTextArgument(CLI::App& command, const std::string& name,
+                             const std::string& description) {
+  auto text = std::make_shared<std::optional<std::string>>();
+  command
+      .add_option_function<std::string>(
+          name, [text](const std::string& value) { *text = value; },
+          description + "; without it, all of standard input less one trailing line feed")
+      ->type_name("");
+  return text;
+}
+
+CommandRun DefineEncrypt(CLI::App& command) {
+  OptionalText text = AddTextArgument(command, "TEXT", "The text (after -- when it begins with -)");
+  return [text](const CommandContext& context) { return RunEncrypt(*text, context.sink); };
+}
+
+CommandRun DefineDecrypt(CLI::App& command) {
+  OptionalText hex = AddTextArgument(command, "HEX",
+                                     "The hex text (after -- when it begins with -); characters "
+                                     "other than hex digits are skipped");
+  return [hex](const CommandContext& context) { return RunDecrypt(*hex, context.sink); };
+}
+
+CommandRun DefineUtf8(CLI::App& command) {
+  OptionalText text = AddTextArgument(command, "TEXT", "The text");
+  return [text](const CommandContext&) { return RunUtf8(*text); };
+}
+
+CommandRun DefineAnsi(CLI::App& command) {
+  OptionalText text = AddTextArgument(command, "TEXT", "The text");
+  return [text](const CommandContext&) { return RunAnsi(*text); };
+}
+
+}  // namespace
+
+const Command kEncryptCommand = {"encrypt",
+                                 "Encrypt text under the built-in pass phrase; prints hex text",
+                                 "hostseal encrypt 'hello world'\n"
+                                 "  hostseal encrypt -- '-a text that begins with a dash'",
+                                 false,
+                                 true,
+                                 DefineEncrypt};
+
+const Command kDecryptCommand = {"decrypt",
+                                 "Decrypt hex text made by encrypt; prints the text",
+                                 "hostseal encrypt secret | hostseal decrypt",
+                                 false,
+                                 true,
+                                 DefineDecrypt};
+
+const Command kUtf8Command = {
+    "utf8",
+    "Print the UTF-8 bytes of a text, byte-order mark first, as hex pairs",
+    "hostseal utf8 abc   (prints EF BB BF 61 62 63)",
+    false,
+    true,
+    DefineUtf8};
+
+const Command kAnsiCommand = {"ansi",
+                              "Print the bytes of a text in the ANSI code page as hex pairs",
+                              "hostseal --codepage 936 ansi 中   (prints D6 D0)",
+                              false,
+                              true,
+                              DefineAnsi};
 
 }  // namespace hostseal::cli

@@ -2,16 +2,13 @@
 // line or, without it, from standard input, and returns the tool's exit status.
 #pragma once
 
-#include <optional>
-#include <string>
-
-#include "tools/hostseal/streams/command_message_sink.hpp"
+#include "tools/hostseal/command_table.hpp"
 
 namespace hostseal::cli {
 
-int RunEncrypt(const std::optional<std::string>& text, CommandMessageSink& sink);
-int RunDecrypt(const std::optional<std::string>& hex, CommandMessageSink& sink);
-int RunUtf8(const std::optional<std::string>& text);
-int RunAnsi(const std::optional<std::string>& text);
+extern const Command kEncryptCommand;
+extern const Command kDecryptCommand;
+extern const Command kUtf8Command;
+extern const Command kAnsiCommand;
 
 }  // namespace hostseal::cli

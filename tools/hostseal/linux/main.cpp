@@ -2,10 +2,10 @@
 // command and turns its outcome into the exit status.
 #include <csignal>
 
-#include "tools/hostseal/run_command_line.hpp"
+#include "tools/hostseal/command_line.hpp"
 
 int main(int argc, char** argv) {
-  // A reader that goes away (`hostseal decrypt-file x.aes - | head`) is a write error with a
+  // A reader that goes away (output piped into `head`) is a write error with a
   // message and exit status 3, not a silent death.
   std::signal(SIGPIPE, SIG_IGN);
   // Likewise a write past the file-size limit (ulimit -f): an error "File too large" with exit

@@ -37,8 +37,8 @@ std::size_t ReadStandardInput(char* buffer, std::size_t size);
 const char* EndOfInputKeys();
 
 // All of standard input, UTF-8, handed to `piece` a piece at a time, so that no whole copy is
-// held. One trailing line feed ("\n" or "\r\n") is dropped, so that `echo TEXT | hostseal
-// encrypt` means the same as `hostseal encrypt TEXT`; a further line feed before it stays.
+// held. One trailing line feed ("\n" or "\r\n") is dropped, so that a text piped in by `echo`
+// means the same as that text given as an argument; a further line feed before it stays.
 // Pieces may end inside a character. Raises a RaisedError when standard input cannot be read.
 void ReadStandardInputPieces(const std::function<void(std::string_view)>& piece);
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "hostseal/common/secure_wipe.hpp"
-#include "tools/console/wide_argument.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "tools/hostseal/secrets/key_sources.hpp"
 
 namespace hostseal::cli {
@@ -39,7 +39,7 @@ std::optional<SecretText> FirstValue(const std::wstring& wideName) {
   }
   // A value with an unpaired surrogate has no UTF-8 form; taken as empty, it is refused as a
   // key or pass phrase without being repeated.
-  std::optional<std::string> utf8 = ArgumentToUtf8(value);
+  std::optional<std::string> utf8 = ToUtf8Exact(value);
   SecureWipe(value.data(), value.size() * sizeof(char16_t));
   std::optional<SecretText> text(std::in_place,
                                  utf8 ? std::string_view(*utf8) : std::string_view());

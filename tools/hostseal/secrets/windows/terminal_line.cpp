@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "hostseal/common/secure_wipe.hpp"
+#include "hostseal/common/utf8_codec.hpp"
 #include "hostseal/fs/windows/system_error.hpp"
-#include "tools/console/wide_argument.hpp"
 #include "tools/console/windows/console_text.hpp"
 #include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/secrets/key_sources.hpp"
@@ -109,7 +109,7 @@ LineEnd Terminal::ReadLine(std::string_view prompt, SecretText& answer) const {
     }
   }
   WriteConsoleUtf8(output, "\r\n");  // the Enter that the console did not echo
-  std::optional<std::string> utf8 = ArgumentToUtf8(line.View());
+  std::optional<std::string> utf8 = ToUtf8Exact(line.View());
   if (!utf8) return LineEnd::kNotText;
   const WipeOnExit utf8Wipe(utf8->data(), utf8->size());
   if (tooLong) return LineEnd::kTooLong;

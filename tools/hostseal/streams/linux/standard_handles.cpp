@@ -12,6 +12,13 @@
 
 namespace hostseal::cli {
 
+// The standard streams carry bytes as they are and a terminal takes UTF-8 and colour sequences:
+// the console session has nothing to set up.
+struct ConsoleSession::State {};
+
+ConsoleSession::ConsoleSession() = default;
+ConsoleSession::~ConsoleSession() = default;
+
 bool IsTerminal(StandardStream stream) {
   const int fd = stream == StandardStream::kInput    ? STDIN_FILENO
                  : stream == StandardStream::kOutput ? STDOUT_FILENO

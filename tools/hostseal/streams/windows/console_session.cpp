@@ -11,6 +11,7 @@
 #include <streambuf>
 #include <string>
 
+#include "hostseal/common/utf8_codec.hpp"
 #include "tools/console/console_route.hpp"
 #include "tools/console/windows/console_text.hpp"
 

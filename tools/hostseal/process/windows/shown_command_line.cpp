@@ -14,7 +14,7 @@
 // - the process's memory as a whole to programs of the same user that may read it (as on
 //   Linux under ptrace's rules); the keys themselves are in it while they are in use.
 // So the key files, the environment and the prompt remain the safe sources.
-#include "tools/hostseal/shown_command_line.hpp"
+#include "tools/hostseal/process/shown_command_line.hpp"
 
 #include <windows.h>
 
@@ -24,8 +24,8 @@
 #include <string>
 
 #include "hostseal/common/secure_wipe.hpp"
-#include "tools/console/wide_argument.hpp"
-#include "tools/hostseal/command_line_words.hpp"
+#include "hostseal/common/utf8_codec.hpp"
+#include "tools/hostseal/process/command_line_words.hpp"
 
 namespace hostseal::cli {
 
@@ -52,7 +52,7 @@ bool MaskWipedWords(std::u16string& line, int argc, char** argv) {
   bool matched = words.size() == static_cast<std::size_t>(argc);
   for (int i = 1; matched && i < argc; ++i) {
     const CommandLineWord& word = words[static_cast<std::size_t>(i)];
-    std::optional<std::string> utf8 = ArgumentToUtf8(word.text);
+    std::optional<std::string> utf8 = ToUtf8Exact(word.text);
     const std::size_t kept = std::strlen(argv[i]);
     matched = utf8 && kept <= utf8->size() && utf8->compare(0, kept, argv[i]) == 0;
     if (matched && kept < utf8->size()) {

@@ -6,7 +6,7 @@
 // that is not zero. The kernel shows such an area only up to its first zero byte, and the line's
 // length no longer depends on any value's. What others see, as with ps, is the command line without
 // the values; arguments are no longer told apart by zero bytes.
-#include "tools/hostseal/shown_command_line.hpp"
+#include "tools/hostseal/process/shown_command_line.hpp"
 
 #include <cstddef>
 #include <cstdint>

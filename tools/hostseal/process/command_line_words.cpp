@@ -1,4 +1,4 @@
-#include "tools/hostseal/command_line_words.hpp"
+#include "tools/hostseal/process/command_line_words.hpp"
 
 namespace hostseal::cli {
 

@@ -1,4 +1,4 @@
-#include "tools/hostseal/environment_settings.hpp"
+#include "tools/hostseal/process/environment_settings.hpp"
 
 #include <cstdlib>
 #include <string>

@@ -8,7 +8,7 @@
 // with DumpType 2, or a debugger set as AeDebug) is written whatever the process asks, and
 // programs of the same user may read the process's memory while it runs (Linux's
 // non-dumpable flag closes that; Windows has no equivalent short of a protected process).
-#include "tools/hostseal/core_dump_guard.hpp"
+#include "tools/hostseal/process/core_dump_guard.hpp"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // CoreDumpGuard on Linux: prctl's PR_SET_DUMPABLE.
-#include "tools/hostseal/core_dump_guard.hpp"
+#include "tools/hostseal/process/core_dump_guard.hpp"
 
 #include <sys/prctl.h>
 
