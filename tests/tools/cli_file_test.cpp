@@ -191,7 +191,7 @@ TEST_F(CliFile, ProgressBarOnlyForLargeFilesOnATerminal) {
 }
 
 // "-" on either side gives exactly the bytes of the file commands, through pipes; cipher bytes
-// never meet a terminal; a full or closed standard output is an error, not a silent loss.
+// never meet a terminal; a closed standard output is an error, not a silent loss.
 using CliPipes = FolderTest;
 
 TEST_F(CliPipes, GiveTheBytesOfTheFileCommands) {
@@ -229,10 +229,7 @@ TEST_F(CliPipes, GiveTheBytesOfTheFileCommands) {
   EXPECT_EQ(ReadFile(dir + "/kept"), "former");
 
   ProcessResult r =
-      run({"encrypt-file", dir + "/plain", "-"}, {}, {OutputTarget::Kind::kFile, "/dev/full"});
-  EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err, "hostseal: Disk full: \"standard output\" (No space left on device)\n");
-  r = run({"encrypt-file", dir + "/plain", "-"}, {}, {OutputTarget::Kind::kTerminal, {}});
+      run({"encrypt-file", dir + "/plain", "-"}, {}, {OutputTarget::Kind::kTerminal, {}});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("refusing to write cipher bytes to a terminal"), std::string::npos);
 

@@ -79,28 +79,23 @@ class CliNamespace : public FolderTest {
   }
 };
 
-TEST_F(CliNamespace, HostIpFromTheNamespacesHostsFile) {
-  ProcessResult r = InNamespaces(CliRun({"host-ip", "alpha.invalid"}));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "10.1.2.3\n");
-  EXPECT_EQ(r.err, "");
-  for (const std::string name : {"nowhere.invalid", "v6only.invalid"}) {
-    r = InNamespaces(CliRun({"host-ip", name}));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "hostseal: no IPv4 address found for " + name + "\n");
+// host-ip from the namespace's hosts file, mac of its permanent neighbour.
+TEST_F(CliNamespace, HostIpAndMacFromTheNamespaces) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"host-ip", "alpha.invalid"}, 0, "10.1.2.3\n", ""},
+           {{"host-ip", "nowhere.invalid"}, 1, "", "no IPv4 address found for nowhere.invalid"},
+           {{"host-ip", "v6only.invalid"}, 1, "", "no IPv4 address found for v6only.invalid"},
+           {{"mac", "10.9.0.2"}, 0, "00-C-29-A-B-1\n", ""},
+           {{"mac", "0.0.0.0"}, 1, "", "no MAC address found for 0.0.0.0"}}) {
+    SCOPED_TRACE(c.args[1]);
+    ExpectResult(InNamespaces(CliRun(c.args)), c.status, c.out,
+                 c.err.empty() ? "" : "hostseal: " + c.err + "\n");
   }
-}
-
-TEST_F(CliNamespace, MacOfAPermanentNeighbour) {
-  ProcessResult r = InNamespaces(CliRun({"mac", "10.9.0.2"}));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "00-C-29-A-B-1\n");
-  EXPECT_EQ(r.err, "");
-  r = InNamespaces(CliRun({"mac", "0.0.0.0"}));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "hostseal: no MAC address found for 0.0.0.0\n");
 }
 
 TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
