@@ -98,7 +98,7 @@ TEST_F(CliNamespace, HostIpAndMacFromTheNamespaces) {
   }
 }
 
-TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
+TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalFailsOnlyWithRedLinesAndHasJson) {
   ProcessRun run = CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"});
   run.out.kind = OutputTarget::Kind::kTerminal;
   const ProcessResult coloured = InNamespaces(run);
@@ -123,6 +123,25 @@ TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
   EXPECT_EQ(piped.status, coloured.status);
   EXPECT_EQ(piped.out.find('\x1b'), std::string::npos) << piped.out;
   EXPECT_EQ(piped.out.find('\r'), std::string::npos) << piped.out;
+
+  // identity --json read by jq, a JSON parser of its own: one object with every item of the
+  // status lines, in their order, each "ok" with its value or error, and "complete".
+  const ProcessResult json =
+      InNamespaces(CliRun({"identity", "--json"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
+  EXPECT_EQ(json.status, piped.status);
+  const std::string answer =
+      Jq(json.out,
+         "(keys_unsorted | join(\",\")), (.complete | tostring), "
+         "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
+         "join(\",\")), .host_name.value");
+  const std::string name = piped.out.substr(11, piped.out.find('\n') - 11);  // "Host name: "
+  const bool loopback = piped.out.find("Default route") != std::string::npos;
+  const std::string keys =
+      loopback ? "host_name,ip_address,default_route,interface_address,mac_address,cpu,"
+                 "encrypted_identity,complete"
+               : "host_name,ip_address,mac_address,cpu,encrypted_identity,complete";
+  EXPECT_EQ(answer,
+            keys + "\n" + (piped.status == 0 ? "true" : "false") + "\nboolean\n" + name + "\n");
 }
 
 TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
@@ -156,29 +175,6 @@ TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
       EXPECT_EQ(Jq(out, ".host_name.value"), name + "\n");
     }
   }
-}
-
-// identity --json read by jq, a JSON parser of its own: one object with every item of the
-// status lines, in their order, each "ok" with its value or error, and "complete".
-TEST_F(CliNamespace, IdentityAsJsonForScripts) {
-  const ProcessResult lines = InNamespaces(CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
-  const ProcessResult json =
-      InNamespaces(CliRun({"identity", "--json"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
-  ASSERT_NE(json.status, 99) << "namespace setup failed";
-  EXPECT_EQ(json.status, lines.status);
-  const std::string answer =
-      Jq(json.out,
-         "(keys_unsorted | join(\",\")), (.complete | tostring), "
-         "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
-         "join(\",\")), .host_name.value");
-  const std::string name = lines.out.substr(11, lines.out.find('\n') - 11);  // "Host name: "
-  const bool loopback = lines.out.find("Default route") != std::string::npos;
-  const std::string keys =
-      loopback ? "host_name,ip_address,default_route,interface_address,mac_address,cpu,"
-                 "encrypted_identity,complete"
-               : "host_name,ip_address,mac_address,cpu,encrypted_identity,complete";
-  EXPECT_EQ(answer,
-            keys + "\n" + (lines.status == 0 ? "true" : "false") + "\nboolean\n" + name + "\n");
 }
 
 }  // namespace
