@@ -158,15 +158,14 @@ TEST_F(CliKey, AKeySourceThatIsTheDataInputIsRefusedBeforeEitherIsRead) {
       }
     }
   }
-  // A key file that is the file IN, by another name too.
+  // A key file that is the file IN by a symbolic link (the same name and a hard link are in
+  // cli_key_identity_test, which runs on Windows too).
   const std::string keyFile = SecretFile("k", kKey + "\n" + kData);
   fs::create_symlink(keyFile, Path("link"));
-  for (const std::string& in : {keyFile, Path("link")}) {
-    ExpectResult(
-        Run("encrypt-file", in, Path("out"), {"--key-file", keyFile}), 2, "",
-        Usage("--key-file \"" + keyFile + "\": it is the file IN; give the key another way"));
-    EXPECT_FALSE(fs::exists(Path("out")));
-  }
+  ExpectResult(
+      Run("encrypt-file", Path("link"), Path("out"), {"--key-file", keyFile}), 2, "",
+      Usage("--key-file \"" + keyFile + "\": it is the file IN; give the key another way"));
+  EXPECT_FALSE(fs::exists(Path("out")));
 }
 
 TEST_F(CliKey, KeyFilesThatCannotBeUsedAreRaisedErrors) {
