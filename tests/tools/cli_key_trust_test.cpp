@@ -62,9 +62,7 @@ TEST_F(CliKeyTrust, KeySourcesOfOtherUsersAreRefusedUnlessTrusted) {
       {"nobodys/sub", 0, 0600, "nobodys", " in a folder" + owned},
       {"open", 0, 0600, "open", " in a folder" + writable},
   };
-  const std::string key = "000102030405060708090a0b0c0d0e0f";
-  std::string keyBytes;
-  for (char c = 0; c < 16; ++c) keyBytes += c;
+  const std::string key = "000102030405060708090a0b0c0d0e0f", keyBytes = Unhex(key);
   const std::string phrase = "a pass phrase";
   // The file itself, a FIFO in its place, or the file on standard input ("-"), which has no
   // folders to check.
@@ -138,7 +136,7 @@ TEST_F(CliKeyTrust, AnUnnamedPipeOnStandardInputIsTheCallersWhoeverMadeIt) {
   struct stat status {};
   ASSERT_EQ(::fstat(ends[0], &status), 0);
   ASSERT_EQ(status.st_uid, kNobody);
-  const std::string line = "000102030405060708090a0b0c0d0e0f\n";
+  const std::string key = "000102030405060708090a0b0c0d0e0f", line = key + "\n";
   ASSERT_EQ(::write(ends[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
   ::close(ends[1]);
   RunControl control;
@@ -146,10 +144,8 @@ TEST_F(CliKeyTrust, AnUnnamedPipeOnStandardInputIsTheCallersWhoeverMadeIt) {
   const ProcessResult r = RunProcess(
       CliRun({"encrypt-file", Path("plain"), Path("cipher"), "--key-file", "-"}), control);
   ::close(ends[0]);
-  std::string keyBytes;
-  for (char c = 0; c < 16; ++c) keyBytes += c;
   ExpectResult(r, 0, "", "");
-  EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(keyBytes, kData));
+  EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(Unhex(key), kData));
 }
 
 }  // namespace

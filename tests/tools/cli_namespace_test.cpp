@@ -79,31 +79,26 @@ class CliNamespace : public FolderTest {
   }
 };
 
-TEST_F(CliNamespace, HostIpFromTheNamespacesHostsFile) {
-  ProcessResult r = InNamespaces(CliRun({"host-ip", "alpha.invalid"}));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "10.1.2.3\n");
-  EXPECT_EQ(r.err, "");
-  for (const std::string name : {"nowhere.invalid", "v6only.invalid"}) {
-    r = InNamespaces(CliRun({"host-ip", name}));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "hostseal: no IPv4 address found for " + name + "\n");
+// host-ip from the namespace's hosts file, mac of its permanent neighbour.
+TEST_F(CliNamespace, HostIpAndMacFromTheNamespaces) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"host-ip", "alpha.invalid"}, 0, "10.1.2.3\n", ""},
+           {{"host-ip", "nowhere.invalid"}, 1, "", "no IPv4 address found for nowhere.invalid"},
+           {{"host-ip", "v6only.invalid"}, 1, "", "no IPv4 address found for v6only.invalid"},
+           {{"mac", "10.9.0.2"}, 0, "00-C-29-A-B-1\n", ""},
+           {{"mac", "0.0.0.0"}, 1, "", "no MAC address found for 0.0.0.0"}}) {
+    SCOPED_TRACE(c.args[1]);
+    ExpectResult(InNamespaces(CliRun(c.args)), c.status, c.out,
+                 c.err.empty() ? "" : "hostseal: " + c.err + "\n");
   }
 }
 
-TEST_F(CliNamespace, MacOfAPermanentNeighbour) {
-  ProcessResult r = InNamespaces(CliRun({"mac", "10.9.0.2"}));
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "00-C-29-A-B-1\n");
-  EXPECT_EQ(r.err, "");
-  r = InNamespaces(CliRun({"mac", "0.0.0.0"}));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "hostseal: no MAC address found for 0.0.0.0\n");
-}
-
-TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
+TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalFailsOnlyWithRedLinesAndHasJson) {
   ProcessRun run = CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"});
   run.out.kind = OutputTarget::Kind::kTerminal;
   const ProcessResult coloured = InNamespaces(run);
@@ -128,6 +123,25 @@ TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalAndFailsOnlyWithRedLines) {
   EXPECT_EQ(piped.status, coloured.status);
   EXPECT_EQ(piped.out.find('\x1b'), std::string::npos) << piped.out;
   EXPECT_EQ(piped.out.find('\r'), std::string::npos) << piped.out;
+
+  // identity --json read by jq, a JSON parser of its own: one object with every item of the
+  // status lines, in their order, each "ok" with its value or error, and "complete".
+  const ProcessResult json =
+      InNamespaces(CliRun({"identity", "--json"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
+  EXPECT_EQ(json.status, piped.status);
+  const std::string answer =
+      Jq(json.out,
+         "(keys_unsorted | join(\",\")), (.complete | tostring), "
+         "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
+         "join(\",\")), .host_name.value");
+  const std::string name = piped.out.substr(11, piped.out.find('\n') - 11);  // "Host name: "
+  const bool loopback = piped.out.find("Default route") != std::string::npos;
+  const std::string keys =
+      loopback ? "host_name,ip_address,default_route,interface_address,mac_address,cpu,"
+                 "encrypted_identity,complete"
+               : "host_name,ip_address,mac_address,cpu,encrypted_identity,complete";
+  EXPECT_EQ(answer,
+            keys + "\n" + (piped.status == 0 ? "true" : "false") + "\nboolean\n" + name + "\n");
 }
 
 TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
@@ -161,29 +175,6 @@ TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
       EXPECT_EQ(Jq(out, ".host_name.value"), name + "\n");
     }
   }
-}
-
-// identity --json read by jq, a JSON parser of its own: one object with every item of the
-// status lines, in their order, each "ok" with its value or error, and "complete".
-TEST_F(CliNamespace, IdentityAsJsonForScripts) {
-  const ProcessResult lines = InNamespaces(CliRun({"identity"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
-  const ProcessResult json =
-      InNamespaces(CliRun({"identity", "--json"}, {}, {"HOSTSEAL_CODEPAGE=65001"}));
-  ASSERT_NE(json.status, 99) << "namespace setup failed";
-  EXPECT_EQ(json.status, lines.status);
-  const std::string answer =
-      Jq(json.out,
-         "(keys_unsorted | join(\",\")), (.complete | tostring), "
-         "([to_entries[] | select(.key != \"complete\") | (.value.ok | type)] | unique | "
-         "join(\",\")), .host_name.value");
-  const std::string name = lines.out.substr(11, lines.out.find('\n') - 11);  // "Host name: "
-  const bool loopback = lines.out.find("Default route") != std::string::npos;
-  const std::string keys =
-      loopback ? "host_name,ip_address,default_route,interface_address,mac_address,cpu,"
-                 "encrypted_identity,complete"
-               : "host_name,ip_address,mac_address,cpu,encrypted_identity,complete";
-  EXPECT_EQ(answer,
-            keys + "\n" + (lines.status == 0 ? "true" : "false") + "\nboolean\n" + name + "\n");
 }
 
 }  // namespace

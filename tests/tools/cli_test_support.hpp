@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/file_bytes.hpp"
@@ -79,6 +80,23 @@ inline std::string Hex(const std::string& bytes, const std::string& separator = 
     out += digits[bytes[i] & 0xF];
   }
   return out;
+}
+
+// Hex digits in pairs as the bytes they spell.
+inline std::string Unhex(const std::string& hex) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  }
+  return out;
+}
+
+// What a usage error shows: its message and the line that points to --help.
+inline std::string Usage(std::string_view message) {
+  std::string text = "hostseal: ";
+  text += message;
+  text += "\nhostseal: run 'hostseal --help' for the commands and options\n";
+  return text;
 }
 
 inline void ExpectResult(const ProcessResult& r, int status, const std::string& out,

@@ -35,8 +35,7 @@ TEST(GuiCommandLine, HelpVersionAndUsageErrorsNeedNoDisplay) {
   const ProcessResult version = Gui({"-v"});
   EXPECT_EQ(version.status, 0) << version.err;
   EXPECT_EQ(version.out, "hostseal-gui " HOSTSEAL_VERSION "\n");
-  for (const char* wrong :
-       {"--bogus", "--screenshot", "stray", "-platform", "-platform=offscreen"}) {
+  for (const char* wrong : {"-platform", "-platform=offscreen"}) {
     const ProcessResult result = Gui({wrong});
     EXPECT_EQ(result.status, 2) << wrong;
     EXPECT_EQ(result.err.rfind("hostseal-gui: ", 0), 0U) << result.err;

@@ -46,33 +46,29 @@ void PressOkWhenShown(SeenBox& seen) {
   });
 }
 
+// Over no window, and over a window disabled while it works on a file, where the box must
+// still take its OK.
 TEST(QtMessageSink, ShowsAModalBoxWithOkOnlyAndReturnsWhenItIsPressed) {
-  QtMessageSink sink(QStringLiteral("hostseal"));
-  SeenBox seen;
-  PressOkWhenShown(seen);
-  sink.Show(u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?");
-  ASSERT_TRUE(seen.found);
-  EXPECT_EQ(seen.title, QStringLiteral("hostseal"));
-  EXPECT_EQ(seen.text,
-            QStringLiteral(
-                "warning - incorrect length field in decrypted file.\r\nWrong key or keysize?"));
-  EXPECT_TRUE(seen.modal);
-  EXPECT_EQ(seen.buttons, 1);
-  EXPECT_TRUE(seen.okOnly);
-}
-
-TEST(QtMessageSink, CanBeAcknowledgedOverAWindowThatIsBusy) {
-  QWidget window;  // a window disabled while it works on a file
-  window.show();
-  window.setEnabled(false);
-  QtMessageSink sink(QStringLiteral("hostseal"));
-  sink.SetParent(&window);
-  SeenBox seen;
-  PressOkWhenShown(seen);
-  sink.Show(u"Text not Hex data");
-  ASSERT_TRUE(seen.found);
-  EXPECT_EQ(seen.text, QStringLiteral("Text not Hex data"));
-  EXPECT_TRUE(seen.enabled);
+  const std::u16string message =
+      u"warning - incorrect length field in decrypted file.\r\nWrong key or keysize?";
+  for (const bool busy : {false, true}) {
+    SCOPED_TRACE(busy);
+    QWidget window;
+    window.show();
+    window.setEnabled(false);
+    QtMessageSink sink(QStringLiteral("hostseal"));
+    if (busy) sink.SetParent(&window);
+    SeenBox seen;
+    PressOkWhenShown(seen);
+    sink.Show(message);
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ(seen.title, QStringLiteral("hostseal"));
+    EXPECT_EQ(seen.text, QString::fromStdU16String(message));
+    EXPECT_TRUE(seen.modal);
+    EXPECT_EQ(seen.buttons, 1);
+    EXPECT_TRUE(seen.okOnly);
+    EXPECT_TRUE(seen.enabled);
+  }
 }
 
 }  // namespace
