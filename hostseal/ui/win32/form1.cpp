@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cwchar>
 #include <exception>
 #include <string>
@@ -244,7 +245,10 @@ void Form1::CreateControls() {
   HWND bits =
       AddControl(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kKeyBitsCbo);
   for (const std::int32_t size : design::kKeyBits) {
-    const std::wstring text = std::to_wstring(size);
+    // The digits by to_chars: std::to_wstring would bring in the C runtime's wide printf.
+    std::array<char, 12> digits{};
+    const char* end = std::to_chars(digits.data(), digits.data() + digits.size(), size).ptr;
+    const std::wstring text(static_cast<const char*>(digits.data()), end);
     ::SendMessageW(bits, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   }
   ::SendMessageW(bits, CB_SETCURSEL, 0, 0);
