@@ -14,30 +14,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "hostseal/fs/linux/file_descriptor.hpp"
+
 namespace hostseal::testing {
 
 namespace {
 
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : m_Fd(fd) {}
-  Fd(Fd&& other) noexcept : m_Fd(other.Release()) {}
-  Fd& operator=(Fd&& other) noexcept {
-    Reset(other.Release());
-    return *this;
-  }
-  ~Fd() { Reset(); }
-  int Get() const { return m_Fd; }
-  int Release() { return std::exchange(m_Fd, -1); }
-  void Reset(int fd = -1) {
-    if (m_Fd >= 0) ::close(m_Fd);
-    m_Fd = fd;
-  }
-
- private:
-  int m_Fd = -1;
-};
+using Fd = FileDescriptor;
 
 void Check(bool ok, const char* what) {
   if (!ok) throw std::runtime_error(std::string(what) + " failed: " + std::strerror(errno));
@@ -83,7 +66,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
   if (!control.inputFile.empty()) {
     inChild = Fd(::open(control.inputFile.c_str(), O_RDONLY | O_CLOEXEC));
     Check(inChild.Get() >= 0, "open the input file");
-    inParent.Reset();
+    inParent.Close();
   }
   OutputEnds out = OpenOutput(run.out), err = OpenOutput(run.err);
   Fd terminal, terminalSlave;
@@ -121,15 +104,15 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
     ::execve(argv[0], argv.data(), env.data());
     ::_exit(127);
   }
-  inChild.Reset();
-  out.child.Reset();
-  err.child.Reset();
+  inChild.Close();
+  out.child.Close();
+  err.child.Close();
   if (control.started) control.started(pid);
 
   ProcessResult result;
   std::size_t turn = 0, heard = 0;
   std::size_t written = 0;
-  if (run.input.empty()) inParent.Reset();
+  if (run.input.empty()) inParent.Close();
   // Never blocked on standard input while the program waits for its output to be read.
   if (inParent.Get() >= 0)
     ::fcntl(inParent.Get(), F_SETFL, ::fcntl(inParent.Get(), F_GETFL) | O_NONBLOCK);
@@ -149,7 +132,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
           ::write(inParent.Get(), run.input.data() + written, run.input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
       const bool full = n < 0 && (errno == EAGAIN || errno == EINTR);
-      if ((n <= 0 && !full) || written == run.input.size()) inParent.Reset();
+      if ((n <= 0 && !full) || written == run.input.size()) inParent.Close();
     }
     for (int i = 1; i < 3; ++i) {
       if (fds[i].revents == 0) continue;
@@ -159,7 +142,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
       if (n > 0) {
         (i == 1 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
       } else {
-        (i == 1 ? out.parent : err.parent).Reset();
+        (i == 1 ? out.parent : err.parent).Close();
       }
     }
     if (fds[3].revents != 0) {
