@@ -31,18 +31,27 @@ struct OutputEnds {
   Fd parent, child;
 };
 
+// A pseudo-terminal: the master, and the slave (named name) opened as no controlling terminal.
+OutputEnds OpenTerminal(std::string& name) {
+  OutputEnds ends;
+  ends.parent = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  Check(ends.parent.IsOpen() && ::grantpt(ends.parent.Get()) == 0 &&
+            ::unlockpt(ends.parent.Get()) == 0,
+        "posix_openpt");
+  name = ::ptsname(ends.parent.Get());
+  ends.child = Fd(::open(name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  Check(ends.child.IsOpen(), "open pty");
+  return ends;
+}
+
 OutputEnds OpenOutput(const OutputTarget& target) {
   OutputEnds ends;
+  std::string name;
   if (target.kind == OutputTarget::Kind::kFile) {
     ends.child = Fd(::open(target.path.c_str(), O_WRONLY | O_CLOEXEC));
-    Check(ends.child.Get() >= 0, "open");
+    Check(ends.child.IsOpen(), "open");
   } else if (target.kind == OutputTarget::Kind::kTerminal) {
-    ends.parent = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(ends.parent.Get() >= 0 && ::grantpt(ends.parent.Get()) == 0 &&
-              ::unlockpt(ends.parent.Get()) == 0,
-          "posix_openpt");
-    ends.child = Fd(::open(::ptsname(ends.parent.Get()), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(ends.child.Get() >= 0, "open pty");
+    ends = OpenTerminal(name);
   } else {
     int fds[2];
     Check(::pipe2(fds, O_CLOEXEC) == 0, "pipe2");
@@ -65,22 +74,16 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
   Fd inChild(inFds[0]), inParent(inFds[1]);
   if (!control.inputFile.empty()) {
     inChild = Fd(::open(control.inputFile.c_str(), O_RDONLY | O_CLOEXEC));
-    Check(inChild.Get() >= 0, "open the input file");
+    Check(inChild.IsOpen(), "open the input file");
     inParent.Close();
   }
   OutputEnds out = OpenOutput(run.out), err = OpenOutput(run.err);
-  Fd terminal, terminalSlave;
+  // The slave is held open here for the whole run, so that the master neither reports a
+  // hang-up before the program has opened its end nor forgets the settings once it has closed it.
+  OutputEnds controlling;
   std::string terminalName;
-  if (control.controllingTerminal) {
-    terminal = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(terminal.Get() >= 0 && ::grantpt(terminal.Get()) == 0 && ::unlockpt(terminal.Get()) == 0,
-          "posix_openpt");
-    terminalName = ::ptsname(terminal.Get());
-    // Held open here for the whole run, so that the master neither reports a hang-up before
-    // the program has opened its end nor forgets the settings once it has closed it.
-    terminalSlave = Fd(::open(terminalName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(terminalSlave.Get() >= 0, "open pty");
-  }
+  if (control.controllingTerminal) controlling = OpenTerminal(terminalName);
+  const Fd& terminal = controlling.parent;
 
   std::vector<char*> argv, env;
   for (const auto& a : run.argv) argv.push_back(const_cast<char*>(a.c_str()));
@@ -173,7 +176,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
       result.terminal.append(buffer, static_cast<std::size_t>(n));
     }
     termios settings{};
-    Check(::tcgetattr(terminalSlave.Get(), &settings) == 0, "tcgetattr");
+    Check(::tcgetattr(controlling.child.Get(), &settings) == 0, "tcgetattr");
     result.terminalEchoes = (settings.c_lflag & ECHO) != 0;
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
