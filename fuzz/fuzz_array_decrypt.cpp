@@ -5,13 +5,10 @@
 //
 // Input: byte 0 chooses key length (bits 0-1), block path (bits 2-3) and a first index of 1
 // for the cipher array (bit 4); the next 32 bytes hold the key; the rest is the data.
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +16,7 @@
 #include "hostseal/cipher/block_backend.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
+#include "tests/support/openssl_ecb.hpp"
 #include "tests/support/recording_sink.hpp"
 
 namespace {
@@ -32,21 +30,7 @@ constexpr std::size_t kKeyArea = 32;
 
 std::vector<Byte> OpenSslEcb(bool encrypt, const std::vector<Byte>& key,
                              const std::vector<Byte>& data) {
-  const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                            EVP_CIPHER_CTX_free);
-  const EVP_CIPHER* cipher = key.size() == 16   ? EVP_aes_128_ecb()
-                             : key.size() == 24 ? EVP_aes_192_ecb()
-                                                : EVP_aes_256_ecb();
-  FUZZ_CHECK(EVP_CipherInit_ex(ctx.get(), cipher, nullptr, key.data(), nullptr, encrypt) == 1);
-  EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
-  std::vector<Byte> out(data.size() + 16);
-  int written = 0;
-  int last = 0;
-  FUZZ_CHECK(EVP_CipherUpdate(ctx.get(), out.data(), &written, data.data(),
-                              static_cast<int>(data.size())) == 1);
-  FUZZ_CHECK(EVP_CipherFinal_ex(ctx.get(), out.data() + written, &last) == 1);
-  out.resize(static_cast<std::size_t>(written + last));
-  return out;
+  return hostseal::testing::OpenSslEcb(encrypt, key, data.data(), data.size());
 }
 
 void CheckDecrypt(const hostseal::cRijndael& cipher, hostseal::testing::RecordingSink& sink,

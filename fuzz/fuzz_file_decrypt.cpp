@@ -28,6 +28,7 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/raised_error.hpp"
 #include "hostseal/fs/linux/temporary_file.hpp"
+#include "tests/support/cipher_test_support.hpp"
 #include "tests/support/recording_sink.hpp"
 
 namespace {
@@ -45,10 +46,6 @@ constexpr mode_t kUmask = 022;
 
 std::vector<Byte> ToBytes(const std::string& s) {
   return {s.begin(), s.end()};
-}
-
-std::u16string Name(const fs::path& p) {
-  return p.u16string();
 }
 
 mode_t ModeOf(const fs::path& path) {
@@ -74,11 +71,11 @@ void CheckRoundTrip(const hostseal::cRijndael& cipher, const std::u16string& pla
                     const std::string& plainContent) {
   const fs::path again = FuzzFolder() / "again.bin";
   const fs::path back = FuzzFolder() / "back.bin";
-  FUZZ_CHECK(cipher.FileEncrypt(plain, Name(again)) == 0);
+  FUZZ_CHECK(cipher.FileEncrypt(plain, again.u16string()) == 0);
   ByteArray framed;
   cipher.ArrayEncrypt(ByteArray(ToBytes(plainContent)), framed, 1);
   FUZZ_CHECK(ToBytes(ReadWholeFile(again)) == framed.Bytes());
-  FUZZ_CHECK(cipher.FileDecrypt(Name(back), Name(again)) == 0);
+  FUZZ_CHECK(cipher.FileDecrypt(back.u16string(), again.u16string()) == 0);
   FUZZ_CHECK(ReadWholeFile(back) == plainContent);
   fs::remove(again);
   fs::remove(back);
@@ -136,8 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
 
   const fs::path folder = FuzzFolder();
   const fs::path cipherFile = folder / "cipher.bin";
-  const std::u16string cipherName = Name(cipherFile);
-  const std::u16string targetName = in.intoCipher ? cipherName : Name(folder) + u"/" + in.name;
+  const std::u16string cipherName = cipherFile.u16string();
+  const std::u16string targetName =
+      in.intoCipher ? cipherName : folder.u16string() + u"/" + in.name;
   const bool badName = HasUnpairedSurrogate(in.name) && !in.intoCipher;
   WriteWholeFile(cipherFile, in.content.data(), in.content.size());
   ::chmod(cipherFile.c_str(), in.mode);
@@ -167,8 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
 
   hostseal::testing::RecordingSink sink;
   hostseal::cRijndael cipher(sink);
-  std::vector<Byte> key(16);
-  for (std::size_t i = 0; i < key.size(); ++i) key[i] = static_cast<Byte>(i);
+  const std::vector<Byte> key = hostseal::testing::Sequence(16);
   cipher.SetCipherKey(ByteArray(key), 128);
 
   std::int32_t status = -100;

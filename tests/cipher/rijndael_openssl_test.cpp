@@ -1,10 +1,8 @@
 // Differential test against OpenSSL's libcrypto: single blocks at random offsets and whole
 // arrays, compared with AES-ECB of the framing that this test builds itself.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <cstdint>
-#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -14,34 +12,10 @@
 #include "hostseal/cipher/rijndael.hpp"
 #include "tests/cipher/aes_path_test.hpp"
 #include "tests/cipher/rijndael_test_access.hpp"
+#include "tests/support/openssl_ecb.hpp"
 
 namespace hostseal {
 namespace {
-
-class OpenSslEcb {
- public:
-  OpenSslEcb() : m_Ctx(EVP_CIPHER_CTX_new(), EVP_CIPHER_CTX_free) {}
-
-  std::vector<Byte> Run(bool encrypt, const std::vector<Byte>& key, const Byte* data,
-                        std::size_t size) {
-    const EVP_CIPHER* cipher = key.size() == 16   ? EVP_aes_128_ecb()
-                               : key.size() == 24 ? EVP_aes_192_ecb()
-                                                  : EVP_aes_256_ecb();
-    EXPECT_EQ(EVP_CipherInit_ex(m_Ctx.get(), cipher, nullptr, key.data(), nullptr, encrypt ? 1 : 0),
-              1);
-    EVP_CIPHER_CTX_set_padding(m_Ctx.get(), 0);
-    std::vector<Byte> out(size + 16);
-    int written = 0;
-    int last = 0;
-    EXPECT_EQ(EVP_CipherUpdate(m_Ctx.get(), out.data(), &written, data, static_cast<int>(size)), 1);
-    EXPECT_EQ(EVP_CipherFinal_ex(m_Ctx.get(), out.data() + written, &last), 1);
-    out.resize(static_cast<std::size_t>(written + last));
-    return out;
-  }
-
- private:
-  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> m_Ctx;
-};
 
 std::vector<Byte> RandomBytes(std::mt19937_64& rng, std::size_t n) {
   std::vector<Byte> out(n);
@@ -55,7 +29,6 @@ HOSTSEAL_INSTANTIATE_AES_PATHS(RijndaelOpenSsl);
 
 TEST_P(RijndaelOpenSsl, TenThousandBlocksPerKeyLengthAtRandomOffsets) {
   std::mt19937_64 rng(2026);
-  OpenSslEcb ossl;
   cRijndael c;
   int mismatches = 0;
   for (int bits : {128, 192, 256}) {
@@ -71,14 +44,14 @@ TEST_P(RijndaelOpenSsl, TenThousandBlocksPerKeyLengthAtRandomOffsets) {
       ByteArray encrypted(fill);
       c.BlockEncrypt(source, encrypted, p, q);
       std::vector<Byte> expected = fill;
-      const std::vector<Byte> ecb = ossl.Run(true, key, block, 16);
+      const std::vector<Byte> ecb = testing::OpenSslEcb(true, key, block, 16);
       std::copy(ecb.begin(), ecb.end(), expected.begin() + q);
       mismatches += encrypted.Bytes() != expected;
 
       ByteArray decrypted(fill);
       c.BlockDecrypt(decrypted, source, q, p);
       expected = fill;
-      const std::vector<Byte> inverse = ossl.Run(false, key, block, 16);
+      const std::vector<Byte> inverse = testing::OpenSslEcb(false, key, block, 16);
       std::copy(inverse.begin(), inverse.end(), expected.begin() + q);
       mismatches += decrypted.Bytes() != expected;
     }
@@ -88,7 +61,6 @@ TEST_P(RijndaelOpenSsl, TenThousandBlocksPerKeyLengthAtRandomOffsets) {
 
 TEST_P(RijndaelOpenSsl, ArraysOfEveryShortLengthAndRandomLongOnes) {
   std::mt19937_64 rng(17);
-  OpenSslEcb ossl;
   cRijndael c;
   std::vector<std::size_t> lengths;
   for (std::size_t n = 0; n <= 100; ++n) lengths.push_back(n);
@@ -107,7 +79,8 @@ TEST_P(RijndaelOpenSsl, ArraysOfEveryShortLengthAndRandomLongOnes) {
         } else {
           framed.resize((length + 15) / 16 * 16, 0);
         }
-        const std::vector<Byte> expected = ossl.Run(true, key, framed.data(), framed.size());
+        const std::vector<Byte> expected =
+            testing::OpenSslEcb(true, key, framed.data(), framed.size());
         ByteArray cipher;
         EXPECT_EQ(c.ArrayEncrypt(ByteArray(plain), cipher, appendsize), 0);
         mismatches += cipher.Bytes() != expected;
@@ -131,7 +104,6 @@ namespace {
 // alignments of the output, and a whole array, against OpenSSL.
 TEST_P(RijndaelOpenSsl, LargeArraysAtBothOutputAlignments) {
   std::mt19937_64 rng(99);
-  OpenSslEcb ossl;
   cRijndael c;
   const std::vector<Byte> key = RandomBytes(rng, 32);
   c.SetCipherKey(ByteArray(key), 256);
@@ -143,7 +115,7 @@ TEST_P(RijndaelOpenSsl, LargeArraysAtBothOutputAlignments) {
   std::vector<Byte> framed = plain;
   framed.resize((size / 16 + 1) * 16, 0);
   framed.back() = static_cast<Byte>(size % 16);
-  EXPECT_TRUE(cipher.Bytes() == ossl.Run(true, key, framed.data(), framed.size()));
+  EXPECT_TRUE(cipher.Bytes() == testing::OpenSslEcb(true, key, framed.data(), framed.size()));
   ByteArray back;
   EXPECT_EQ(c.ArrayDecrypt(back, cipher, 1), 0);
   EXPECT_TRUE(back.Bytes() == plain);

@@ -1,10 +1,8 @@
 // Text encryption and hexadecimal text, checked against OpenSSL's AES-128-ECB under the
 // pass-phrase key (its 11 bytes and 5 zero bytes) and against a plain reading of hex digits.
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <cstdio>
-#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -14,6 +12,7 @@
 #include "hostseal/cipher/pass_phrase.hpp"
 #include "hostseal/cipher/rijndael.hpp"
 #include "hostseal/common/utf8.hpp"
+#include "tests/support/openssl_ecb.hpp"
 #include "tests/support/recording_sink.hpp"
 #include "tests/support/scoped_code_page.hpp"
 
@@ -22,16 +21,7 @@ namespace {
 
 std::vector<Byte> OpenSslEcbEncrypt(const std::vector<Byte>& key, std::vector<Byte> data) {
   data.resize((data.size() + 15) / 16 * 16, 0);
-  std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                      EVP_CIPHER_CTX_free);
-  const EVP_CIPHER* cipher = key.size() == 16 ? EVP_aes_128_ecb() : EVP_aes_256_ecb();
-  EVP_EncryptInit_ex(ctx.get(), cipher, nullptr, key.data(), nullptr);
-  EVP_CIPHER_CTX_set_padding(ctx.get(), 0);
-  std::vector<Byte> out(data.size() + 16);
-  int n = 0;
-  EVP_EncryptUpdate(ctx.get(), out.data(), &n, data.data(), static_cast<int>(data.size()));
-  out.resize(static_cast<std::size_t>(n));
-  return out;
+  return testing::OpenSslEcb(true, key, data.data(), data.size());
 }
 
 std::vector<Byte> PassPhraseKey() {

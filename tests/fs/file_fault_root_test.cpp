@@ -59,19 +59,10 @@ class FileFaultsAsRoot : public ::testing::Test {
     if (!fs::exists(target)) WriteFile(target, testing::Sequence(100));
     const std::size_t descriptors = testing::CountOpenDescriptors();
     std::string result;
-    try {
-      if (encrypt) {
-        c.FileEncrypt(dir / "plain", target, {});
-      } else {
-        c.FileDecrypt(target, dir / "cipher", {});
-      }
-      result += "; no error";
-    } catch (const RaisedError& e) {
-      if (e.Number() != number) result += "; error " + std::to_string(e.Number());
-      if (e.Description().find(target.string()) == std::string::npos) {
-        result += "; description without the path: " + e.Description();
-      }
-    }
+    const testing::Raised raised = testing::RaisedBy(
+        [&] { testing::Crypt(c, encrypt, dir / (encrypt ? "plain" : "cipher"), target); });
+    if (raised.number != number) result += "; error " + std::to_string(raised.number);
+    if (!raised.Names(target)) result += "; description without the path: " + raised.description;
     if (ReadFile(target) != testing::Sequence(100)) result += "; target changed";
     if (std::distance(fs::directory_iterator(dir / "mnt"), fs::directory_iterator()) != 1) {
       result += "; something stayed beside the target";

@@ -31,20 +31,9 @@ using testing::WriteFile;
 
 using testing::kChunk;
 
-// The error a call raises: its number, and whether its description names `path`.
-struct Raised {
-  std::int32_t number = 0;
-  bool namesPath = false;
-};
-
-Raised RaisedBy(const std::function<void()>& call, const fs::path& path) {
-  try {
-    call();
-  } catch (const RaisedError& e) {
-    return {e.Number(), e.Description().find(path.string()) != std::string::npos};
-  }
-  return {};
-}
+using testing::ErrorNumberOf;
+using testing::Raised;
+using testing::RaisedBy;
 
 class FileFaults : public testing::FileCipherTest {
  protected:
@@ -70,20 +59,12 @@ TEST_F(FileFaults, InputThatShrinksBetweenChunksFailsAndKeepsTheTarget) {
     auto shrink = [&](std::uint64_t done, std::uint64_t total) {
       if (done < total) fs::resize_file(input, 1000);
     };
-    const Raised raised = RaisedBy(
-        [&] {
-          if (encrypt) {
-            c.FileEncrypt(input, target, shrink);
-          } else {
-            c.FileDecrypt(target, input, shrink);
-          }
-        },
-        input);
+    const Raised raised = RaisedBy([&] { testing::Crypt(c, encrypt, input, target, shrink); });
     if (raised.number == 0) {
       EXPECT_TRUE(ReadFile(target) == (encrypt ? cipher : plain));
     } else {
       EXPECT_EQ(raised.number, 75);
-      EXPECT_TRUE(raised.namesPath);
+      EXPECT_TRUE(raised.Names(input));
       EXPECT_EQ(ReadFile(target), former);
     }
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"input", "target"}));
@@ -118,16 +99,16 @@ TEST_F(FileFaults, FifosFoldersAndDevicesAreRefusedOnEitherSideWithoutWaiting) {
 
   for (const fs::path& odd : {dir / "fifo", dir / "folder", fs::path("/dev/null")}) {
     SCOPED_TRACE(odd.string());
-    for (const Raised& raised : {RaisedBy([&] { c.FileEncrypt(odd, dir / "out", {}); }, odd),
-                                 RaisedBy([&] { c.FileDecrypt(dir / "out", odd, {}); }, odd),
-                                 RaisedBy([&] { c.FileDecrypt(odd, dir / "cipher", {}); }, odd)}) {
+    for (const Raised& raised : {RaisedBy([&] { c.FileEncrypt(odd, dir / "out", {}); }),
+                                 RaisedBy([&] { c.FileDecrypt(dir / "out", odd, {}); }),
+                                 RaisedBy([&] { c.FileDecrypt(odd, dir / "cipher", {}); })}) {
       EXPECT_EQ(raised.number, 75);
-      EXPECT_TRUE(raised.namesPath);
+      EXPECT_TRUE(raised.Names(odd));
     }
     // The window's loader too: a FIFO or a device has no length and must not pass for empty.
     ByteArray data(std::vector<Byte>{9});
     std::int16_t size = 3;
-    EXPECT_EQ(RaisedBy([&] { LoadFileBytes(FromUtf8(odd.string()), data, size); }, odd).number, 75);
+    EXPECT_EQ(ErrorNumberOf([&] { LoadFileBytes(FromUtf8(odd.string()), data, size); }), 75);
     EXPECT_TRUE(data == ByteArray(std::vector<Byte>{9}) && size == 3);
   }
   EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
@@ -149,16 +130,9 @@ TEST_F(FileFaults, FileSizeLimitRaisesDiskFullInsteadOfEndingTheProcess) {
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return "setrlimit failed";
     std::string result;
     for (bool encrypt : {true, false}) {
-      const Raised raised = RaisedBy(
-          [&] {
-            if (encrypt) {
-              c.FileEncrypt(dir / "plain", dir / "target", {});
-            } else {
-              c.FileDecrypt(dir / "target", dir / "cipher", {});
-            }
-          },
-          dir / "target");
-      if (raised.number != 61 || !raised.namesPath) {
+      const fs::path input = dir / (encrypt ? "plain" : "cipher");
+      const Raised raised = RaisedBy([&] { testing::Crypt(c, encrypt, input, dir / "target"); });
+      if (raised.number != 61 || !raised.Names(dir / "target")) {
         result += "; error " + std::to_string(raised.number);
       }
     }

@@ -184,11 +184,8 @@ TEST_F(FileSafety, InterruptionsLeaveTheTargetAndTheFolderAsTheyWere) {
                 if (::write(reports[1], &byte, 1) != 1) ::_exit(3);
                 if (waits && ::read(go[0], &byte, 1) != 1) ::_exit(3);
               };
-              if (encrypt) {
-                c.FileEncrypt(dir / "plain", dir / "target", report);
-              } else {
-                c.FileDecrypt(dir / "target", dir / "cipher", report);
-              }
+              testing::Crypt(c, encrypt, dir / (encrypt ? "plain" : "cipher"), dir / "target",
+                             report);
               ::_exit(0);
             }
             ::close(reports[1]);
@@ -390,14 +387,10 @@ TEST_F(FileSafety, AnInputThatChangesWhileReadIsRefused) {
         file.write("sixteen  bytes!!", 16);
       }
     };
-    std::int32_t number = 0;
-    try {
-      c.FileEncrypt(dir / "plain", dir / "target", meddle);
-    } catch (const RaisedError& e) {
-      number = e.Number();
-      EXPECT_NE(e.Description().find("changed while it was read"), std::string::npos);
-    }
-    EXPECT_EQ(number, 75);
+    const testing::Raised raised =
+        testing::RaisedBy([&] { c.FileEncrypt(dir / "plain", dir / "target", meddle); });
+    EXPECT_EQ(raised.number, 75);
+    EXPECT_NE(raised.description.find("changed while it was read"), std::string::npos);
     EXPECT_EQ(ReadFile(dir / "target"), testing::Sequence(10));
   }
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"plain", "target"}));
@@ -490,33 +483,21 @@ TEST_F(FileSafety, NamesThatCannotBeFileNamesAndOneStyleOfFileErrors) {
   const std::u16string missing = folder + u"/notes.txt";
   const std::string expected =
       "File not found: \"" + dir.Path().string() + "/notes.txt\" (No such file or directory)";
-  for (const bool encrypt : {true, false}) {
-    try {
-      encrypt ? c.FileEncrypt(missing, fine) : c.FileDecrypt(fine, missing);
-      ADD_FAILURE() << "no error";
-    } catch (const RaisedError& e) {
-      EXPECT_EQ(e.Number(), 53);
-      EXPECT_EQ(e.Description(), expected);
-    }
+  ByteArray data;
+  std::int16_t size = 0;
+  for (const testing::Raised& raised :
+       {testing::RaisedBy([&] { c.FileEncrypt(missing, fine); }),
+        testing::RaisedBy([&] { c.FileDecrypt(fine, missing); }),
+        testing::RaisedBy([&] { LoadFileBytes(missing, data, size); })}) {
+    EXPECT_EQ(raised.number, 53);
+    EXPECT_EQ(raised.description, expected);
   }
   EXPECT_EQ(dir.Names(), (std::set<std::string>{"x\xEF\xBF\xBD"}));
-  try {
-    ByteArray data;
-    std::int16_t size = 0;
-    LoadFileBytes(missing, data, size);
-    ADD_FAILURE() << "no error";
-  } catch (const RaisedError& e) {
-    EXPECT_EQ(e.Number(), 53);
-    EXPECT_EQ(e.Description(), expected);
-  }
   // A name with an escape sequence cannot reach a terminal raw through a message.
-  try {
-    c.FileEncrypt(folder + u"/\x1B[2J", fine);
-    ADD_FAILURE() << "no error";
-  } catch (const RaisedError& e) {
-    EXPECT_EQ(e.Description().find('\x1B'), std::string::npos);
-    EXPECT_NE(e.Description().find("U+001B[2J"), std::string::npos);
-  }
+  const std::string escaped =
+      testing::RaisedBy([&] { c.FileEncrypt(folder + u"/\x1B[2J", fine); }).description;
+  EXPECT_EQ(escaped.find('\x1B'), std::string::npos);
+  EXPECT_NE(escaped.find("U+001B[2J"), std::string::npos);
 }
 
 }  // namespace

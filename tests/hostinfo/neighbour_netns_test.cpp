@@ -9,8 +9,8 @@
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/hostinfo/default_route.hpp"
 #include "hostseal/hostinfo/mac.hpp"
-#include "tests/hostinfo/child_process.hpp"
 #include "tests/hostinfo/network_namespace.hpp"
+#include "tests/support/linux/file_test_support.hpp"
 
 namespace hostseal {
 namespace {
@@ -31,7 +31,7 @@ constexpr char kGatewayMac[] = "00:0c:29:0a:0b:99";
 class NeighbourNamespaces : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!test::IsRoot()) return;
+    if (::geteuid() != 0) return;
     s_Near = std::make_unique<NetworkNamespace>(test::UniqueName("hostseal-near-"));
     s_Far = std::make_unique<NetworkNamespace>(test::UniqueName("hostseal-far-"));
     s_NearLink = test::UniqueName("hs") + "n";
@@ -66,26 +66,24 @@ class NeighbourNamespaces : public ::testing::Test {
     s_Near.reset();
   }
   void SetUp() override {
-    if (!test::IsRoot()) GTEST_SKIP() << "needs root to create network namespaces";
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to create network namespaces";
     ASSERT_TRUE(s_Ready) << "could not build the veth pair between the test's namespaces";
   }
 
   // Runs GetMacAddress for each text inside a namespace; each result is the text it set, or
-  // "false:" followed by the unchanged value of sMac.
-  static std::vector<std::string> QueryMacs(const NetworkNamespace& space,
-                                            const std::vector<std::string>& texts,
-                                            std::chrono::milliseconds bound) {
-    const auto lines = test::RunInChild([&]() -> std::vector<std::string> {
-      if (!space.Enter()) return {"!setns"};
-      std::vector<std::string> results;
+  // "false:" followed by the unchanged value of sMac, and a newline.
+  static std::string QueryMacs(const NetworkNamespace& space, const std::vector<std::string>& texts,
+                               std::chrono::milliseconds bound) {
+    return testing::RunInChild([&]() -> std::string {
+      if (!space.Enter()) return "!setns";
+      std::string results;
       for (const auto& text : texts) {
         std::u16string mac = u"keep";
         const bool found = MAC::GetMacAddress(FromUtf8(text), mac, bound);
-        results.push_back((found ? "" : "false:") + ToUtf8(mac));
+        results += (found ? "" : "false:") + ToUtf8(mac) + "\n";
       }
       return results;
     });
-    return lines.value_or(std::vector<std::string>{"!child"});
   }
 
   static std::unique_ptr<NetworkNamespace> s_Near;
@@ -106,8 +104,8 @@ bool NeighbourNamespaces::s_Ready = false;
 TEST_F(NeighbourNamespaces, PeerIsResolvedAndThenFoundInTheTable) {
   // The first query starts the resolution; the second finds the learned entry.
   const auto results = QueryMacs(*s_Near, {kPeerAddress, kPeerAddress}, 1000ms);
-  EXPECT_EQ(results, (std::vector<std::string>{"00-C-29-A-B-1", "00-C-29-A-B-1"}));
-  const auto table = test::RunCommand({"ip", "-n", s_Near->Name(), "neigh", "show", kPeerAddress});
+  EXPECT_EQ(results, "00-C-29-A-B-1\n00-C-29-A-B-1\n");
+  const auto table = s_Near->Ip({"neigh", "show", kPeerAddress});
   ASSERT_TRUE(table.has_value());
   EXPECT_NE(table->find(kPeerMac), std::string::npos) << *table;
 }
@@ -115,13 +113,12 @@ TEST_F(NeighbourNamespaces, PeerIsResolvedAndThenFoundInTheTable) {
 TEST_F(NeighbourNamespaces, OwnInterfacesGiveTheAddressThatIpLinkShows) {
   for (const auto& [space, link, mac] : {std::tuple{s_Near.get(), s_NearLink, kNearMac},
                                          std::tuple{s_Far.get(), s_FarLink, kPeerMac}}) {
-    const auto shown = test::RunCommand({"ip", "-n", space->Name(), "-br", "link", "show", link});
+    const auto shown = space->Ip({"-br", "link", "show", link});
     ASSERT_TRUE(shown.has_value());
     EXPECT_NE(shown->find(mac), std::string::npos) << *shown;
   }
-  EXPECT_EQ(QueryMacs(*s_Near, {kNearAddress}, 300ms),
-            (std::vector<std::string>{"2-00-00-AB-00-F"}));
-  EXPECT_EQ(QueryMacs(*s_Far, {kPeerAddress}, 300ms), (std::vector<std::string>{"00-C-29-A-B-1"}));
+  EXPECT_EQ(QueryMacs(*s_Near, {kNearAddress}, 300ms), "2-00-00-AB-00-F\n");
+  EXPECT_EQ(QueryMacs(*s_Far, {kPeerAddress}, 300ms), "00-C-29-A-B-1\n");
 }
 
 TEST_F(NeighbourNamespaces, TableEntriesFollowTheTextRules) {
@@ -130,7 +127,7 @@ TEST_F(NeighbourNamespaces, TableEntriesFollowTheTextRules) {
   ASSERT_TRUE(s_Near->Ip({"neigh", "replace", "10.213.7.10", "lladdr", "00:00:00:00:12:34", "dev",
                           s_NearLink, "nud", "permanent"}));
   EXPECT_EQ(QueryMacs(*s_Near, {"10.213.7.9", "10.213.7.10"}, 300ms),
-            (std::vector<std::string>{"00-1A-C-00-FF-5", "false:keep"}));
+            "00-1A-C-00-FF-5\nfalse:keep\n");
 }
 
 TEST_F(NeighbourNamespaces, AddressesWithoutAnAnswerGiveFalseAndKeepTheText) {
@@ -146,11 +143,9 @@ TEST_F(NeighbourNamespaces, AddressesWithoutAnAnswerGiveFalseAndKeepTheText) {
       "256.1.1.1",    "010.213.7.2",  "10.213.07.2", "",
       "10..7.2",      "0x0a.213.7.2", "-1.2.3.4",
   };
-  const auto results = QueryMacs(*s_Near, texts, 300ms);
-  ASSERT_EQ(results.size(), texts.size()) << (results.empty() ? "" : results.front());
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    EXPECT_EQ(results[i], "false:keep") << "\"" << texts[i] << "\"";
-  }
+  std::string expected;
+  for (std::size_t i = 0; i < texts.size(); ++i) expected += "false:keep\n";
+  EXPECT_EQ(QueryMacs(*s_Near, texts, 300ms), expected);
 }
 
 // A rule of the near namespace that sends traffic toward one address through table 100, and
@@ -216,10 +211,9 @@ TEST_F(NeighbourNamespaces, PolicyRoutingDoesNotTakeTheProbeOffTheLink) {
     ASSERT_TRUE(s_Far->Ip({"addr", "add", c.address + "/24", "dev", s_FarLink}));
     const PolicyRoute policy(*s_Near, c.selector, c.route);
     ASSERT_TRUE(policy.Added());
-    EXPECT_EQ(QueryMacs(*s_Near, {c.address}, 1000ms), (std::vector<std::string>{"00-C-29-A-B-1"}));
+    EXPECT_EQ(QueryMacs(*s_Near, {c.address}, 1000ms), "00-C-29-A-B-1\n");
     // The neighbour was learned on the link, with the hardware address that ip link shows.
-    const auto table = test::RunCommand(
-        {"ip", "-n", s_Near->Name(), "neigh", "show", c.address, "dev", s_NearLink});
+    const auto table = s_Near->Ip({"neigh", "show", c.address, "dev", s_NearLink});
     ASSERT_TRUE(table.has_value());
     EXPECT_NE(table->find(kPeerMac), std::string::npos) << *table;
   }
@@ -228,24 +222,22 @@ TEST_F(NeighbourNamespaces, PolicyRoutingDoesNotTakeTheProbeOffTheLink) {
   // puts on a link has no neighbour to ask, like any other address without such a route.
   const PolicyRoute onlyByPolicy(*s_Near, {"to", "192.0.2.78"}, {"192.0.2.78", "dev", s_NearLink});
   ASSERT_TRUE(onlyByPolicy.Added());
-  EXPECT_EQ(QueryMacs(*s_Near, {"192.0.2.78"}, 300ms), (std::vector<std::string>{"false:keep"}));
+  EXPECT_EQ(QueryMacs(*s_Near, {"192.0.2.78"}, 300ms), "false:keep\n");
 }
 
 TEST_F(NeighbourNamespaces, DefaultRouteInterfaceIsFoundOnlyWhereThereIsOne) {
-  const auto lines = test::RunInChild([&]() -> std::vector<std::string> {
-    std::vector<std::string> results;
+  const std::string lines = testing::RunInChild([&]() -> std::string {
+    std::string results;
     for (const auto* space : {s_Far.get(), s_Near.get()}) {
-      if (!space->Enter()) return {"!setns"};
+      if (!space->Enter()) return "!setns";
       const auto found = GetDefaultRouteInterface();
-      results.push_back(found ? ToUtf8(found->name) + " " + ToUtf8(found->address) + " " +
-                                    ToUtf8(found->mac)
-                              : "none");
+      results += found ? ToUtf8(found->name) + " " + ToUtf8(found->address) + " " +
+                             ToUtf8(found->mac) + "\n"
+                       : "none\n";
     }
     return results;
   });
-  ASSERT_TRUE(lines.has_value());
-  EXPECT_EQ(*lines,
-            (std::vector<std::string>{s_FarLink + " " + kPeerAddress + " 00-C-29-A-B-1", "none"}));
+  EXPECT_EQ(lines, s_FarLink + " " + kPeerAddress + " 00-C-29-A-B-1\nnone\n");
 }
 
 }  // namespace

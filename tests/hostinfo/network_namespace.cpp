@@ -5,23 +5,37 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <exception>
 
-#include "tests/hostinfo/child_process.hpp"
+#include "tests/support/process_runner.hpp"
 
 namespace hostseal::test {
+namespace {
+
+std::optional<std::string> RunIp(std::vector<std::string> arguments) noexcept {
+  try {
+    arguments.insert(arguments.begin(), "/bin/ip");
+    const testing::ProcessResult result = testing::RunProcess({arguments, {}, "", {}, {}});
+    if (result.status == 0) return result.out;
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 NetworkNamespace::NetworkNamespace(std::string name) : m_Name(std::move(name)) {
-  m_Created = RunCommand({"ip", "netns", "add", m_Name}).has_value();
+  m_Created = RunIp({"netns", "add", m_Name}).has_value();
 }
 
 NetworkNamespace::~NetworkNamespace() {
-  if (m_Created) RunCommand({"ip", "netns", "del", m_Name});
+  if (m_Created) RunIp({"netns", "del", m_Name});
 }
 
-bool NetworkNamespace::Ip(const std::vector<std::string>& arguments) const {
-  std::vector<std::string> command = {"ip", "-n", m_Name};
+std::optional<std::string> NetworkNamespace::Ip(const std::vector<std::string>& arguments) const {
+  std::vector<std::string> command = {"-n", m_Name};
   command.insert(command.end(), arguments.begin(), arguments.end());
-  return RunCommand(command).has_value();
+  return RunIp(command);
 }
 
 bool NetworkNamespace::Enter() const {

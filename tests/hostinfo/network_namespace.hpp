@@ -2,6 +2,7 @@
 // that every packet of a test stays between namespaces of its own.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,8 @@ class NetworkNamespace {
   const std::string& Name() const { return m_Name; }
   bool Created() const { return m_Created; }
 
-  // Runs "ip -n NAME ARGS..."; false when it fails.
-  bool Ip(const std::vector<std::string>& arguments) const;
+  // Runs "ip -n NAME ARGS..."; its standard output, or std::nullopt when it fails.
+  std::optional<std::string> Ip(const std::vector<std::string>& arguments) const;
 
   // Moves the calling process into the namespace (for a forked child). False when it cannot.
   bool Enter() const;

@@ -9,7 +9,7 @@
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/hostinfo/local_host_name.hpp"
-#include "tests/hostinfo/child_process.hpp"
+#include "tests/support/linux/file_test_support.hpp"
 
 namespace hostseal {
 namespace {
@@ -20,21 +20,17 @@ TEST(LocalHostName, IsTheNameSetInTheKernel) {
                                "b\xC3\xBC"
                                "cher-host",
                                std::string(HOST_NAME_MAX, 'n')};
-  const auto lines = test::RunInChild([&]() -> std::vector<std::string> {
-    if (::unshare(CLONE_NEWUTS) != 0) return {"!unshare"};
-    std::vector<std::string> read;
+  const std::string read = testing::RunInChild([&]() -> std::string {
+    if (::unshare(CLONE_NEWUTS) != 0) return "!unshare";
+    std::string results;
     for (const std::string& name : names) {
-      if (::sethostname(name.data(), name.size()) != 0) return {"!sethostname"};
-      read.push_back("=" + ToUtf8(GetLocalHostName()));
+      if (::sethostname(name.data(), name.size()) != 0) return "!sethostname";
+      results += "=" + ToUtf8(GetLocalHostName()) + "\n";
     }
-    return read;
+    return results;
   });
-  ASSERT_TRUE(lines.has_value());
-  if (lines->size() == 1 && lines->front() == "!unshare") {
-    GTEST_SKIP() << "needs root for a UTS namespace";
-  }
-  ASSERT_EQ(lines->size(), std::size(names));
-  for (std::size_t i = 0; i < std::size(names); ++i) EXPECT_EQ((*lines)[i], "=" + names[i]);
+  if (read == "!unshare") GTEST_SKIP() << "needs root for a UTS namespace";
+  EXPECT_EQ(read, "=" + names[0] + "\n=" + names[1] + "\n=" + names[2] + "\n");
 }
 
 }  // namespace

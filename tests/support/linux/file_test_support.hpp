@@ -90,14 +90,33 @@ inline std::vector<Byte> RandomBytes(std::size_t n, std::uint64_t seed) {
   return out;
 }
 
-// The number of the RaisedError that call raises, 0 when it raises none.
-inline std::int32_t ErrorNumberOf(const std::function<void()>& call) {
+// The RaisedError that call raises: its number (0 when it raises none) and its description.
+struct Raised {
+  std::int32_t number = 0;
+  std::string description;
+  bool Names(const std::filesystem::path& path) const {
+    return description.find(path.string()) != std::string::npos;
+  }
+};
+
+inline Raised RaisedBy(const std::function<void()>& call) {
   try {
     call();
   } catch (const RaisedError& e) {
-    return e.Number();
+    return {e.Number(), e.Description()};
   }
-  return 0;
+  return {};
+}
+
+// c encrypts input into target, or decrypts it into target.
+inline std::int32_t Crypt(const cRijndael& c, bool encrypt, const std::filesystem::path& input,
+                          const std::filesystem::path& target,
+                          const cRijndael::FileProgress& progress = {}) {
+  return encrypt ? c.FileEncrypt(input, target, progress) : c.FileDecrypt(target, input, progress);
+}
+
+inline std::int32_t ErrorNumberOf(const std::function<void()>& call) {
+  return RaisedBy(call).number;
 }
 
 inline std::size_t CountOpenDescriptors() {

@@ -14,30 +14,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "hostseal/fs/linux/file_descriptor.hpp"
+
 namespace hostseal::testing {
 
 namespace {
 
-class Fd {
- public:
-  Fd() = default;
-  explicit Fd(int fd) : m_Fd(fd) {}
-  Fd(Fd&& other) noexcept : m_Fd(other.Release()) {}
-  Fd& operator=(Fd&& other) noexcept {
-    Reset(other.Release());
-    return *this;
-  }
-  ~Fd() { Reset(); }
-  int Get() const { return m_Fd; }
-  int Release() { return std::exchange(m_Fd, -1); }
-  void Reset(int fd = -1) {
-    if (m_Fd >= 0) ::close(m_Fd);
-    m_Fd = fd;
-  }
-
- private:
-  int m_Fd = -1;
-};
+using Fd = FileDescriptor;
 
 void Check(bool ok, const char* what) {
   if (!ok) throw std::runtime_error(std::string(what) + " failed: " + std::strerror(errno));
@@ -48,18 +31,27 @@ struct OutputEnds {
   Fd parent, child;
 };
 
+// A pseudo-terminal: the master, and the slave (named name) opened as no controlling terminal.
+OutputEnds OpenTerminal(std::string& name) {
+  OutputEnds ends;
+  ends.parent = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  Check(ends.parent.IsOpen() && ::grantpt(ends.parent.Get()) == 0 &&
+            ::unlockpt(ends.parent.Get()) == 0,
+        "posix_openpt");
+  name = ::ptsname(ends.parent.Get());
+  ends.child = Fd(::open(name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  Check(ends.child.IsOpen(), "open pty");
+  return ends;
+}
+
 OutputEnds OpenOutput(const OutputTarget& target) {
   OutputEnds ends;
+  std::string name;
   if (target.kind == OutputTarget::Kind::kFile) {
     ends.child = Fd(::open(target.path.c_str(), O_WRONLY | O_CLOEXEC));
-    Check(ends.child.Get() >= 0, "open");
+    Check(ends.child.IsOpen(), "open");
   } else if (target.kind == OutputTarget::Kind::kTerminal) {
-    ends.parent = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(ends.parent.Get() >= 0 && ::grantpt(ends.parent.Get()) == 0 &&
-              ::unlockpt(ends.parent.Get()) == 0,
-          "posix_openpt");
-    ends.child = Fd(::open(::ptsname(ends.parent.Get()), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(ends.child.Get() >= 0, "open pty");
+    ends = OpenTerminal(name);
   } else {
     int fds[2];
     Check(::pipe2(fds, O_CLOEXEC) == 0, "pipe2");
@@ -82,22 +74,16 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
   Fd inChild(inFds[0]), inParent(inFds[1]);
   if (!control.inputFile.empty()) {
     inChild = Fd(::open(control.inputFile.c_str(), O_RDONLY | O_CLOEXEC));
-    Check(inChild.Get() >= 0, "open the input file");
-    inParent.Reset();
+    Check(inChild.IsOpen(), "open the input file");
+    inParent.Close();
   }
   OutputEnds out = OpenOutput(run.out), err = OpenOutput(run.err);
-  Fd terminal, terminalSlave;
+  // The slave is held open here for the whole run, so that the master neither reports a
+  // hang-up before the program has opened its end nor forgets the settings once it has closed it.
+  OutputEnds controlling;
   std::string terminalName;
-  if (control.controllingTerminal) {
-    terminal = Fd(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(terminal.Get() >= 0 && ::grantpt(terminal.Get()) == 0 && ::unlockpt(terminal.Get()) == 0,
-          "posix_openpt");
-    terminalName = ::ptsname(terminal.Get());
-    // Held open here for the whole run, so that the master neither reports a hang-up before
-    // the program has opened its end nor forgets the settings once it has closed it.
-    terminalSlave = Fd(::open(terminalName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-    Check(terminalSlave.Get() >= 0, "open pty");
-  }
+  if (control.controllingTerminal) controlling = OpenTerminal(terminalName);
+  const Fd& terminal = controlling.parent;
 
   std::vector<char*> argv, env;
   for (const auto& a : run.argv) argv.push_back(const_cast<char*>(a.c_str()));
@@ -121,15 +107,15 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
     ::execve(argv[0], argv.data(), env.data());
     ::_exit(127);
   }
-  inChild.Reset();
-  out.child.Reset();
-  err.child.Reset();
+  inChild.Close();
+  out.child.Close();
+  err.child.Close();
   if (control.started) control.started(pid);
 
   ProcessResult result;
   std::size_t turn = 0, heard = 0;
   std::size_t written = 0;
-  if (run.input.empty()) inParent.Reset();
+  if (run.input.empty()) inParent.Close();
   // Never blocked on standard input while the program waits for its output to be read.
   if (inParent.Get() >= 0)
     ::fcntl(inParent.Get(), F_SETFL, ::fcntl(inParent.Get(), F_GETFL) | O_NONBLOCK);
@@ -149,7 +135,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
           ::write(inParent.Get(), run.input.data() + written, run.input.size() - written);
       if (n > 0) written += static_cast<std::size_t>(n);
       const bool full = n < 0 && (errno == EAGAIN || errno == EINTR);
-      if ((n <= 0 && !full) || written == run.input.size()) inParent.Reset();
+      if ((n <= 0 && !full) || written == run.input.size()) inParent.Close();
     }
     for (int i = 1; i < 3; ++i) {
       if (fds[i].revents == 0) continue;
@@ -159,7 +145,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
       if (n > 0) {
         (i == 1 ? result.out : result.err).append(buffer, static_cast<std::size_t>(n));
       } else {
-        (i == 1 ? out.parent : err.parent).Reset();
+        (i == 1 ? out.parent : err.parent).Close();
       }
     }
     if (fds[3].revents != 0) {
@@ -190,7 +176,7 @@ ProcessResult RunProcess(const ProcessRun& run, const RunControl& control) {
       result.terminal.append(buffer, static_cast<std::size_t>(n));
     }
     termios settings{};
-    Check(::tcgetattr(terminalSlave.Get(), &settings) == 0, "tcgetattr");
+    Check(::tcgetattr(controlling.child.Get(), &settings) == 0, "tcgetattr");
     result.terminalEchoes = (settings.c_lflag & ECHO) != 0;
   }
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
