@@ -4,8 +4,8 @@
 #include <string>
 
 #include "tools/console/windows/utf8_arguments.hpp"
-#include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/command_line.hpp"
+#include "tools/hostseal/exit_status.hpp"
 #include "tools/hostseal/secrets/key_sources.hpp"
 #include "tools/hostseal/streams/standard_streams.hpp"
 
