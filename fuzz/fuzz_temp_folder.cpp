@@ -11,7 +11,7 @@
 namespace hostseal::fuzzing {
 
 const std::filesystem::path& FuzzFolder() {
-  static const testing::ScratchFolder folder;
+  static const testing::ScratchFolder folder(testing::ScratchFolder::kInMemory);
   return folder.Path();
 }
 

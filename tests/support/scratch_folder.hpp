@@ -1,6 +1,7 @@
-// ScratchFolder: a new, empty folder that only its owner may enter, on Linux under /dev/shm
-// where the machine has a writable one and TMPDIR is not set (memory, so that flushing files
-// costs the tests nothing), otherwise under the system's temporary folder; removed with all it
+// ScratchFolder: a new, empty folder that only its owner may enter, under the system's
+// temporary folder, or with kInMemory on Linux under /dev/shm where the machine has a writable
+// one and TMPDIR is not set (memory, so that the fuzz targets' many small files cost no disk;
+// /dev/shm may be small, so tests that write large files stay on disk); removed with all it
 // holds when the test ends, whatever permissions the test left on it. Portable (std::filesystem
 // alone), for tests that run on Windows too.
 #pragma once
@@ -18,13 +19,15 @@ namespace hostseal::testing {
 
 class ScratchFolder {
  public:
-  ScratchFolder() {
+  enum Place { kOnDisk, kInMemory };
+  explicit ScratchFolder([[maybe_unused]] Place place = kOnDisk) {
     namespace fs = std::filesystem;
     std::random_device random;
     std::error_code error;
     std::vector<fs::path> bases;
 #ifndef _WIN32
-    if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", error)) {
+    if (place == kInMemory && std::getenv("TMPDIR") == nullptr &&
+        fs::is_directory("/dev/shm", error)) {
       bases.emplace_back("/dev/shm");
     }
 #endif
