@@ -13,12 +13,8 @@ set(artifacts "${scratchRoot}/../artifacts/${name}/")
 file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}" "${artifacts}")
 
-# libFuzzer's timer sends SIGALRM every half -timeout plus a second. A handled SIGALRM during
-# a file's replacement makes it fail with its temporary file removed (reproduced with
-# -timeout=1 in fuzz_file_decrypt; to be mended in the interruption handling), so the one-input
-# limit is above the run's length and the timer stays quiet.
 execute_process(
-  COMMAND "${FUZZER}" -seed=${SEED} -max_total_time=${SECONDS} -rss_limit_mb=2048 -timeout=120
+  COMMAND "${FUZZER}" -seed=${SEED} -max_total_time=${SECONDS} -rss_limit_mb=2048 -timeout=25
           -max_len=8192 -print_final_stats=1 -artifact_prefix=${artifacts} ${OPTIONS}
           "${SCRATCH}" "${SEEDS}"
   RESULT_VARIABLE status)

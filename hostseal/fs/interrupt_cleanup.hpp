@@ -5,12 +5,13 @@
 // (linux/interrupt_cleanup.hpp lists them and tells what becomes of a fault of the process
 // itself); on Windows, Ctrl-C and Ctrl-Break, a closed console, a log-off and a shutdown.
 //
-// While a RemovalOnInterrupt lives, its file is removed when an interruption arrives, and the
-// interruption then takes the effect it had before: on Linux the handler that was installed
-// before is called, or the default action ends the process by that very signal (its parent
-// sees WIFSIGNALED with it), and a signal that was ignored stays ignored (the process goes on
-// and removes its files itself); on Windows the next console handler, in the end the
-// system's, ends the process. Windows runs console handlers on a thread of their own; the file
+// While a RemovalOnInterrupt lives, an interruption that ends the process removes its file
+// first: on Linux a signal whose action is the default one, which then ends the process by
+// that very signal (its parent sees WIFSIGNALED with it); on Windows every console event,
+// which then goes to the next console handler, in the end the system's, which ends the
+// process. On Linux a signal that the program handles itself goes to its handler and removes
+// nothing, since the program may go on and still need the file, and a signal that was ignored
+// stays ignored. Windows runs console handlers on a thread of their own; the file
 // must have been opened with FILE_SHARE_DELETE, so that it can be deleted while this process
 // still holds it open, and it vanishes when the last handle to it closes, at the latest when
 // the process ends. The handlers are installed at the first use and stay.

@@ -283,28 +283,32 @@ TEST_F(FileSafety, FaultsOfTheProcessItselfEndItAtOnce) {
   }
 }
 
-volatile std::sig_atomic_t g_PreviousHandlerCalled = 0;
+volatile std::sig_atomic_t g_PreviousHandlerCalls = 0;
 
 // In a fresh process (the death test runs this program again), whose handlers the library's
-// come after: a signal's former handler is still called, after the removal, and a signal
-// ignored before stays ignored.
-TEST_F(FileSafety, FormerHandlersAreCalledAndIgnoredSignalsStayIgnored) {
+// come after: a signal the program handles itself goes to its handler and removes nothing, as
+// the program goes on (a replacement under way still finishes), and an ignored one stays
+// ignored.
+TEST_F(FileSafety, SignalsTheProgramHandlesItselfRemoveNothing) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   WriteFile(dir / "registered", testing::Sequence(10));
-  EXPECT_EXIT(
-      {
-        ::signal(SIGUSR1, [](int) { g_PreviousHandlerCalled = 1; });
-        ::signal(SIGUSR2, SIG_IGN);
-        const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY));
-        const RemovalOnInterrupt removal(folder.Get(), "registered");
-        ::raise(SIGUSR2);
-        const bool keptWhileIgnored = fs::exists(dir / "registered");
-        ::raise(SIGUSR1);
-        const bool passed = keptWhileIgnored && g_PreviousHandlerCalled == 1 && dir.Names().empty();
-        fs::remove(dir.Path());  // the folder this run of the program made: _exit keeps it
-        ::_exit(passed ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
+  WriteFile(dir / "plain", testing::Sequence(3 * kChunk));
+  const auto child = [&] {
+    ::signal(SIGUSR1, [](int) { g_PreviousHandlerCalls = g_PreviousHandlerCalls + 1; });
+    ::signal(SIGUSR2, SIG_IGN);
+    const FileDescriptor folder(::open(dir.Path().c_str(), O_PATH | O_DIRECTORY));
+    const RemovalOnInterrupt removal(folder.Get(), "registered");
+    ::raise(SIGUSR2);
+    ::raise(SIGUSR1);
+    const TemporaryKind named(false);
+    const int status = c.FileEncrypt(dir / "plain", dir / "cipher",
+                                     [](std::uint64_t, std::uint64_t) { ::raise(SIGUSR1); });
+    const std::set<std::string> expected = {"cipher", "plain", "registered"};
+    const bool passed = status == 0 && g_PreviousHandlerCalls > 1 && dir.Names() == expected;
+    fs::remove_all(dir.Path());  // the folder this run of the program made: _exit keeps it
+    ::_exit(passed ? 0 : 1);
+  };
+  EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(FileSafety, HardLinksSeeTheNewContent) {

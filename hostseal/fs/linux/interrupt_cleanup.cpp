@@ -23,7 +23,7 @@ namespace {
 // - The real-time signals SIGRTMIN..SIGRTMAX, for the same reason (`kill -RTMIN+3`). The C
 //   library keeps the few below SIGRTMIN for its threads and hands out the rest; a library
 //   that installs its own handler later replaces ours for that signal, one installed before
-//   is called after the cleanup, as for every other signal.
+//   is called instead of the cleanup, as for every other signal.
 // SIGXFSZ is among them for library callers that leave it at its default; the tool ignores it
 // so that writing past the file-size limit is an error it reports (EFBIG).
 constexpr std::array<int, 15> kClassicSignals = {SIGHUP,  SIGINT,    SIGQUIT, SIGUSR1,   SIGUSR2,
@@ -80,8 +80,6 @@ void RemoveRegisteredFiles() noexcept {
   }
 }
 
-// The effect the signal had before our handler: the handler that was there, or the default
-// action (which ends the process).
 // Puts the default action back and raises the signal again; it arrives once unblocked.
 void RaiseWithDefaultAction(int signal) noexcept {
   struct sigaction fallback {};
@@ -91,6 +89,11 @@ void RaiseWithDefaultAction(int signal) noexcept {
   ::raise(signal);
 }
 
+// The effect the signal had before our handler. A handler of the program's own is called and
+// nothing is removed: when it returns, the process goes on and still needs its files (one that
+// ends the process from its handler leaves a named temporary file behind). Only where the
+// default action ends the process are the files removed first; the default action is then put
+// back and the signal arrives again, unblocked, so that the process ends by this signal.
 void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
   const struct sigaction& previous = g_Previous[static_cast<std::size_t>(signal)];
   if ((previous.sa_flags & SA_SIGINFO) != 0) {
@@ -102,8 +105,7 @@ void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
     previous.sa_handler(signal);
     return;
   }
-  // The default action: put it back and let the signal arrive again, unblocked, so that the
-  // process ends by this signal and not by another means.
+  RemoveRegisteredFiles();
   RaiseWithDefaultAction(signal);
   sigset_t set;
   ::sigemptyset(&set);
@@ -147,7 +149,6 @@ void OnInterrupt(int signal, siginfo_t* info, void* context) {
       return;
     }
   }
-  RemoveRegisteredFiles();
   TakePreviousEffect(signal, info, context);
   errno = savedErrno;
 }

@@ -252,8 +252,11 @@ bool ReplacingFile::System::OpenTarget(Platform& platform, const std::filesystem
 bool ReplacingFile::System::Reserve(Platform& platform, std::uint64_t length,
                                     const std::filesystem::path& path) {
   if (length > 0) {
-    if (::fallocate(platform.m_To.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0 &&
-        errno != EOPNOTSUPP && errno != EINVAL && errno != ENOSYS) {
+    int result = 0;
+    do {  // a handled signal may cut a long reservation short
+      result = ::fallocate(platform.m_To.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length));
+    } while (result != 0 && errno == EINTR);
+    if (result != 0 && errno != EOPNOTSUPP && errno != EINVAL && errno != ENOSYS) {
       throw FileSystemError(errno, path);
     }
   }
