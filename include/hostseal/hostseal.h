@@ -47,8 +47,6 @@
 extern "C" {
 #endif
 
-/* The version of the library, "MAJOR.MINOR.PATCH". */
-#define HOSTSEAL_VERSION_STRING "0.31.0"
 /* The ABI number: the N of libhostseal.so.N. */
 #define HOSTSEAL_ABI 0
 
@@ -89,7 +87,7 @@ enum {
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_last_error(void);
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_last_error_text(char* out, size_t* out_len);
 
-/* The library's version text, into out. */
+/* The library's version, "MAJOR.MINOR.PATCH", into out. */
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_version(char* out, size_t* out_len);
 
 /* ---- The cipher ---------------------------------------------------------------------------- */
