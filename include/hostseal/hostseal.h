@@ -86,7 +86,8 @@ enum {
 };
 
 /* The number and the description (UTF-8) of the calling thread's last error; 0 and "" after a
- * success. The text goes into out as described above. */
+ * success. The text goes into out as described above. Neither changes the last error, whatever
+ * it returns. */
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_last_error(void);
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_last_error_text(char* out, size_t* out_len);
 
