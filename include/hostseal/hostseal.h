@@ -18,6 +18,8 @@
  *    is written too). When the capacity is too small, or `out` is NULL, nothing is written,
  *    `*out_len` is set to the capacity needed (text: with its terminating zero) and the status
  *    is HOSTSEAL_SHORT_BUFFER: calling first with out = NULL and *out_len = 0 queries the size.
+ *    An output of no bytes at all needs no buffer: it succeeds with out = NULL (*out_len 0),
+ *    so that a buffer allocated for the size queried (malloc(0) may give NULL) always does.
  *  - A NULL pointer where the function needs one gives HOSTSEAL_INVALID_ARGUMENT; no function
  *    crashes on one, and none lets a C++ exception out.
  *  - Handles are opaque; a hostseal_cipher wipes its key schedule when freed. One handle must

@@ -11,12 +11,12 @@
 
 static int failures;
 
-#define CHECK(condition)                                                       \
-  do {                                                                         \
-    if (!(condition)) {                                                        \
+#define CHECK(condition)                                                      \
+  do {                                                                        \
+    if (!(condition)) {                                                       \
       fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #condition); \
-      ++failures;                                                              \
-    }                                                                          \
+      ++failures;                                                             \
+    }                                                                         \
   } while (0)
 
 /* The status of a call, and that the last error agrees: the status and a description after a
@@ -100,7 +100,7 @@ static void test_arrays(hostseal_cipher* cipher, const char* data) {
       expected = whole + tail;
       n = 0;
       EXPECT(hostseal_cipher_encrypt(cipher, bytes[1], (size_t)length, append, NULL, &n),
-             HOSTSEAL_SHORT_BUFFER);
+             expected == 0 ? 0 : HOSTSEAL_SHORT_BUFFER);
       CHECK(n == expected);
       EXPECT(hostseal_cipher_encrypt(cipher, bytes[1], (size_t)length, append, out, &n), 0);
       CHECK(n == expected && memcmp(out, bytes[3], n) == 0);
@@ -232,19 +232,22 @@ static void test_files(hostseal_cipher* cipher, const char* scratch) {
   /* The stream gives the same bytes and takes them back. */
   source.data = bytes[0], source.size = size, source.at = 0;
   sink.data = bytes[2], sink.size = 0;
-  EXPECT(hostseal_cipher_encrypt_stream(cipher, read_memory, &source, write_memory, &sink, NULL,
-                                        NULL), 0);
+  EXPECT(
+      hostseal_cipher_encrypt_stream(cipher, read_memory, &source, write_memory, &sink, NULL, NULL),
+      0);
   CHECK(sink.size == n && memcmp(bytes[1], bytes[2], n) == 0);
   source.data = bytes[2], source.size = sink.size, source.at = 0;
   sink.data = bytes[3], sink.size = 0;
-  EXPECT(hostseal_cipher_decrypt_stream(cipher, read_memory, &source, write_memory, &sink, NULL,
-                                        NULL), 0);
+  EXPECT(
+      hostseal_cipher_decrypt_stream(cipher, read_memory, &source, write_memory, &sink, NULL, NULL),
+      0);
   CHECK(sink.size == size && memcmp(bytes[3], bytes[0], size) == 0);
-  EXPECT(hostseal_cipher_encrypt_stream(cipher, read_fails, NULL, write_memory, &sink, NULL,
-                                        NULL), 42);
+  EXPECT(hostseal_cipher_encrypt_stream(cipher, read_fails, NULL, write_memory, &sink, NULL, NULL),
+         42);
   source.at = 0;
   EXPECT(hostseal_cipher_encrypt_stream(cipher, read_memory, &source, write_memory, &sink,
-                                        stop_at_once, &calls), HOSTSEAL_CANCELLED);
+                                        stop_at_once, &calls),
+         HOSTSEAL_CANCELLED);
 
   /* Back into an existing file; then a cancel, a wrong key and a cut cipher file leave it. */
   write_file(target, former, sizeof former);
@@ -278,8 +281,7 @@ static void test_files(hostseal_cipher* cipher, const char* scratch) {
         memcmp(bytes[3], former, sizeof former) == 0);
   EXPECT(hostseal_cipher_decrypt_file(cipher, target, "", NULL, NULL), HOSTSEAL_BAD_FILE_NAME);
   sprintf(target, "%.900s/missing/x", scratch);
-  EXPECT(hostseal_cipher_encrypt_file(cipher, target, sealed, NULL, NULL),
-         HOSTSEAL_FILE_NOT_FOUND);
+  EXPECT(hostseal_cipher_encrypt_file(cipher, target, sealed, NULL, NULL), HOSTSEAL_FILE_NOT_FOUND);
 
   n = sizeof out;
   EXPECT(hostseal_file_bytes(plain, out, &n), 0);
@@ -295,7 +297,9 @@ static hostseal_cipher* the_cipher;
 static const char* the_plain_file;
 static const uint8_t sample[40] = {1, 2, 3};
 
-static hostseal_status call_version(void* o, size_t* n) { return hostseal_version(o, n); }
+static hostseal_status call_version(void* o, size_t* n) {
+  return hostseal_version(o, n);
+}
 static hostseal_status call_encrypt(void* o, size_t* n) {
   return hostseal_cipher_encrypt(the_cipher, sample, 17, 1, o, n);
 }
@@ -328,9 +332,9 @@ static void test_buffer_rule(void) {
   static const struct {
     output_call call;
     int text; /* 1: the size needed counts the terminating zero */
-  } outputs[] = {{call_version, 1},     {call_encrypt, 0},    {call_decrypt, 0},
+  } outputs[] = {{call_version, 1},      {call_encrypt, 0},      {call_decrypt, 0},
                  {call_encrypt_text, 1}, {call_decrypt_text, 1}, {call_utf8_bytes, 0},
-                 {call_ansi_bytes, 0},  {call_ansi_text, 1},  {call_file_bytes, 0},
+                 {call_ansi_bytes, 0},   {call_ansi_text, 1},    {call_file_bytes, 0},
                  {call_processor_ids, 1}};
   size_t i, j, needed, n;
   uint8_t buffer[256];
@@ -348,6 +352,11 @@ static void test_buffer_rule(void) {
     if (outputs[i].text) CHECK(buffer[n] == 0 && strlen((char*)buffer) == n);
     CHECK(buffer[needed] == 0xA5);
   }
+  /* No bytes need no buffer. */
+  n = 0;
+  EXPECT(hostseal_cipher_encrypt(the_cipher, NULL, 0, 0, NULL, &n), 0);
+  EXPECT(hostseal_utf8_bytes("", 0, NULL, &n), 0);
+  CHECK(n == 0);
   EXPECT(outputs[0].call(buffer, NULL), HOSTSEAL_INVALID_ARGUMENT);
   /* Reading the last error leaves it, even with too small a buffer. */
   n = 1;
