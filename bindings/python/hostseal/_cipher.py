@@ -1,0 +1,183 @@
+"""hostseal.Cipher: one key and the byte-array and file formats under it."""
+import ctypes
+import os
+import threading
+import weakref
+
+from . import _library
+from ._buffers import Output, input_bytes
+from ._error import (BAD_FILE_NAME, CANCELLED, INVALID_ARGUMENT, SHORT_BUFFER, Error, check,
+                     encode_text)
+
+_lib = _library.lib
+
+
+def _path_bytes(path, what):
+    try:
+        name = os.fsencode(os.fspath(path))
+    except TypeError:
+        raise Error(BAD_FILE_NAME,
+                    f"{what} must be a str, bytes or os.PathLike, not {type(path).__name__}"
+                    ) from None
+    if b"\0" in name:
+        raise Error(BAD_FILE_NAME, f"{what} holds a zero byte, which no path can carry")
+    return name
+
+
+class Cipher:
+    """AES under one key, in hostseal's byte-array and file formats.
+
+    Cipher(key) takes 16, 24 or 32 bytes (key_bits: use only the first key_bits / 8 of them);
+    Cipher.from_hex, Cipher.from_pass_phrase and Cipher.built_in take the tool's other keys.
+    close(), the end of a with block, or the garbage collector frees the key schedule, which
+    the library wipes; a closed cipher raises Error. One cipher may be shared by threads: its
+    calls take turns.
+    """
+
+    def __init__(self, key, key_bits=None):
+        self._open()
+        try:
+            data, length = input_bytes(key, "the key")
+            bits = _int32(8 * length if key_bits is None else key_bits, "key_bits")
+            with self._lock:
+                check(_lib.hostseal_cipher_set_key(self._handle, data, length, bits))
+        except BaseException:
+            self.close()
+            raise
+
+    def _open(self):
+        self._lock = threading.Lock()
+        handle = ctypes.c_void_p()
+        check(_lib.hostseal_cipher_new(ctypes.byref(handle)))
+        self._handle = handle
+        self._free = weakref.finalize(self, _lib.hostseal_cipher_free, handle)
+
+    @classmethod
+    def _keyed(cls, set_key):
+        cipher = cls.__new__(cls)
+        cipher._open()
+        try:
+            with cipher._lock:
+                check(set_key(cipher._handle))
+        except BaseException:
+            cipher.close()
+            raise
+        return cipher
+
+    @classmethod
+    def from_hex(cls, digits):
+        """A 128-, 192- or 256-bit key from 32, 48 or 64 hexadecimal digits (keygen's files)."""
+        text = encode_text(digits, "the key")
+        return cls._keyed(lambda handle: _lib.hostseal_cipher_set_key_hex(handle, text))
+
+    @classmethod
+    def from_pass_phrase(cls, pass_phrase, key_bits=128, code_page=None):
+        """The key of a pass phrase: its bytes in the code page (None: the process's), cut or
+        filled with zero bytes, as the tool's --passphrase and --bits make it."""
+        text = encode_text(pass_phrase, "the pass phrase")
+        return cls._keyed(lambda handle: _lib.hostseal_cipher_set_pass_phrase(
+            handle, text, _code_page(code_page), _int32(key_bits, "key_bits")))
+
+    @classmethod
+    def built_in(cls):
+        """The built-in pass phrase's 128-bit key: that of encrypt_text and of the tool's file
+        commands when no key is given."""
+        return cls._keyed(_lib.hostseal_cipher_set_built_in_key)
+
+    def close(self):
+        """Frees the cipher and wipes its key schedule; later calls raise Error. Idempotent."""
+        with self._lock:
+            self._free()
+            self._handle = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.close()
+
+    def _checked_handle(self):
+        if self._handle is None:
+            raise Error(INVALID_ARGUMENT, "the cipher is closed")
+        return self._handle
+
+    def encrypt(self, data, length_field=False):
+        """The byte-array format of data: 16-byte blocks, the last one filled with zero bytes;
+        with length_field the plain length mod 16 is the last byte (a plain text of whole blocks
+        then gains a whole block)."""
+        source, length = input_bytes(data)
+        size = 16 * (length // 16 + 1) if length_field else -(-length // 16) * 16
+        return self._transform(_lib.hostseal_cipher_encrypt, source, length, length_field, size)
+
+    def decrypt(self, data, length_field=False):
+        """The plain bytes of the byte-array format: without length_field every decrypted byte,
+        zero padding included; with it, as many bytes as were encrypted. Error -1 when data is
+        not whole 16-byte blocks, 1 when the length field is 16 or more (a wrong key)."""
+        source, length = input_bytes(data)
+        return self._transform(_lib.hostseal_cipher_decrypt, source, length, length_field,
+                               None if length_field else length)
+
+    def _transform(self, function, source, length, length_field, capacity):
+        size = ctypes.c_size_t(0)
+        flag = 1 if length_field else 0
+        with self._lock:
+            handle = self._checked_handle()
+            if capacity is None:
+                # The plain length is in the last block: the size query reads only that one.
+                status = function(handle, source, length, flag, None, ctypes.byref(size))
+                if status != SHORT_BUFFER:
+                    check(status)
+                capacity = size.value
+            output = Output(capacity)
+            size.value = capacity
+            check(function(handle, source, length, flag, output.address, ctypes.byref(size)))
+        return output.result(size.value)
+
+    def encrypt_file(self, plain_path, cipher_path, progress=None):
+        """Encrypts the file plain_path into the cipher file cipher_path (which may be the same
+        file). The target takes its place only when complete; any failure leaves it as it was.
+        progress(done, total), when given, is called as the bytes go; an exception it raises
+        stops the work, leaves the target as it was, and is raised here (raised at the last
+        report, done == total, it comes when the target is complete and in place)."""
+        self._file(_lib.hostseal_cipher_encrypt_file, plain_path, cipher_path, progress)
+
+    def decrypt_file(self, cipher_path, plain_path, progress=None):
+        """Decrypts the cipher file cipher_path into plain_path, as encrypt_file writes it.
+        Error 1 when the cipher file's size is refused (empty or not whole blocks), 2 when the
+        key does not fit (an existing target keeps its content)."""
+        self._file(_lib.hostseal_cipher_decrypt_file, plain_path, cipher_path, progress)
+
+    def _file(self, function, plain_path, cipher_path, progress):
+        plain = _path_bytes(plain_path, "the plain file's path")
+        cipher = _path_bytes(cipher_path, "the cipher file's path")
+        raised = []
+
+        # Called between chunks, also without a progress callable: Python runs its signal
+        # handlers there, so Ctrl-C (KeyboardInterrupt) stops a long file cleanly.
+        def report(_context, done, total):
+            try:
+                if progress is not None:
+                    progress(done, total)
+                return 0
+            except BaseException as error:  # noqa: B036 -- raised again below
+                raised.append(error)
+                return 1
+
+        callback = _library.PROGRESS(report)
+        with self._lock:
+            status = function(self._checked_handle(), plain, cipher, callback, None)
+        if raised:
+            raise raised[0]
+        if status == CANCELLED:
+            raise Error(status, "stopped by the progress callable; the target is as before")
+        check(status)
+
+
+def _int32(value, what):
+    if not isinstance(value, int) or not -2**31 <= value < 2**31:
+        raise Error(INVALID_ARGUMENT, f"{what} must be an int")
+    return value
+
+
+def _code_page(code_page):
+    return 0 if code_page is None else _int32(code_page, "code_page")
