@@ -1,6 +1,6 @@
 """Finds libhostseal and declares the C functions of hostseal.h that the module calls.
 
-The library is HOSTSEAL_LIBRARY (a path) when that is set, as in the build tree's tests;
+The library is HOSTSEAL_LIBRARY (an absolute path) when that is set, as in the build tree's tests;
 otherwise the one of the ABI this module is written for: libhostseal.so.0 on Linux, whatever
 the loader finds by that name (never a libhostseal.so.N of another ABI), and hostseal.dll on
 Windows, whose functions use the stdcall convention.
@@ -29,6 +29,10 @@ else:
 def _load():
     path = os.environ.get("HOSTSEAL_LIBRARY")
     if path:
+        # A relative name would be looked up in the current folder or the loader's path, which
+        # may be another user's (a process started in /tmp).
+        if not os.path.isabs(path):
+            raise ImportError(f"hostseal: HOSTSEAL_LIBRARY must be an absolute path, not {path!r}")
         return _Library(path)
     errors = []
     for name in _NAMES:
