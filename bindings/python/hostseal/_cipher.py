@@ -1,4 +1,5 @@
 """hostseal.Cipher: one key and the byte-array and file formats under it."""
+import contextlib
 import ctypes
 import os
 import threading
@@ -39,14 +40,16 @@ class Cipher:
         try:
             data, length = input_bytes(key, "the key")
             bits = _int32(8 * length if key_bits is None else key_bits, "key_bits")
-            with self._lock:
-                check(_lib.hostseal_cipher_set_key(self._handle, data, length, bits))
+            with self._using() as handle:
+                check(_lib.hostseal_cipher_set_key(handle, data, length, bits))
         except BaseException:
             self.close()
             raise
 
     def _open(self):
-        self._lock = threading.Lock()
+        # Re-entered when a progress callable uses the cipher it reports for.
+        self._lock = threading.RLock()
+        self._busy = 0
         handle = ctypes.c_void_p()
         check(_lib.hostseal_cipher_new(ctypes.byref(handle)))
         self._handle = handle
@@ -57,8 +60,8 @@ class Cipher:
         cipher = cls.__new__(cls)
         cipher._open()
         try:
-            with cipher._lock:
-                check(set_key(cipher._handle))
+            with cipher._using() as handle:
+                check(set_key(handle))
         except BaseException:
             cipher.close()
             raise
@@ -87,8 +90,10 @@ class Cipher:
     def close(self):
         """Frees the cipher and wipes its key schedule; later calls raise Error. Idempotent."""
         with self._lock:
-            self._free()
             self._handle = None
+            if self._busy == 0:
+                self._free()
+            # else the operation under way (whose progress callable closes it) frees it at its end
 
     def __enter__(self):
         return self
@@ -96,10 +101,19 @@ class Cipher:
     def __exit__(self, *exception):
         self.close()
 
-    def _checked_handle(self):
-        if self._handle is None:
-            raise Error(INVALID_ARGUMENT, "the cipher is closed")
-        return self._handle
+    @contextlib.contextmanager
+    def _using(self):
+        """The handle, for one thread at a time, kept alive until the call is over."""
+        with self._lock:
+            if self._handle is None:
+                raise Error(INVALID_ARGUMENT, "the cipher is closed")
+            self._busy += 1
+            try:
+                yield self._handle
+            finally:
+                self._busy -= 1
+                if self._handle is None and self._busy == 0:
+                    self._free()
 
     def encrypt(self, data, length_field=False):
         """The byte-array format of data: 16-byte blocks, the last one filled with zero bytes;
@@ -120,8 +134,7 @@ class Cipher:
     def _transform(self, function, source, length, length_field, capacity):
         size = ctypes.c_size_t(0)
         flag = 1 if length_field else 0
-        with self._lock:
-            handle = self._checked_handle()
+        with self._using() as handle:
             if capacity is None:
                 # The plain length is in the last block: the size query reads only that one.
                 status = function(handle, source, length, flag, None, ctypes.byref(size))
@@ -164,8 +177,8 @@ class Cipher:
                 return 1
 
         callback = _library.PROGRESS(report)
-        with self._lock:
-            status = function(self._checked_handle(), plain, cipher, callback, None)
+        with self._using() as handle:
+            status = function(handle, plain, cipher, callback, None)
         if raised:
             raise raised[0]
         if status == CANCELLED:

@@ -121,6 +121,21 @@ def test_an_exception_of_the_progress_callable_stops_and_keeps_the_target(tmp_pa
     assert sorted(os.listdir(tmp_path)) == ["plain", "target"]
 
 
+def test_a_progress_callable_may_use_and_close_the_cipher_it_reports_for(tmp_path):
+    (tmp_path / "plain").write_bytes(PLAIN * 9)  # more than one chunk
+    cipher = hostseal.Cipher(KEYS[0])
+
+    def report(done, total):
+        if done < total:
+            assert cipher.encrypt(b"x") == oracle_ecb(KEYS[0], framed(b"x", False))
+            cipher.close()
+
+    cipher.encrypt_file(tmp_path / "plain", tmp_path / "sealed", progress=report)
+    assert (tmp_path / "sealed").read_bytes() == oracle_ecb(KEYS[0], framed(PLAIN * 9, True))
+    with pytest.raises(hostseal.Error):
+        cipher.encrypt(b"x")
+
+
 def closed_cipher():
     cipher = hostseal.Cipher(KEYS[0])
     cipher.close()
