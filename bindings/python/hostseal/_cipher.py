@@ -7,8 +7,8 @@ import weakref
 
 from . import _library
 from ._buffers import Output, input_bytes
-from ._error import (BAD_FILE_NAME, CANCELLED, INVALID_ARGUMENT, SHORT_BUFFER, Error, check,
-                     encode_text)
+from ._error import BAD_FILE_NAME, INVALID_ARGUMENT, SHORT_BUFFER, Error, check, encode_text
+from ._file_run import run_file_operation
 
 _lib = _library.lib
 
@@ -149,9 +149,10 @@ class Cipher:
     def encrypt_file(self, plain_path, cipher_path, progress=None):
         """Encrypts the file plain_path into the cipher file cipher_path (which may be the same
         file). The target takes its place only when complete; any failure leaves it as it was.
-        progress(done, total), when given, is called as the bytes go; an exception it raises
-        stops the work, leaves the target as it was, and is raised here (raised at the last
-        report, done == total, it comes when the target is complete and in place)."""
+        progress(done, total), when given, is called on this thread as the bytes go; an
+        exception it raises, or a KeyboardInterrupt meanwhile, stops the work, leaves the target
+        as it was, and is raised here (at the last report, done == total, the target is already
+        complete and in place)."""
         self._file(_lib.hostseal_cipher_encrypt_file, plain_path, cipher_path, progress)
 
     def decrypt_file(self, cipher_path, plain_path, progress=None):
@@ -163,27 +164,13 @@ class Cipher:
     def _file(self, function, plain_path, cipher_path, progress):
         plain = _path_bytes(plain_path, "the plain file's path")
         cipher = _path_bytes(cipher_path, "the cipher file's path")
-        raised = []
-
-        # Called between chunks, also without a progress callable: Python runs its signal
-        # handlers there, so Ctrl-C (KeyboardInterrupt) stops a long file cleanly.
-        def report(_context, done, total):
-            try:
-                if progress is not None:
-                    progress(done, total)
-                return 0
-            except BaseException as error:  # noqa: B036 -- raised again below
-                raised.append(error)
-                return 1
-
-        callback = _library.PROGRESS(report)
         with self._using() as handle:
-            status = function(handle, plain, cipher, callback, None)
-        if raised:
-            raise raised[0]
-        if status == CANCELLED:
-            raise Error(status, "stopped by the progress callable; the target is as before")
-        check(status)
+            status, error, stop = run_file_operation(
+                lambda callback: function(handle, plain, cipher, callback, None), progress)
+        if stop is not None:
+            raise stop
+        if error is not None:
+            raise error
 
 
 def _int32(value, what):

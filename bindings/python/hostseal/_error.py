@@ -48,10 +48,15 @@ def _last_error_text():
     return ""
 
 
+def error_of(status):
+    """The Error of a status other than 0, with the calling thread's last description."""
+    return Error(status, _last_error_text() or f"hostseal error {status}")
+
+
 def check(status):
     """Raises Error for a status other than 0."""
     if status != OK:
-        raise Error(status, _last_error_text() or f"hostseal error {status}")
+        raise error_of(status)
 
 
 def encode_text(text, what):

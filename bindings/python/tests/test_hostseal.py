@@ -8,6 +8,7 @@ import array
 import gc
 import os
 import subprocess
+from threading import get_ident
 
 import pytest
 from cryptography.hazmat.primitives.ciphers import Cipher as OracleCipher
@@ -99,12 +100,13 @@ def test_files_match_the_tool(tmp_path, make, tool_options, tool_env, length):
     seen = []
     with make() as cipher:
         cipher.encrypt_file(plain, str(tmp_path / "module.aes"),
-                            progress=lambda done, total: seen.append((done, total)))
+                            progress=lambda *report: seen.append(report + (get_ident(),)))
         assert (tmp_path / "module.aes").read_bytes() == (tmp_path / "tool.aes").read_bytes()
         cipher.decrypt_file(tmp_path / "module.aes", tmp_path / "back.bin")
     assert (tmp_path / "back.bin").read_bytes() == PLAIN[:length]
-    assert seen == sorted(seen) and all(done <= total for done, total in seen)
+    assert seen == sorted(seen) and all(done <= total for done, total, _ in seen)
     assert not seen or seen[-1][0] == seen[-1][1]
+    assert {thread for _, _, thread in seen} <= {get_ident()}  # called on the caller's thread
 
 
 def test_an_exception_of_the_progress_callable_stops_and_keeps_the_target(tmp_path):
@@ -126,9 +128,12 @@ def test_a_progress_callable_may_use_and_close_the_cipher_it_reports_for(tmp_pat
     cipher = hostseal.Cipher(KEYS[0])
 
     def report(done, total):
-        if done < total:
+        if not closed:
             assert cipher.encrypt(b"x") == oracle_ecb(KEYS[0], framed(b"x", False))
             cipher.close()
+            closed.append(done)
+
+    closed = []
 
     cipher.encrypt_file(tmp_path / "plain", tmp_path / "sealed", progress=report)
     assert (tmp_path / "sealed").read_bytes() == oracle_ecb(KEYS[0], framed(PLAIN * 9, True))
