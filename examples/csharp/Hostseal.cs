@@ -76,7 +76,7 @@ public static class Native {
     int status;
     while ((status = call(output, ref length)) == ShortBuffer) output = new byte[(ulong)length];
     Check(status);
-    return Encoding.UTF8.GetString(output, 0, (int)(ulong)length);
+    return output == null ? "" : Encoding.UTF8.GetString(output, 0, (int)(ulong)length);
   }
 
   public static void Check(int status) {

@@ -31,7 +31,9 @@ class Cipher:
     Cipher(key) takes 16, 24 or 32 bytes (key_bits: use only the first key_bits / 8 of them);
     Cipher.from_hex, Cipher.from_pass_phrase and Cipher.built_in take the tool's other keys.
     close(), the end of a with block, or the garbage collector frees the key schedule, which
-    the library wipes; a closed cipher raises Error. One cipher may be shared by threads: its
+    the library wipes; a closed cipher raises Error. The library copies the key and wipes its
+    copy; a key given as a bytearray is read in place, so the caller can wipe it too (bytes
+    cannot be wiped). One cipher may be shared by threads: its
     calls take turns.
     """
 
