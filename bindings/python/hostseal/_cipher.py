@@ -33,8 +33,7 @@ class Cipher:
     close(), the end of a with block, or the garbage collector frees the key schedule, which
     the library wipes; a closed cipher raises Error. The library copies the key and wipes its
     copy; a key given as a bytearray is read in place, so the caller can wipe it too (bytes
-    cannot be wiped). One cipher may be shared by threads: its
-    calls take turns.
+    cannot be wiped). One cipher may be shared by threads: its calls take turns.
     """
 
     def __init__(self, key, key_bits=None):
