@@ -30,6 +30,9 @@ packages=(
   lintian
   # an independent JSON parser for the test of identity --json
   jq
+  # the Python module's tests (Debian's pytest) with python3-cryptography's AES-ECB as an
+  # independent oracle and the peer of its benchmark; the C# sample's compiler and runtime
+  python3-pytest python3-cryptography mono-mcs mono-runtime
   # the Windows builds: the MinGW-w64 compilers, posix-thread variants so std::thread works,
   # for x64 and x86; Wine to run their tests, the 64-bit loader (wine64) and the 32-bit one
   # (wine32, an i386 package: multiarch)
