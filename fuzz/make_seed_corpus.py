@@ -1,15 +1,12 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
 
-Run from anywhere: python3 fuzz/make_seed_corpus.py. The seeds are small and deterministic;
-valid cipher files are made with the openssl command (AES-128-ECB under the key 00 01 .. 0F
-that fuzz_file_decrypt sets). Each target documents the layout of its input.
+Run from anywhere: python3 fuzz/make_seed_corpus.py. The seeds are small and deterministic.
+Each target documents the layout of its input.
 """
 import pathlib
-import subprocess
 
 ROOT = pathlib.Path(__file__).resolve().parent / "corpus"
-KEY_000F = bytes(range(16))
 
 
 def write(target, name, data):
@@ -18,118 +15,8 @@ def write(target, name, data):
     (folder / name).write_bytes(data)
 
 
-def aes_ecb(key, data):
-    return subprocess.run(
-        ["openssl", "enc", "-aes-%d-ecb" % (len(key) * 8), "-nopad", "-K", key.hex()],
-        input=data, stdout=subprocess.PIPE, check=True).stdout
-
-
-def framed(plain):
-    """The framing with the length field: zero padding, last byte the plain length mod 16."""
-    out = bytearray(plain) + bytes(16 - len(plain) % 16)
-    out[-1] = len(plain) % 16
-    return bytes(out)
-
-
 def utf16(text):
     return text.encode("utf-16-le")
-
-
-def decrypt_seeds():
-    hex32 = "00112233445566778899AABBCCDDEEFF"
-    texts = {
-        "one_block": hex32,
-        "two_groups": hex32 + "  " + hex32,
-        "lower_case": hex32.lower(),
-        "line_breaks": hex32 + "\r\n" + hex32,
-        "odd_digits": hex32 + "A",
-        "fifteen_bytes": hex32[:30],
-        "no_digits": "xyz  xyz",
-        "cjk_beside_digits": "\u4e30" + hex32 + "\u4e2d",
-    }
-    for page_index, (name, text) in enumerate(texts.items()):
-        selector = bytes([page_index % 6])  # the code page: 65001, 936, 950, 932, 949, 1252
-        write("fuzz_decrypt", name + "_utf8", selector + text.encode("utf-8"))
-        write("fuzz_decrypt", name + "_utf16", selector + utf16(text))
-
-
-def array_seeds():
-    key = bytes(range(32))
-    for bits_index, length in enumerate([0, 15, 16, 17, 48]):
-        choice = bits_index % 3 | (bits_index % 3) << 2  # key length and block path
-        write("fuzz_array_decrypt", "len%d" % length, bytes([choice]) + key + bytes(range(length)))
-    sealed = aes_ecb(KEY_000F, framed(b"hostseal"))
-    write("fuzz_array_decrypt", "valid_length_field", bytes([0]) + KEY_000F + bytes(16) + sealed)
-    write("fuzz_array_decrypt", "first_index_1", bytes([0x10]) + key + bytes(16))
-
-
-def file_seeds():
-    # Byte 0 flags (1 former target, 2 folder, 4 link, 8 hard link, 16 into the cipher file,
-    # 32 named temporary files), byte 1 mode bits of group and others, byte 2 the number of
-    # UTF-16 units of the target's name that follow.
-    def seed(name, flags, cipher, mode=0o44, units=b""):
-        write("fuzz_file_decrypt", name, bytes([flags, mode, len(units) // 2]) + units + cipher)
-
-    for length in [0, 1, 15, 16, 17, 31, 47]:
-        plain = bytes((i * 7) & 0xFF for i in range(length))
-        seed("valid%d" % length, 0, aes_ecb(KEY_000F, framed(plain)))
-    abc = aes_ecb(KEY_000F, framed(b"abc"))
-    seed("valid_over_former", 1, abc)
-    seed("folder_target", 2, abc)
-    seed("empty", 1, b"")
-    seed("size20", 1, bytes(20))
-    seed("wrong_key", 0, bytes(32))
-    seed("wrong_key_over_former", 1, bytes(32), mode=0)
-    seed("into_itself", 16, abc)
-    seed("wrong_key_into_itself", 16, bytes(32))
-    seed("link_to_new", 4, abc)
-    seed("link_to_former", 5, abc, mode=0o77)
-    seed("hard_link", 9, abc)
-    seed("named_temporary", 33, abc)
-    seed("name_cjk", 0, abc, units=utf16("\u4e2d\u6587.txt"))
-    seed("name_lone_surrogate", 0, abc, units=b"\x00\xd8a\x00")
-    seed("name_control", 1, abc, units=utf16("\x1b[2J"))
-
-
-def load_file_seeds():
-    write("fuzz_load_file_bytes", "empty", bytes([0]))
-    write("fuzz_load_file_bytes", "small", bytes([0]) + b"abc\x00\xff")
-    for delta in [0, 7, 8, 9, 16]:  # byte 1 picks 32,759 + delta bytes
-        write("fuzz_load_file_bytes", "stretch%d" % delta, bytes([1, delta]) + b"pattern")
-    write("fuzz_load_file_bytes", "name_plain", bytes([2]) + utf16("missing"))
-    write("fuzz_load_file_bytes", "name_dotdot", bytes([2]) + utf16(".."))
-    write("fuzz_load_file_bytes", "name_nul", bytes([2]) + utf16("a\0b"))
-    write("fuzz_load_file_bytes", "name_lone_surrogate", bytes([2]) + b"\x00\xd8a\x00")
-
-
-def code_page_seeds():
-    samples = {
-        "ascii": "hostseal 123",
-        "cjk": "\u4e2d\u6587\u6f22\u5b57",
-        "kana_hangul": "\u30ab\u30ca\ud55c\uae00",
-        "latin": "caf\u00e9 \u20ac",
-        "astral": "\U0001f600",
-    }
-    for page_index in range(6):
-        for name, text in samples.items():
-            if (page_index + len(name)) % 2:
-                data = text.encode("utf-8")
-            else:
-                data = utf16(text)
-            write("fuzz_code_page", "%s_%d" % (name, page_index), bytes([page_index]) + data)
-    # 54936 (selector 6): four-byte sequences, valid and cut off; 20932 (7): three-byte ones.
-    write("fuzz_code_page", "gb18030_four_byte",
-          bytes([6]) + "caf\u00e9 \u20ac\U0001f600\u4e2d".encode("gb18030") + b"\x81\x30\x81")
-    write("fuzz_code_page", "gb18030_bad_third", bytes([6]) + b"\x81\x30\x20\x30\x81\x30\x81\x30")
-    write("fuzz_code_page", "eucjp_three_byte",
-          bytes([7]) + "\u3042\u4e9c\uff71".encode("euc-jp") + b"\x8f\xb0\xa1\x8f\xb0")
-    # The single-byte code pages (selectors 8 to 30): every high byte once.
-    for page_index in range(8, 31):
-        write("fuzz_code_page", "single_byte_%d" % page_index,
-              bytes([page_index, 7]) + bytes(range(0x80, 0x100)) + b"a\x00")
-    write("fuzz_code_page", "invalid_utf8", bytes([0]) + b"\xc3\x28\xe2\x82\xf0\x9f\x98")
-    write("fuzz_code_page", "lone_surrogate", bytes([0]) + b"\x00\xdca\x00")
-    write("fuzz_code_page", "dbcs_lead_at_end", bytes([1]) + b"ab\x81")
 
 
 def command_line_seeds():
@@ -255,26 +142,7 @@ def host_text_seeds():
     write("fuzz_host_text", "mac_zero_head", bytes([0]) + bytes.fromhex("000000001234"))
 
 
-def hex_key_seeds():
-    """ParseHexKey: UTF-16LE text."""
-    def utf16(text):
-        return text.encode("utf-16-le")
-    write("fuzz_hex_key", "key128", utf16("000102030405060708090a0b0c0d0e0f"))
-    write("fuzz_hex_key", "key192_upper", utf16("00112233445566778899AABBCCDDEEFF0011223344556677"))
-    write("fuzz_hex_key", "key256", utf16("ab" * 32))
-    write("fuzz_hex_key", "odd_length", utf16("f" * 31))
-    write("fuzz_hex_key", "bad_digit", utf16("0" * 20 + "g" + "0" * 11))
-    write("fuzz_hex_key", "control", utf16("0" * 31 + "\x1b"))
-    write("fuzz_hex_key", "cjk", utf16("\u4e2d" + "0" * 31))
-
-
 if __name__ == "__main__":
-    decrypt_seeds()
-    array_seeds()
-    file_seeds()
-    load_file_seeds()
-    code_page_seeds()
     command_line_seeds()
     netlink_seeds()
     host_text_seeds()
-    hex_key_seeds()
