@@ -200,17 +200,12 @@ TEST_F(FileCipher, ExistingTargetGetsExactlyTheNewBytesAndKeepsItsMode) {
   ASSERT_EQ(c.FileDecrypt(dir / "back", dir / "cipher", {}), 0);
   EXPECT_EQ(ReadFile(dir / "back"), testing::Sequence(100));
 
-  // A new file gets the permissions of any new file; a link keeps pointing at the new content.
-  const mode_t previous = ::umask(027);
-  ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "fresh", {}), 0);
-  ::umask(previous);
-  EXPECT_EQ(fs::status(dir / "fresh").permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // A link keeps pointing at the new content (a new file's mode: file_safety_test).
   fs::create_symlink("back", dir / "link");
   ASSERT_EQ(c.FileEncrypt(dir / "plain", dir / "link", {}), 0);
   EXPECT_TRUE(fs::is_symlink(dir / "link"));
   EXPECT_EQ(ReadFile(dir / "back"), ArrayEncrypted(testing::Sequence(100)));
-  EXPECT_EQ(dir.Names(), (std::set<std::string>{"back", "cipher", "fresh", "link", "plain"}));
+  EXPECT_EQ(dir.Names(), (std::set<std::string>{"back", "cipher", "link", "plain"}));
 }
 
 TEST_F(FileCipher, OnePathForBothFilesIsReadBeforeItIsReplaced) {
