@@ -71,8 +71,8 @@ TEST_F(CliPipes, GiveTheBytesOfTheFileCommands) {
     process.out = std::move(out);
     return RunProcess(process);
   };
-  for (const std::size_t n : {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{17},
-                              std::size_t{5'000'003}}) {
+  // Nothing, and many chunks (the framing at every size: rijndael_stream_test).
+  for (const std::size_t n : {std::size_t{0}, std::size_t{5'000'003}}) {
     SCOPED_TRACE(n);
     const std::string plain = Bytes(n, static_cast<unsigned>(n) + 1);
     WriteFile(dir + "/plain", plain);
