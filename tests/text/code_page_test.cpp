@@ -19,31 +19,19 @@
 namespace hostseal {
 namespace {
 
+// Each 16-bit unit and each sequence of one and two bytes of the Windows code pages, best fits
+// and default characters among them, is held to Windows by code_page_digest_test.cpp. Here: a
+// surrogate pair, which 936 writes as two default characters, and UTF-8, which marks what it
+// cannot write or read with U+FFFD.
 TEST(CodePage, DefaultCharacterAndReplacementCharacter) {
   auto bytes = [](std::u16string_view text, std::int32_t cp) {
     const std::vector<Byte> b = TextToCodePageBytes(text, cp);
     return std::string(b.begin(), b.end());
   };
-  // Windows' best fit where it has one (U+0100 is "A" in 1252), else the default character.
-  EXPECT_EQ(bytes(u"a\u4E2D\u0100b", 1252), "a?Ab");
   EXPECT_EQ(bytes(u"\U0001F600", 936), "??");
   EXPECT_EQ(bytes(u"\u4E2D\U0001F600", 65001), "\xE4\xB8\xAD\xF0\x9F\x98\x80");
-  const std::u16string lone = {u'x', char16_t{0xD800}};
-  EXPECT_EQ(bytes(lone, 936), "x?");
-  EXPECT_EQ(bytes(lone, 65001), "x\xEF\xBF\xBD");
-  // Bytes read as Windows reads them: a lead byte takes the byte after it, whatever it is but
-  // 00, and a pair without a character is the code page's default character; a lead byte at the
-  // end or before 00 stands alone as that character too (U+30FB in 932). UTF-8 marks
-  // ill-formed input with U+FFFD.
-  const auto text = [](std::string b, std::int32_t cp) {
-    return CodePageBytesToText(std::vector<Byte>(b.begin(), b.end()), cp);
-  };
-  EXPECT_EQ(text("a\x81", 936), u"a?");
-  EXPECT_EQ(text("a\x81", 932), u"a\u30FB");
-  EXPECT_EQ(text(std::string("\x81\0b", 3), 936), std::u16string(u"?\0b", 3));
-  EXPECT_EQ(text("\x81 b\xD6\xD0", 936), u"?b\u4E2D");
-  EXPECT_EQ(text("\x81\x41\x42", 936), u"\u4E04B");  // a trail byte in the ASCII range
-  EXPECT_EQ(text("\xE4\xB8z", 65001), u"\uFFFDz");
+  EXPECT_EQ(bytes(std::u16string{u'x', char16_t{0xD800}}, 65001), "x\xEF\xBF\xBD");
+  EXPECT_EQ(CodePageBytesToText(std::vector<Byte>{0xE4, 0xB8, 'z'}, 65001), u"\uFFFDz");
 }
 
 TEST(CodePage, UnknownNumbersRaiseAndLeaveTheSettingAlone) {
