@@ -1,6 +1,6 @@
 // One 16-byte block: in place, index spaces, the unkeyed object and the index errors. The
-// known answers, FIPS-197's among them, are in known_answer_test.cpp; OpenSSL checks blocks
-// written at random offsets into arrays whose other bytes must stay as they were.
+// known answers, FIPS-197's among them, are in known_answer_test.cpp, written at offsets into
+// arrays whose other bytes must stay as they were.
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -64,13 +64,9 @@ TEST(RijndaelKeySchedule, ShorterKeyAfterLongerKeyActsLikeAFreshObject) {
   reused.SetCipherKey(ByteArray(testing::Sequence(16)), 128);
   cRijndael fresh;
   fresh.SetCipherKey(ByteArray(testing::Sequence(16)), 128);
-  ByteArray plain(testing::Sequence(64, 3));
-  ByteArray a;
-  ByteArray b;
-  reused.ArrayEncrypt(plain, a, 1);
-  fresh.ArrayEncrypt(plain, b, 1);
-  EXPECT_EQ(a, b);
-  // Nothing of the longer key stays behind: the words beyond the new schedule are zero.
+  // The same round keys and rounds, and nothing of the longer key stays behind: the words
+  // beyond the new schedule are zero.
+  EXPECT_EQ(Access::NumRounds(reused), Access::NumRounds(fresh));
   EXPECT_EQ(Access::EncRoundKey(reused), Access::EncRoundKey(fresh));
   EXPECT_EQ(Access::DecRoundKey(reused), Access::DecRoundKey(fresh));
   for (std::size_t i = 44; i < 60; ++i) {

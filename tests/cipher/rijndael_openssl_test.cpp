@@ -1,5 +1,6 @@
-// Differential test against OpenSSL's libcrypto: single blocks at random offsets and whole
-// arrays, compared with AES-ECB of the framing that this test builds itself.
+// Differential test against OpenSSL's libcrypto: whole arrays of random bytes under random keys,
+// compared with AES-ECB of the framing that this test builds itself. Single blocks at offsets
+// inside larger arrays are held to OpenSSL's answers by known_answer_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,44 +28,11 @@ std::vector<Byte> RandomBytes(std::mt19937_64& rng, std::size_t n) {
 class RijndaelOpenSsl : public testing::AesPathTest {};
 HOSTSEAL_INSTANTIATE_AES_PATHS(RijndaelOpenSsl);
 
-TEST_P(RijndaelOpenSsl, TenThousandBlocksPerKeyLengthAtRandomOffsets) {
-  std::mt19937_64 rng(2026);
-  cRijndael c;
-  int mismatches = 0;
-  for (int bits : {128, 192, 256}) {
-    for (int round = 0; round < 10000; ++round) {
-      const std::vector<Byte> key = RandomBytes(rng, static_cast<std::size_t>(bits / 8));
-      c.SetCipherKey(ByteArray(key), bits);
-      const auto p = static_cast<std::int32_t>(rng() % 48);
-      const auto q = static_cast<std::int32_t>(rng() % 48);
-      ByteArray source(RandomBytes(rng, 64));
-      const std::vector<Byte> fill = RandomBytes(rng, 64);
-      const Byte* block = source.Bytes().data() + p;
-
-      ByteArray encrypted(fill);
-      c.BlockEncrypt(source, encrypted, p, q);
-      std::vector<Byte> expected = fill;
-      const std::vector<Byte> ecb = testing::OpenSslEcb(true, key, block, 16);
-      std::copy(ecb.begin(), ecb.end(), expected.begin() + q);
-      mismatches += encrypted.Bytes() != expected;
-
-      ByteArray decrypted(fill);
-      c.BlockDecrypt(decrypted, source, q, p);
-      expected = fill;
-      const std::vector<Byte> inverse = testing::OpenSslEcb(false, key, block, 16);
-      std::copy(inverse.begin(), inverse.end(), expected.begin() + q);
-      mismatches += decrypted.Bytes() != expected;
-    }
-  }
-  EXPECT_EQ(mismatches, 0);
-}
-
-TEST_P(RijndaelOpenSsl, ArraysOfEveryShortLengthAndRandomLongOnes) {
+TEST_P(RijndaelOpenSsl, ArraysOfRandomLengths) {
   std::mt19937_64 rng(17);
   cRijndael c;
-  std::vector<std::size_t> lengths;
-  for (std::size_t n = 0; n <= 100; ++n) lengths.push_back(n);
-  for (int i = 0; i < 60; ++i) lengths.push_back(rng() % 10001);
+  std::vector<std::size_t> lengths;  // every length up to 100 is among the known answers
+  for (int i = 0; i < 60; ++i) lengths.push_back(101 + rng() % 9900);
   int mismatches = 0;
   for (std::size_t length : lengths) {
     for (int bits : {128, 192, 256}) {

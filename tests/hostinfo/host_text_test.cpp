@@ -30,11 +30,8 @@ TEST(MacText, RepliesThatNameNoAddressAreRefused) {
   EXPECT_EQ(Mac({0x00, 0x00}), std::nullopt);
 }
 
+// What it reads: every text that FormatIpv4Text writes (below).
 TEST(Ipv4Text, ReadsOnlyFourPlainDecimalFields) {
-  EXPECT_EQ(ParseIpv4Text(u"10.0.0.5"), (Ipv4Address{10, 0, 0, 5}));
-  EXPECT_EQ(ParseIpv4Text(u"255.255.255.255"), (Ipv4Address{255, 255, 255, 255}));
-  EXPECT_EQ(ParseIpv4Text(u"0.0.0.0"), (Ipv4Address{0, 0, 0, 0}));
-  EXPECT_EQ(ParseIpv4Text(u"192.168.100.200"), (Ipv4Address{192, 168, 100, 200}));
   for (const std::u16string text :
        {u"", u" 1.2.3.4", u"1.2.3.4 ", u"1.2.3", u"1.2.3.4.5", u"256.1.1.1", u"1.2.3.256",
         u"01.2.3.4", u"1.2.3.00", u"0x1.2.3.4", u"1..3.4", u"1.2.3.", u".1.2.3", u"+1.2.3.4",
@@ -50,8 +47,9 @@ TEST(Ipv4Text, WritesWithoutPaddingAndReadsBackWhatItWrites) {
   EXPECT_EQ(FormatIpv4Text({0, 0, 0, 0}), u"0.0.0.0");
   EXPECT_EQ(FormatIpv4Text({255, 100, 99, 9}), u"255.100.99.9");
   for (unsigned value = 0; value < 256; ++value) {
+    // Every byte value in every field.
     const Ipv4Address address{static_cast<Byte>(value), static_cast<Byte>(255 - value),
-                              static_cast<Byte>(value / 3), 0};
+                              static_cast<Byte>(value ^ 0x5A), static_cast<Byte>(value * 7)};
     EXPECT_EQ(ParseIpv4Text(FormatIpv4Text(address)), address);
   }
 }

@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <memory>
-#include <tuple>
 
 #include "hostseal/common/utf8.hpp"
 #include "hostseal/hostinfo/default_route.hpp"
@@ -110,13 +109,8 @@ TEST_F(NeighbourNamespaces, PeerIsResolvedAndThenFoundInTheTable) {
   EXPECT_NE(table->find(kPeerMac), std::string::npos) << *table;
 }
 
-TEST_F(NeighbourNamespaces, OwnInterfacesGiveTheAddressThatIpLinkShows) {
-  for (const auto& [space, link, mac] : {std::tuple{s_Near.get(), s_NearLink, kNearMac},
-                                         std::tuple{s_Far.get(), s_FarLink, kPeerMac}}) {
-    const auto shown = space->Ip({"-br", "link", "show", link});
-    ASSERT_TRUE(shown.has_value());
-    EXPECT_NE(shown->find(mac), std::string::npos) << *shown;
-  }
+// The fixture gave the links kNearMac and kPeerMac.
+TEST_F(NeighbourNamespaces, OwnInterfacesGiveTheirOwnAddress) {
   EXPECT_EQ(QueryMacs(*s_Near, {kNearAddress}, 300ms), "2-00-00-AB-00-F\n");
   EXPECT_EQ(QueryMacs(*s_Far, {kPeerAddress}, 300ms), "00-C-29-A-B-1\n");
 }
@@ -130,6 +124,7 @@ TEST_F(NeighbourNamespaces, TableEntriesFollowTheTextRules) {
             "00-1A-C-00-FF-5\nfalse:keep\n");
 }
 
+// Texts that are no address are refused before any look-up (host_text_test).
 TEST_F(NeighbourNamespaces, AddressesWithoutAnAnswerGiveFalseAndKeepTheText) {
   const std::vector<std::string> texts = {
       "10.213.7.3",    // in the subnet, nobody there: bounded wait
@@ -139,9 +134,6 @@ TEST_F(NeighbourNamespaces, AddressesWithoutAnAnswerGiveFalseAndKeepTheText) {
       "10.213.7.255",  // the subnet's broadcast
       "192.0.2.77",    // no route from this namespace
       "224.0.0.1",     //
-      " 10.213.7.2",  "10.213.7.2 ",  "10.213.7",    "10.213.7.2.5",
-      "256.1.1.1",    "010.213.7.2",  "10.213.07.2", "",
-      "10..7.2",      "0x0a.213.7.2", "-1.2.3.4",
   };
   std::string expected;
   for (std::size_t i = 0; i < texts.size(); ++i) expected += "false:keep\n";

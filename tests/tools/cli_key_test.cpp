@@ -1,6 +1,6 @@
 // Where the file commands take their key from: key and pass-phrase files, standard input, the
 // environment and the terminal prompt, which one wins, and what the messages say and never
-// say. Cipher files are checked against OpenSSL's AES over the framing, as in cli_file_test.
+// say. Cipher files are checked against OpenSSL's AES over the framing.
 #include <cpuid.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -83,11 +83,6 @@ TEST_F(CliKey, EverySourceKeysTheFileAsTheCommandLineValueDoes) {
        kPhrase + "\r\n",
        phrase256},
       {"HOSTSEAL_PASSPHRASE", {"--bits", "256"}, {"HOSTSEAL_PASSPHRASE=" + kPhrase}, {}, phrase256},
-      {"a pass phrase that looks like an option",
-       {"--passphrase", "--key"},
-       {},
-       {},
-       PhraseKey("--key", 16)},
       {"an option beats the environment",
        {"--key-file", SecretFile("k4", kKey)},
        {"HOSTSEAL_KEY=not a key", "HOSTSEAL_PASSPHRASE=x"},
@@ -239,7 +234,6 @@ TEST_F(CliKey, KeyFilesOthersCanReadAreWarnedAbout) {
     const ProcessResult r =
         Run("encrypt-file", Path("plain"), Path("cipher"), {"--key-file", file});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(ReadFile(Path("cipher")), ExpectedCipherFile(kKeyBytes, kData));
     if (warned) {
       EXPECT_EQ(
           r.err.rfind(
@@ -335,8 +329,8 @@ TEST_F(CliKey, EnvironmentSettingsAreCheckedAndNamed) {
                      "or 65001"));
   ExpectResult(withEnv({"ansi", "a"}, {"HOSTSEAL_CODEPAGE=0936"}), 0, "61\n", "");
 
-  // HOSTSEAL_CPU: the paths this processor has run, the others are refused, other values
-  // warned about; the cipher text of several blocks is the same on every path.
+  // HOSTSEAL_CPU: the paths this processor has run, the others are refused (other values are
+  // warned about: cli_keygen_test); the cipher text of several blocks is the same on every path.
   const std::string text = "the same bytes on every path, 0123456789abcdef0123456789abcdef";
   const std::string expected = Cli({"encrypt", text}).out;
   // The processor's features as CPUID tells them here: AES (leaf 1), VAES (leaf 7) with AVX2
@@ -357,9 +351,6 @@ TEST_F(CliKey, EnvironmentSettingsAreCheckedAndNamed) {
                        value + "\" path; unset it, or choose portable\n");
     }
   }
-  ExpectResult(withEnv({"encrypt", text}, {"HOSTSEAL_CPU=AES\x1b"}), 0, expected,
-               "hostseal: warning: HOSTSEAL_CPU \"AESU+001B\" names no AES path (portable, aes-ni, "
-               "vaes); the best path of this processor runs\n");
 }
 
 // The prompt on a terminal of the tool's own.

@@ -47,9 +47,7 @@ TEST_F(CliKeygen, KeysAreNewPrivateFilesThatKeyFileReads) {
     EXPECT_EQ(ReadFile(Path("notes.aes")),
               ExpectedCipherFile(Unhex(text.substr(0, text.size() - 1)), "the notes"));
 
-    ExpectResult(Cli({"keygen", key}), 3, "",
-                 "hostseal: Path/File access error: \"" + key +
-                     "\" (File already exists; keygen never replaces a file)\n");
+    EXPECT_EQ(Cli({"keygen", key}).status, 3);  // its message: the recorded outputs
     EXPECT_EQ(ReadFile(key), text);
   }
   const ProcessResult out = Cli({"keygen", "--bits", "256", "-"});
@@ -59,8 +57,8 @@ TEST_F(CliKeygen, KeysAreNewPrivateFilesThatKeyFileReads) {
   EXPECT_FALSE(fs::exists(Path("k")));
 }
 
-// --check reads the whole cipher file, from a file or a pipe, and writes nothing: 0 under the
-// key that made it, 1 and the wrong-key warning under another.
+// --check reads the whole cipher file, here from a pipe (from a file: the recorded outputs), and
+// writes nothing: 0 under the key that made it, 1 and the wrong-key warning under another.
 TEST_F(CliKeygen, CheckTellsWhetherTheKeyFits) {
   const std::string right = "000102030405060708090a0b0c0d0e0f";
   const std::string wrong = "0f0e0d0c0b0a09080706050403020100";
@@ -73,16 +71,11 @@ TEST_F(CliKeygen, CheckTellsWhetherTheKeyFits) {
                   std::string(15 - plain.size() % 16, '\0'));
   WriteFile(Path("notes.aes"), cipher);
   const std::set<std::string> before = Listing();
-  for (const bool pipe : {false, true}) {
-    SCOPED_TRACE(pipe ? "standard input" : "file");
-    const std::string in = pipe ? "-" : Path("notes.aes");
-    const std::string input = pipe ? cipher : "";
-    ExpectResult(RunProcess(CliRun({"decrypt-file", "--check", "--key", right, in}, input)), 0,
-                 "the key fits\n", "");
-    ExpectResult(RunProcess(CliRun({"decrypt-file", "--check", "--key", wrong, in}, input)), 1, "",
-                 "hostseal: warning - incorrect length field in decrypted file. Wrong key or "
-                 "keysize?\n");
-  }
+  ExpectResult(Cli({"decrypt-file", "--check", "--key", right, "-"}, cipher), 0, "the key fits\n",
+               "");
+  ExpectResult(Cli({"decrypt-file", "--check", "--key", wrong, "-"}, cipher), 1, "",
+               "hostseal: warning - incorrect length field in decrypted file. Wrong key or "
+               "keysize?\n");
   EXPECT_EQ(Listing(), before);
   EXPECT_EQ(Cli({"decrypt-file", "--check", Path("notes.aes"), Path("out")}).status, 2);
   EXPECT_EQ(Cli({"decrypt-file", Path("notes.aes")}).status, 2);

@@ -42,8 +42,7 @@ class CliNamespace : public FolderTest {
   void SetUp() override {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to create mount and network namespaces";
     WriteFile(Path("hosts"),
-              "127.0.0.1 localhost\n10.9.0.1 hostseal-test\n10.1.2.3 alpha.invalid\n"
-              "fd00::5 v6only.invalid\n");
+              "127.0.0.1 localhost\n10.9.0.1 hostseal-test\n10.1.2.3 alpha.invalid\n");
     WriteFile(Path("nsswitch.conf"), "hosts: files\n");
     WriteFile(Path("resolv.conf"), "nameserver 127.0.0.1\n");
     const ProcessResult probe = InNamespaces(ProcessRun{{"/bin/true"}, {}, {}, {}, {}});
@@ -79,7 +78,8 @@ class CliNamespace : public FolderTest {
   }
 };
 
-// host-ip from the namespace's hosts file, mac of its permanent neighbour.
+// host-ip from the namespace's hosts file, mac of its permanent neighbour, and the messages when
+// there is none (which names give which address: host_name_namespace_test).
 TEST_F(CliNamespace, HostIpAndMacFromTheNamespaces) {
   struct Case {
     std::vector<std::string> args;
@@ -89,7 +89,6 @@ TEST_F(CliNamespace, HostIpAndMacFromTheNamespaces) {
   for (const Case& c : std::vector<Case>{
            {{"host-ip", "alpha.invalid"}, 0, "10.1.2.3\n", ""},
            {{"host-ip", "nowhere.invalid"}, 1, "", "no IPv4 address found for nowhere.invalid"},
-           {{"host-ip", "v6only.invalid"}, 1, "", "no IPv4 address found for v6only.invalid"},
            {{"mac", "10.9.0.2"}, 0, "00-C-29-A-B-1\n", ""},
            {{"mac", "0.0.0.0"}, 1, "", "no MAC address found for 0.0.0.0"}}) {
     SCOPED_TRACE(c.args[1]);
@@ -146,17 +145,14 @@ TEST_F(CliNamespace, IdentityColoursOnlyOnATerminalFailsOnlyWithRedLinesAndHasJs
 
 TEST_F(CliNamespace, IdentityShowsTheControlCharactersOfAHostNameAsCodes) {
   // A host name that would set the terminal's title and ring its bell, with DEL and the C1
-  // control NEL, which does not resolve: coloured, plain with its "[failed] " line, and JSON,
-  // which jq reads back as the name itself.
+  // control NEL, which does not resolve: on a terminal, none of it raw in any line (plain
+  // lines are the same text), and JSON, which jq reads back as the name itself.
   const std::string name = "evil\x1b]0;owned\x07\x7f\xc2\x85";
   const std::string shown = "evilU+001B]0;ownedU+0007U+007FU+0085";
   for (const auto& [form, expected] : std::vector<std::pair<std::string, std::string>>{
-           {"terminal", shown},
-           {"NO_COLOR=1", "[failed] IP address: \"" + shown},
-           {"--json", "\"evil\\u001b]0;owned\\u0007\\u007f\\u0085\""}}) {
+           {"terminal", shown}, {"--json", "\"evil\\u001b]0;owned\\u0007\\u007f\\u0085\""}}) {
     SCOPED_TRACE(form);
-    ProcessRun run =
-        CliRun({}, {}, {"HOSTSEAL_CODEPAGE=65001", form == "NO_COLOR=1" ? form : "X=1"});
+    ProcessRun run = CliRun({}, {}, {"HOSTSEAL_CODEPAGE=65001"});
     run.argv = {"/usr/bin/python3",
                 "-c",
                 "import os, socket, sys; socket.sethostname(sys.argv[1].encode('utf-8', "

@@ -69,10 +69,10 @@ inline std::string ExpectedCipherFile(const std::string& key, std::string data) 
   return AesEcb(key, data);
 }
 
-// Upper- or lower-case hex digits, a separator before every group of `group` bytes.
+// Upper-case hex digits, a separator before every group of `group` bytes.
 inline std::string Hex(const std::string& bytes, const std::string& separator = "",
-                       std::size_t group = 1, bool lowerCase = false) {
-  const char* digits = lowerCase ? "0123456789abcdef" : "0123456789ABCDEF";
+                       std::size_t group = 1) {
+  const char* digits = "0123456789ABCDEF";
   std::string out;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     if (i != 0 && i % group == 0) out += separator;
