@@ -68,6 +68,9 @@ enum {
   HOSTSEAL_OVERFLOW = 6,         /* e.g. a file too long for hostseal_file_bytes */
   HOSTSEAL_OUT_OF_MEMORY = 7,
   HOSTSEAL_SUBSCRIPT_OUT_OF_RANGE = 9,
+  /* Anything the library did not raise on purpose (a fault of its own); the description is
+   * "Internal error". */
+  HOSTSEAL_INTERNAL_ERROR = 51,
   HOSTSEAL_BAD_FILE_NAME = 52, /* an empty name, or one no path can carry */
   HOSTSEAL_FILE_NOT_FOUND = 53,
   HOSTSEAL_DEVICE_IO_ERROR = 57,

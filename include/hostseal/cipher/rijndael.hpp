@@ -109,6 +109,7 @@ class cRijndael {
   using Table = std::array<Word, 256>;
 
   friend struct cRijndaelTestAccess;  // lets the tests read tables and round keys
+  friend struct ArrayFraming;         // the byte-array format between callers' buffers
 
   void BuildDecryptionKeys(std::int32_t Nb);
 
