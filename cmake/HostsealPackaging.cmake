@@ -40,7 +40,9 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   endif()
   set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)  # one folder, hostseal-VERSION-win64
+  # The zip's files in one folder, hostseal-VERSION-win64\; the installer's at the top of its
+  # installation folder.
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/HostsealCPackWindows.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/HostsealNsis.cmake)  # the installer, where makensis is
   include(CPack)
   return()

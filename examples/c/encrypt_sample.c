@@ -13,8 +13,9 @@
 #include <stdlib.h>
 
 #if defined(_WIN32)
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h> /* after windows.h, which it needs */
 
 /* Windows gives main its arguments in the ANSI code page, where a name or text outside it is
  * lost; the library takes UTF-8. The arguments are read again from the wide command line. */
