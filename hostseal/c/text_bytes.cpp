@@ -57,7 +57,7 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_utf8_bytes(const char* text,
         room != HOSTSEAL_OK) {
       return room;
     }
-    std::memcpy(out, kMark, mark);
+    if (mark != 0) std::memcpy(out, kMark, mark);
     if (!bytes.empty()) std::memcpy(out + mark, bytes.data(), bytes.size());
     *out_len = mark + bytes.size();
     return HOSTSEAL_OK;
