@@ -120,4 +120,7 @@ if [ "$developer" = 1 ]; then
   rm -rf "$folder"
 fi
 echo "nsis_test: installed into $(basename "$root"), ran and uninstalled $(basename "$installer")"
+# The server writes the registry as it ends: the prefix goes once it has.
+WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+WINEPREFIX=$prefix wineserver -w </dev/null >/dev/null 2>&1 || true
 rm -rf "$prefix" "$prefix.lock" "$prefix.start.log" "$prefix.creating"
