@@ -1,6 +1,6 @@
 # The Windows installer, made by `cpack -G NSIS` on Debian (package nsis): the two programs,
 # the README and the licence under Program Files, a Start-menu entry for the window, and an
-# uninstaller listed in Apps & features. Included by HostsealPackaging.cmake for Windows builds
+# uninstaller listed in Apps & features; the files for developers as a part to choose. Included by HostsealPackaging.cmake for Windows builds
 # only, before include(CPack).
 #
 # NSIS makes 32-bit installers unless told otherwise; the x64 installer is a 64-bit program
@@ -23,6 +23,17 @@ set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_PACKAGE_EXECUTABLES hostseal-gui hostseal)  # the Start-menu entry: the window
 set(CPACK_NSIS_INSTALLED_ICON_NAME hostseal-gui.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# Two parts: the programs, always, and the files for developers, offered but not chosen: the
+# programs need no DLL, and most who install them write no program of their own. An
+# installer run silently (/S) installs the programs only, unless the developer part was
+# installed before (CPack's installer remembers the choice under the Uninstall key).
+set(CPACK_COMPONENT_PROGRAMS_DISPLAY_NAME "hostseal and hostseal-gui")
+set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION "The command-line tool, the window, the README and the licence")
+set(CPACK_COMPONENT_PROGRAMS_REQUIRED ON)
+set(CPACK_COMPONENT_DEVELOPER_DISPLAY_NAME "Files for developers")
+set(CPACK_COMPONENT_DEVELOPER_DESCRIPTION
+    "hostseal.dll, the C header hostseal.h and the import libraries for MinGW (libhostseal.dll.a) and Microsoft's linker (hostseal.lib): for programs in C, C#, Delphi or VB that call hostseal")
+set(CPACK_COMPONENT_DEVELOPER_DISABLED ON)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   set(CPACK_NSIS_DEFINES "Unicode true\nTarget amd64-unicode")

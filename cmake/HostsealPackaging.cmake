@@ -9,7 +9,8 @@
 #
 # `cpack -G ZIP` in a Windows build folder: hostseal-VERSION-win64.zip (win32 for x86) with the
 # programs, the README and the licence in one folder, for a user to unpack and run; the
-# programs are static and need no DLL beyond Windows' own. `cpack -G NSIS` makes
+# programs are static and need no DLL beyond Windows' own. Beside them, for developers:
+# hostseal.dll, include\hostseal\hostseal.h, lib\libhostseal.dll.a and lib\hostseal.lib. `cpack -G NSIS` makes
 # hostseal-VERSION-win64.exe (win32), an installer (HostsealNsis.cmake).
 set(CPACK_PACKAGE_NAME hostseal)
 set(CPACK_PACKAGE_VENDOR "hostseal developers")
@@ -29,9 +30,20 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   install(FILES README.md DESTINATION . COMPONENT programs)
   install(FILES LICENSE DESTINATION . RENAME LICENSE.txt COMPONENT programs)
   set(CPACK_GENERATOR ZIP)
+  # What a user runs, and the optional files for developers of programs in C, C#, Delphi or VB
+  # (hostseal.dll, hostseal.h and the import libraries): not the C++ library, its headers and
+  # its CMake package. The zip holds both parts in its one folder; the installer offers the
+  # second as a choice, not chosen unless asked for (HostsealNsis.cmake).
+  set(CPACK_COMPONENTS_ALL programs)
+  if(TARGET hostseal_c)
+    list(APPEND CPACK_COMPONENTS_ALL developer)
+  endif()
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  # The zip's files in one folder, hostseal-VERSION-win64\; the installer's at the top of its
+  # installation folder.
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/HostsealCPackWindows.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/HostsealNsis.cmake)  # the installer, where makensis is
-  # Only what a user runs: not the library, its headers and its CMake package.
-  set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};hostseal;programs;/")
   include(CPack)
   return()
 endif()

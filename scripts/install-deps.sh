@@ -41,6 +41,9 @@ packages=(
   # a display for the tests of the Windows window under Wine: a virtual X server, and the
   # marlett font that draws Wine's caption buttons in the screenshot
   xvfb xauth fonts-wine
+  # hostseal.dll's import library for Microsoft's linker (hostseal.lib): llvm-dlltool writes it
+  # in the format of Microsoft's lib.exe; lld-link (with clang) links a test caller against it
+  llvm lld
   # makensis: `cpack -G NSIS` makes the Windows installers (its amd64-unicode stubs make the
   # x64 one a 64-bit program), and package.nsis installs, runs and uninstalls one under Wine
   nsis

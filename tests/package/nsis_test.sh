@@ -2,8 +2,11 @@
 # The installer that `cpack -G NSIS` makes in a Windows build, run silently under Wine: it
 # installs both programs, the README and the licence under Program Files with a Start-menu
 # entry and an uninstaller in Apps & features; the installed tool runs; the uninstaller
-# removes all of it, files and registry keys in both registry views.
-#   nsis_test.sh BUILD_DIR EMULATOR...   (EMULATOR: wine_emulator.sh BITS PREFIX)
+# removes all of it, files and registry keys in both registry views. With DEVELOPER 1 (a
+# build with the C interface) the files for developers are a part that a silent installation
+# leaves out, and installs when it is chosen (as a previous installation's choice, which the
+# installer reads from the registry); the uninstaller removes them too.
+#   nsis_test.sh BUILD_DIR DEVELOPER EMULATOR...   (EMULATOR: wine_emulator.sh BITS PREFIX)
 #
 # The test has a Wine prefix of its own (BUILD_DIR/wineprefix-nsis), made afresh each run so
 # that nothing a failed run left (files, an uninstaller entry that the next installer would
@@ -13,7 +16,8 @@
 # Program Files apart.
 set -eu
 build=$1
-shift
+developer=$2
+shift 2
 case $1 in *wine_emulator.sh) ;; *) echo "nsis_test: unexpected emulator $1"; exit 1 ;; esac
 bits=$2
 prefix=$build/wineprefix-nsis
@@ -54,7 +58,12 @@ else
 fi
 folder="$root/hostseal"
 
+developer_files="hostseal.dll include/hostseal/hostseal.h lib/libhostseal.dll.a lib/hostseal.lib"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\hostseal'
 run "$installer" /S >/dev/null 2>&1
+for file in $developer_files; do
+  [ ! -e "$folder/$file" ] || { echo "nsis_test: installed without being chosen: $file"; exit 1; }
+done
 for file in hostseal.exe hostseal-gui.exe README.md LICENSE.txt Uninstall.exe; do
   [ -f "$folder/$file" ] || {
     echo "nsis_test: not installed: $folder/$file"
@@ -73,7 +82,6 @@ case $version in
 esac
 menu=$(find "$prefix/drive_c" -path '*Start Menu*' -name 'hostseal*.lnk' | head -1)
 [ -n "$menu" ] || { echo "nsis_test: no Start-menu entry"; exit 1; }
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\hostseal'
 run reg query "$uninstall_key" 2>&1 | grep -q UninstallString ||
   { echo "nsis_test: no uninstaller in Apps & features"; exit 1; }
 
@@ -97,5 +105,22 @@ for key in "$uninstall_key" 'HKLM\Software\hostseal developers' \
     fi
   done
 done
+
+# The part chosen: the installer takes a previous installation's record of the choice, which
+# its uninstaller removed with the rest above. Its files are installed, and removed again.
+if [ "$developer" = 1 ]; then
+  run reg add "$uninstall_key\\Components\\developer" /v Installed /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  run "$installer" /S >/dev/null 2>&1
+  for file in $developer_files; do
+    [ -f "$folder/$file" ] || { echo "nsis_test: the chosen part did not install $file"; exit 1; }
+  done
+  run "$folder/Uninstall.exe" /S "_?=$short\\hostseal" >/dev/null 2>&1
+  left=$(cd "$folder" && find . -mindepth 1 ! -name Uninstall.exe)
+  [ -z "$left" ] || { echo "nsis_test: left after uninstalling the chosen part: $left"; exit 1; }
+  rm -rf "$folder"
+fi
 echo "nsis_test: installed into $(basename "$root"), ran and uninstalled $(basename "$installer")"
+# The server writes the registry as it ends: the prefix goes once it has.
+WINEPREFIX=$prefix wineserver -k </dev/null >/dev/null 2>&1 || true
+WINEPREFIX=$prefix wineserver -w </dev/null >/dev/null 2>&1 || true
 rm -rf "$prefix" "$prefix.lock" "$prefix.start.log" "$prefix.creating"
