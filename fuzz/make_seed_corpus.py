@@ -268,6 +268,18 @@ def hex_key_seeds():
     write("fuzz_hex_key", "cjk", utf16("\u4e2d" + "0" * 31))
 
 
+def c_interface_seeds():
+    """The C interface: FuzzedDataProvider takes the arguments' bytes from the front and the
+    choices of operation, sizes and flags from the back; these seeds carry typical arguments
+    (key digits, UTF-8 text, ill-formed UTF-8, whole blocks) in front of a run of choices."""
+    choices = bytes(range(6)) * 4
+    write("fuzz_c_interface", "hex_key", b"000102030405060708090a0b0c0d0e0f" + choices)
+    write("fuzz_c_interface", "cjk_text", "\u4e2d\u6587 text \u00e9".encode() + choices)
+    write("fuzz_c_interface", "ill_formed", b"\xc0\xaf\xed\xa0\x80\xf4\x90\x80\x80a\x80" + choices)
+    write("fuzz_c_interface", "blocks", aes_ecb(KEY_000F, framed(b"fifteen bytes..")) + choices)
+    write("fuzz_c_interface", "all_bytes", bytes(range(256)))
+
+
 if __name__ == "__main__":
     decrypt_seeds()
     array_seeds()
@@ -278,3 +290,4 @@ if __name__ == "__main__":
     netlink_seeds()
     host_text_seeds()
     hex_key_seeds()
+    c_interface_seeds()

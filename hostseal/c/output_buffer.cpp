@@ -20,7 +20,8 @@ hostseal_status CopyText(std::string_view text, char* out, std::size_t& out_len)
 }
 
 hostseal_status RequireRoom(std::size_t needed, const void* out, std::size_t* out_len) noexcept {
-  if (out != nullptr && *out_len >= needed) return HOSTSEAL_OK;
+  // No bytes need no buffer: a caller that allocates what a query said may hold NULL for 0.
+  if ((out != nullptr || needed == 0) && *out_len >= needed) return HOSTSEAL_OK;
   *out_len = needed;
   try {
     return Fail(HOSTSEAL_SHORT_BUFFER,

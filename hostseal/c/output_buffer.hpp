@@ -1,7 +1,8 @@
 // The buffer rule of every output: the caller's buffer `out` with its capacity in *out_len.
 // What fits is written whole and *out_len becomes its length (text: without the terminating
 // zero, which is written too); what does not fit, or a NULL out, writes nothing, sets *out_len
-// to the capacity needed (text: with its zero) and gives HOSTSEAL_SHORT_BUFFER.
+// to the capacity needed (text: with its zero) and gives HOSTSEAL_SHORT_BUFFER. An output of
+// no bytes succeeds with a NULL out.
 #pragma once
 
 #include <cstddef>

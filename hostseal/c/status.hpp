@@ -69,7 +69,9 @@ hostseal_status CallGuarded(Body&& body) noexcept {
   ClearLastError();
   try {
     const hostseal_status status = body();
-    if (status != HOSTSEAL_OK && LastErrorNumber() != status) {
+    if (status == HOSTSEAL_OK) {
+      ClearLastError();
+    } else if (LastErrorNumber() != status) {
       SetLastError(status, LastShownMessage());
     }
     return status;

@@ -18,6 +18,8 @@
  *    is written too). When the capacity is too small, or `out` is NULL, nothing is written,
  *    `*out_len` is set to the capacity needed (text: with its terminating zero) and the status
  *    is HOSTSEAL_SHORT_BUFFER: calling first with out = NULL and *out_len = 0 queries the size.
+ *    An output of no bytes at all needs no buffer: it succeeds with out = NULL (*out_len 0),
+ *    so that a buffer allocated for the size queried (malloc(0) may give NULL) always does.
  *  - A NULL pointer where the function needs one gives HOSTSEAL_INVALID_ARGUMENT; no function
  *    crashes on one, and none lets a C++ exception out.
  *  - Handles are opaque; a hostseal_cipher wipes its key schedule when freed. One handle must
@@ -86,7 +88,8 @@ enum {
 };
 
 /* The number and the description (UTF-8) of the calling thread's last error; 0 and "" after a
- * success. The text goes into out as described above. */
+ * success. The text goes into out as described above. Neither changes the last error, whatever
+ * it returns. */
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_last_error(void);
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_last_error_text(char* out, size_t* out_len);
 
@@ -131,7 +134,8 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt_block(
  * a whole extra block follows a plain text of whole blocks; without it the cipher text is the
  * plain length rounded up to 16 (0 bytes for an empty plain text).
  * Encrypt: the capacity needed is known before: 16 * (len / 16 + 1) with the length field,
- * 16 * ceil(len / 16) without. in and out must not overlap.
+ * 16 * ceil(len / 16) without. in and out may be the same buffer (in place); any other overlap
+ * is refused with HOSTSEAL_INVALID_ARGUMENT, as for the block functions.
  * Decrypt: status HOSTSEAL_NOT_WHOLE_BLOCKS (-1) when len is not a multiple of 16 (nothing is
  * written); HOSTSEAL_CIPHER_ERROR (1) when the length field read is 16 or more (wrong key; out
  * receives every decrypted byte, as without a length field). A capacity of len always
@@ -149,7 +153,10 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt(const hostsea
 
 /* Progress of a long operation: bytes done and in all (total 0 when not known up front, as for
  * a stream). Called on the caller's thread at most once per chunk. A non-zero return stops the
- * operation with HOSTSEAL_CANCELLED; a file's target then keeps its former content. */
+ * operation with HOSTSEAL_CANCELLED; a file's target then keeps its former content. A file's
+ * last call, done == total, comes once the target is in place: a stop asked then is too late
+ * and the status stays that of the finished operation. (A file of one chunk, 4,000,000 bytes,
+ * has that call only.) */
 typedef int(HOSTSEAL_CALL* hostseal_progress_fn)(void* context, uint64_t done, uint64_t total);
 
 /* The file format: a cipher file is the byte-array format with the length field over the whole
