@@ -7,7 +7,7 @@
 #   shlibs    the fallback for tools that read no symbols file
 #   triggers  "activate-noawait ldconfig": dpkg refreshes the linker's cache once, after
 #             the packages of one run are unpacked
-# Included by HostsealPackaging.cmake when the build has the target hostseal_c.
+# Included by HostsealPackaging.cmake when the build packages the target hostseal_c.
 get_target_property(_hs_soversion hostseal_c SOVERSION)
 set(HOSTSEAL_RUNTIME_PACKAGE libhostseal${_hs_soversion})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME ${HOSTSEAL_RUNTIME_PACKAGE})
@@ -21,8 +21,6 @@ This package holds the shared library with the C interface, which C programs
 and other languages (Python through ctypes, C#, Delphi) call. The header and
 the link for the compiler are in libhostseal-dev.")
 
-find_program(HOSTSEAL_DPKG_GENSYMBOLS dpkg-gensymbols REQUIRED)
-find_program(HOSTSEAL_DPKG_SHLIBDEPS dpkg-shlibdeps REQUIRED)
 set(_hs_symbols_template ${PROJECT_SOURCE_DIR}/hostseal/c/abi/${HOSTSEAL_RUNTIME_PACKAGE}.symbols)
 # Without the recorded file (a new SONAME), every function gets this version; package.abi
 # fails until scripts/record_abi.sh has recorded the ABI and this file.

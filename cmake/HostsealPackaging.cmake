@@ -70,9 +70,15 @@ if(HOSTSEAL_BUILD_GUI)
   list(APPEND CPACK_COMPONENTS_ALL gui)
 endif()
 # The shared library with the C interface, and the Python module over it, where the build
-# installs them (the global property lists the components of every install rule so far).
+# installs them (the global property lists the components of every install rule so far), in
+# the builds whose library is the one a user gets (not an instrumented one), with dpkg-dev's
+# tools for its control files.
 get_cmake_property(_hs_install_components COMPONENTS)
-if(TARGET hostseal_c AND "runtime" IN_LIST _hs_install_components)
+find_program(HOSTSEAL_DPKG_GENSYMBOLS dpkg-gensymbols)
+find_program(HOSTSEAL_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(TARGET hostseal_c AND "runtime" IN_LIST _hs_install_components
+   AND NOT (HOSTSEAL_SANITIZE OR HOSTSEAL_FUZZ OR HOSTSEAL_COVERAGE)
+   AND HOSTSEAL_DPKG_GENSYMBOLS AND HOSTSEAL_DPKG_SHLIBDEPS)
   list(APPEND CPACK_COMPONENTS_ALL runtime)
   if("python" IN_LIST _hs_install_components)
     list(APPEND CPACK_COMPONENTS_ALL python)
