@@ -181,8 +181,15 @@ foreach(_hs_component IN LISTS CPACK_COMPONENTS_ALL)
   set(_hs_package ${CPACK_DEBIAN_${_hs_upper}_PACKAGE_NAME})
   install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${_hs_package} COMPONENT ${_hs_component})
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides.in
-    ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides @ONLY)
+  # The overrides of every package, then those of this component (COMPONENT.lintian-overrides.in).
+  file(READ ${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides.in _hs_overrides)
+  set(_hs_own_overrides ${PROJECT_SOURCE_DIR}/cmake/debian/${_hs_component}.lintian-overrides.in)
+  if(EXISTS ${_hs_own_overrides})
+    file(READ ${_hs_own_overrides} _hs_more_overrides)
+    string(APPEND _hs_overrides "${_hs_more_overrides}")
+  endif()
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides
+    CONTENT "${_hs_overrides}" @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${_hs_package}
     COMPONENT ${_hs_component})
