@@ -1,8 +1,11 @@
-# `cpack -G DEB` in a Linux build folder: three Debian packages from the one run, each with
+# `cpack -G DEB` in a Linux build folder: the Debian packages from the one run, each with
 # its copyright file (machine-readable) and changelog, installed under /usr:
 #   hostseal          the command line, its manual page and bash completion (no Qt)
 #   hostseal-gui      the window, its manual page, desktop entry and icon (Qt 6)
-#   libhostseal-dev   headers, the static library, the CMake package and hostseal.pc
+#   libhostseal-dev   headers, the static library, the CMake package and hostseal.pc; with
+#                     the C interface also the .so link and hostseal-c.pc
+#   libhostseal0      the shared library with the C interface (HostsealDebianLibrary.cmake)
+#   python3-hostseal  the Python module over it
 # Their dependencies come from dpkg-shlibdeps (the shared libraries each package's programs
 # link). The maintainer and home page are configure settings: HOSTSEAL_MAINTAINER and
 # HOSTSEAL_HOMEPAGE.
@@ -78,6 +81,21 @@ endif()
 if(HOSTSEAL_BUILD_GUI)
   list(APPEND CPACK_COMPONENTS_ALL gui)
 endif()
+# The shared library with the C interface, and the Python module over it, where the build
+# installs them (the global property lists the components of every install rule so far), in
+# the builds whose library is the one a user gets (not an instrumented one), with dpkg-dev's
+# tools for its control files.
+get_cmake_property(_hs_install_components COMPONENTS)
+find_program(HOSTSEAL_DPKG_GENSYMBOLS dpkg-gensymbols)
+find_program(HOSTSEAL_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(TARGET hostseal_c AND "runtime" IN_LIST _hs_install_components
+   AND NOT (HOSTSEAL_SANITIZE OR HOSTSEAL_FUZZ OR HOSTSEAL_COVERAGE)
+   AND HOSTSEAL_DPKG_GENSYMBOLS AND HOSTSEAL_DPKG_SHLIBDEPS)
+  list(APPEND CPACK_COMPONENTS_ALL runtime)
+  if("python" IN_LIST _hs_install_components)
+    list(APPEND CPACK_COMPONENTS_ALL python)
+  endif()
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)  # 0.1.0-1: the first Debian revision of 0.1.0
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -118,6 +136,39 @@ address and processor, and keeps a coloured status log.
 This package holds the headers, the static library, the CMake package
 (find_package(hostseal), target hostseal::hostseal) and the pkg-config file.")
 
+if(runtime IN_LIST CPACK_COMPONENTS_ALL)
+  include(${CMAKE_CURRENT_LIST_DIR}/HostsealDebianLibrary.cmake)
+  # The C interface's header and the link to the shared library are in this package too.
+  set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "${HOSTSEAL_RUNTIME_PACKAGE} (= ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})")
+  string(APPEND CPACK_DEBIAN_DEV_DESCRIPTION "
+.
+For C and the languages that call C, it holds the C interface hostseal.h,
+the link libhostseal.so to the shared library in ${HOSTSEAL_RUNTIME_PACKAGE} and the
+pkg-config file hostseal-c.pc.")
+endif()
+
+if(python IN_LIST CPACK_COMPONENTS_ALL)
+  # The module is Python source, the same on every architecture: Architecture all, as
+  # Debian's other ctypes modules (python3-magic over libmagic1). The native code is the
+  # library of python3's own architecture, which the dependency brings in; its ABI check and
+  # symbols file keep every later ${HOSTSEAL_RUNTIME_PACKAGE} offering what this version calls.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-hostseal)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_ARCHITECTURE all)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS OFF)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+      "python3:any, ${HOSTSEAL_RUNTIME_PACKAGE} (>= ${PROJECT_VERSION})")
+  # Python writes byte code beside the module when root imports it; that is in no package's
+  # file list, and the prerm removes it so that removing the package leaves nothing behind.
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/python3-hostseal/prerm)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION "Python 3 module for fixed AES formats and host identity queries
+The module hostseal calls the C interface of libhostseal through ctypes: the
+fixed family of AES formats (byte arrays, cipher files and hexadecimal text),
+the code-page helpers and the host identity queries (name, IPv4 address, MAC
+address and processor).")
+endif()
+
 # What Debian asks of every package beside its files: /usr/share/doc/PACKAGE/copyright in the
 # machine-readable format, and changelog.Debian.gz, compressed as dpkg-dev's tools do.
 # The licence text as a copyright file's paragraph: indented by one space, "." for empty lines.
@@ -142,8 +193,15 @@ foreach(_hs_component IN LISTS CPACK_COMPONENTS_ALL)
   set(_hs_package ${CPACK_DEBIAN_${_hs_upper}_PACKAGE_NAME})
   install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${_hs_package} COMPONENT ${_hs_component})
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides.in
-    ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides @ONLY)
+  # The overrides of every package, then those of this component (COMPONENT.lintian-overrides.in).
+  file(READ ${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides.in _hs_overrides)
+  set(_hs_own_overrides ${PROJECT_SOURCE_DIR}/cmake/debian/${_hs_component}.lintian-overrides.in)
+  if(EXISTS ${_hs_own_overrides})
+    file(READ ${_hs_own_overrides} _hs_more_overrides)
+    string(APPEND _hs_overrides "${_hs_more_overrides}")
+  endif()
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides
+    CONTENT "${_hs_overrides}" @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/debian/${_hs_package}.lintian-overrides
     DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME ${_hs_package}
     COMPONENT ${_hs_component})

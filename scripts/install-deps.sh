@@ -28,6 +28,9 @@ packages=(
   dpkg-dev desktop-file-utils bash-completion man-db
   # lintian: the package test checks each .deb as Debian's archive would (no error, no warning)
   lintian
+  # abidiff and abidw: the shared library's ABI against its recorded baseline (package.abi,
+  # scripts/record_abi.sh)
+  abigail-tools
   # an independent JSON parser for the test of identity --json
   jq
   # the Python module's tests (Debian's pytest) with python3-cryptography's AES-ECB as an
