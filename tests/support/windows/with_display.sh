@@ -85,6 +85,15 @@ if [ -d /usr/share/wine/fonts ] && [ -d "$prefix/drive_c/windows/Fonts" ]; then
   cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
 
+# A program that ends with a failure before it has written a byte did not get to run: Wine
+# failed to start it, which happens now and then on a loaded machine. It gets one more try;
+# a failure of the program itself always says something first (the test framework's banner).
 status=0
-"$emulator" "$bits" "$prefix" "$@" || status=$?
+"$emulator" "$bits" "$prefix" "$@" >"$scratch/output" || status=$?
+cat "$scratch/output"
+if [ $status -ne 0 ] && [ ! -s "$scratch/output" ]; then
+  echo "with_display.sh: the program wrote nothing and ended with status $status; once more" >&2
+  status=0
+  "$emulator" "$bits" "$prefix" "$@" || status=$?
+fi
 exit $status
