@@ -4,6 +4,7 @@
 // its former content) and becomes the call's status.
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "hostseal/c/cipher_handle.hpp"
@@ -98,6 +99,41 @@ class CallbackSink final : public ByteSink {
   void* m_Context;
 };
 
+// FileEncrypt or FileDecrypt, both taking the plain file's path first.
+using FileOperation = std::int32_t (cRijndael::*)(const std::filesystem::path&,
+                                                  const std::filesystem::path&,
+                                                  const cRijndael::FileProgress&) const;
+
+hostseal_status RunFile(FileOperation operation, const hostseal_cipher* cipher,
+                        const char* plain_path, const char* cipher_path,
+                        hostseal_progress_fn progress, void* context) {
+  return CallGuarded([&]() -> hostseal_status {
+    HOSTSEAL_REQUIRE(cipher);
+    HOSTSEAL_REQUIRE(plain_path);
+    HOSTSEAL_REQUIRE(cipher_path);
+    const InputText plain(plain_path, "plain_path");
+    const InputText cipherFile(cipher_path, "cipher_path");
+    return (cipher->cipher.*operation)(FilePathFromText(plain.Text()),
+                                       FilePathFromText(cipherFile.Text()),
+                                       FileProgressOf(progress, context));
+  });
+}
+
+hostseal_status RunStream(bool encrypt, const hostseal_cipher* cipher, hostseal_read_fn read,
+                          void* read_context, hostseal_write_fn write, void* write_context,
+                          hostseal_progress_fn progress, void* context) {
+  return CallGuarded([&]() -> hostseal_status {
+    HOSTSEAL_REQUIRE(cipher);
+    HOSTSEAL_REQUIRE(read);
+    HOSTSEAL_REQUIRE(write);
+    CallbackSource source(read, read_context);
+    CallbackSink sink(write, write_context);
+    const cRijndael::StreamProgress reporting = StreamProgressOf(progress, context);
+    return encrypt ? cipher->cipher.StreamEncrypt(source, sink, reporting)
+                   : cipher->cipher.StreamDecrypt(sink, source, reporting);
+  });
+}
+
 }  // namespace
 
 }  // namespace hostseal::c_interface
@@ -110,57 +146,25 @@ extern "C" {
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_encrypt_file(
     const hostseal_cipher* cipher, const char* plain_path, const char* cipher_path,
     hostseal_progress_fn progress, void* context) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(plain_path);
-    HOSTSEAL_REQUIRE(cipher_path);
-    const InputText plain(plain_path, "plain_path");
-    const InputText cipherFile(cipher_path, "cipher_path");
-    return cipher->cipher.FileEncrypt(FilePathFromText(plain.Text()),
-                                      FilePathFromText(cipherFile.Text()),
-                                      FileProgressOf(progress, context));
-  });
+  return RunFile(&cRijndael::FileEncrypt, cipher, plain_path, cipher_path, progress, context);
 }
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt_file(
     const hostseal_cipher* cipher, const char* plain_path, const char* cipher_path,
     hostseal_progress_fn progress, void* context) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(plain_path);
-    HOSTSEAL_REQUIRE(cipher_path);
-    const InputText plain(plain_path, "plain_path");
-    const InputText cipherFile(cipher_path, "cipher_path");
-    return cipher->cipher.FileDecrypt(FilePathFromText(plain.Text()),
-                                      FilePathFromText(cipherFile.Text()),
-                                      FileProgressOf(progress, context));
-  });
+  return RunFile(&cRijndael::FileDecrypt, cipher, plain_path, cipher_path, progress, context);
 }
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_encrypt_stream(
     const hostseal_cipher* cipher, hostseal_read_fn read, void* read_context,
     hostseal_write_fn write, void* write_context, hostseal_progress_fn progress, void* context) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(read);
-    HOSTSEAL_REQUIRE(write);
-    CallbackSource source(read, read_context);
-    CallbackSink sink(write, write_context);
-    return cipher->cipher.StreamEncrypt(source, sink, StreamProgressOf(progress, context));
-  });
+  return RunStream(true, cipher, read, read_context, write, write_context, progress, context);
 }
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt_stream(
     const hostseal_cipher* cipher, hostseal_read_fn read, void* read_context,
     hostseal_write_fn write, void* write_context, hostseal_progress_fn progress, void* context) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(read);
-    HOSTSEAL_REQUIRE(write);
-    CallbackSource source(read, read_context);
-    CallbackSink sink(write, write_context);
-    return cipher->cipher.StreamDecrypt(sink, source, StreamProgressOf(progress, context));
-  });
+  return RunStream(false, cipher, read, read_context, write, write_context, progress, context);
 }
 
 }  // extern "C"
