@@ -117,7 +117,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_set_key_hex(hostseal_
                                                                        const char* digits) {
   return CallGuarded([&]() -> hostseal_status {
     HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(digits);
     const InputText text(digits, "digits");
     ByteArray key = ParseHexKey(text.Text());
     const SecretBytesGuard keyGuard(key.Bytes());
@@ -132,11 +131,10 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_set_pass_phrase(hosts
                                                                            int32_t key_bits) {
   return CallGuarded([&]() -> hostseal_status {
     HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(pass_phrase);
+    const InputText text(pass_phrase, "pass_phrase");
     if (!IsKeyBits(key_bits)) {
       return Fail(HOSTSEAL_CIPHER_ERROR, "cRijndael.SetCipherKey - Illegal KeyBits Value");
     }
-    const InputText text(pass_phrase, "pass_phrase");
     std::vector<Byte> bytes = TextToCodePageBytes(text.Text(), ResolveCodePage(code_page));
     const SecretBytesGuard bytesGuard(bytes);
     SetKeyFromPhraseBytes(cipher->cipher, bytes, key_bits);

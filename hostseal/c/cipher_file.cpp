@@ -109,8 +109,6 @@ hostseal_status RunFile(FileOperation operation, const hostseal_cipher* cipher,
                         hostseal_progress_fn progress, void* context) {
   return CallGuarded([&]() -> hostseal_status {
     HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(plain_path);
-    HOSTSEAL_REQUIRE(cipher_path);
     const InputText plain(plain_path, "plain_path");
     const InputText cipherFile(cipher_path, "cipher_path");
     return (cipher->cipher.*operation)(FilePathFromText(plain.Text()),

@@ -21,7 +21,6 @@ extern "C" {
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_host_ip(const char* name, char* out,
                                                             size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(name);
     HOSTSEAL_REQUIRE(out_len);
     const InputText input(name, "name");
     const std::u16string address = DNS::GetHostIP(input.Text());
@@ -35,7 +34,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_host_ip(const char* name, ch
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_mac_address(const char* ipv4, int32_t wait_ms,
                                                                 char* out, size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(ipv4);
     HOSTSEAL_REQUIRE(out_len);
     const InputText input(ipv4, "ipv4");
     if (!ParseIpv4Text(input.Text())) {

@@ -43,7 +43,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_encrypt_text(const char* tex
                                                                  int32_t code_page, char* out,
                                                                  size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(text);
     HOSTSEAL_REQUIRE(out_len);
     const InputText input(text, "text");
     const std::vector<Byte> plain = TextToCodePageBytes(input.Text(), ResolveCodePage(code_page));
@@ -57,7 +56,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_encrypt_text(const char* tex
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_decrypt_text(const char* hex, int32_t code_page,
                                                                  char* out, size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(hex);
     HOSTSEAL_REQUIRE(out_len);
     const InputText input(hex, "hex");
     const std::int32_t codePage = ResolveCodePage(code_page);

@@ -46,7 +46,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_is_known_code_page(int32_t c
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_utf8_bytes(const char* text, int with_bom,
                                                                uint8_t* out, size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(text);
     HOSTSEAL_REQUIRE(out_len);
     // Well-formed UTF-8 is its own encoding: checked, then copied behind the mark.
     const InputText input(text, "text");
@@ -67,7 +66,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_utf8_bytes(const char* text,
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_ansi_bytes(const char* text, int32_t code_page,
                                                                uint8_t* out, size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(text);
     HOSTSEAL_REQUIRE(out_len);
     const InputText input(text, "text");
     return PutBytes(TextToCodePageBytes(input.Text(), ResolveCodePage(code_page)), out, out_len);
@@ -89,7 +87,6 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_ansi_text(const uint8_t* byt
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_file_bytes(const char* path, uint8_t* out,
                                                                size_t* out_len) {
   return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(path);
     HOSTSEAL_REQUIRE(out_len);
     const InputText name(path, "path");
     ByteArray data;

@@ -13,9 +13,18 @@ namespace {
 
 constexpr std::int32_t kInvalidArgument = 5;
 
+const char* Required(const char* utf8, std::string_view argumentName) {
+  if (utf8 == nullptr) {
+    throw RaisedError(kInvalidArgument, "Invalid procedure call or argument: " +
+                                            std::string(argumentName) + " is NULL");
+  }
+  return utf8;
+}
+
 }  // namespace
 
-InputText::InputText(const char* utf8, std::string_view argumentName) : m_Utf8(utf8) {
+InputText::InputText(const char* utf8, std::string_view argumentName)
+    : m_Utf8(Required(utf8, argumentName)) {
   // First pass: well-formedness and the number of 16-bit units.
   std::size_t units = 0;
   for (std::size_t i = 0; i < m_Utf8.size();) {

@@ -15,7 +15,8 @@ namespace hostseal::c_interface {
 
 class InputText {
  public:
-  // Raises RaisedError 5 for ill-formed UTF-8; the description names only the argument.
+  // Raises RaisedError 5 for NULL and for ill-formed UTF-8, with a description that names
+  // only the argument.
   InputText(const char* utf8, std::string_view argumentName);
   ~InputText();
   InputText(const InputText&) = delete;
