@@ -50,6 +50,22 @@ hostseal_status RefuseOverlap() {
               "buffer");
 }
 
+hostseal_status RunBlock(bool encrypt, const hostseal_cipher* cipher, const uint8_t* in,
+                         uint8_t* out) {
+  return CallGuarded([&]() -> hostseal_status {
+    HOSTSEAL_REQUIRE(cipher);
+    HOSTSEAL_REQUIRE(in);
+    HOSTSEAL_REQUIRE(out);
+    if (OverlapsApart(in, kBlock, out, kBlock)) return RefuseOverlap();
+    if (encrypt) {
+      ArrayFraming::Encrypt(cipher->cipher, std::span(in, kBlock), out, false);
+    } else {
+      ArrayFraming::Decrypt(cipher->cipher, std::span(in, kBlock), out, {0, kBlock});
+    }
+    return HOSTSEAL_OK;
+  });
+}
+
 }  // namespace
 
 void SetBuiltInKey(cRijndael& cipher) {
@@ -153,26 +169,12 @@ hostseal_cipher_set_built_in_key(hostseal_cipher* cipher) {
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_encrypt_block(
     const hostseal_cipher* cipher, const uint8_t in[16], uint8_t out[16]) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(in);
-    HOSTSEAL_REQUIRE(out);
-    if (OverlapsApart(in, kBlock, out, kBlock)) return RefuseOverlap();
-    ArrayFraming::Encrypt(cipher->cipher, std::span(in, kBlock), out, false);
-    return HOSTSEAL_OK;
-  });
+  return RunBlock(true, cipher, in, out);
 }
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt_block(
     const hostseal_cipher* cipher, const uint8_t in[16], uint8_t out[16]) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(in);
-    HOSTSEAL_REQUIRE(out);
-    if (OverlapsApart(in, kBlock, out, kBlock)) return RefuseOverlap();
-    ArrayFraming::Decrypt(cipher->cipher, std::span(in, kBlock), out, {0, kBlock});
-    return HOSTSEAL_OK;
-  });
+  return RunBlock(false, cipher, in, out);
 }
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_encrypt(const hostseal_cipher* cipher,

@@ -49,17 +49,10 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_utf8_bytes(const char* text,
     HOSTSEAL_REQUIRE(out_len);
     // Well-formed UTF-8 is its own encoding: checked, then copied behind the mark.
     const InputText input(text, "text");
-    static constexpr Byte kMark[] = {0xEF, 0xBB, 0xBF};
-    const std::size_t mark = with_bom != 0 ? sizeof kMark : 0;
-    const std::string_view bytes = input.Utf8();
-    if (const hostseal_status room = RequireRoom(mark + bytes.size(), out, out_len);
-        room != HOSTSEAL_OK) {
-      return room;
-    }
-    if (mark != 0) std::memcpy(out, kMark, mark);
-    if (!bytes.empty()) std::memcpy(out + mark, bytes.data(), bytes.size());
-    *out_len = mark + bytes.size();
-    return HOSTSEAL_OK;
+    std::vector<Byte> bytes;
+    if (with_bom != 0) bytes = {0xEF, 0xBB, 0xBF};
+    bytes.insert(bytes.end(), input.Utf8().begin(), input.Utf8().end());
+    return PutBytes(bytes, out, out_len);
   });
 }
 
