@@ -22,7 +22,7 @@ medians = {b["run_name"]: b["real_time"] for b in json.loads(out)["benchmarks"]
            if b.get("aggregate_name") == "median"}
 worst = 0.0
 for op in ("Encrypt", "Decrypt"):
-    cpp, c = medians[f"BM_CppArray{op}"], medians[f"BM_CArray{op}"]
+    cpp, c = medians[f"BM_CppArray/{op}"], medians[f"BM_CArray/{op}"]
     worst = max(worst, c / cpp)
     print(f"{op:8} 16 KiB  C++ {cpp / 1e3:8.2f} us  C {c / 1e3:8.2f} us  C/C++ {c / cpp:5.3f}")
 sys.exit(0 if worst <= 1.05 else 1)

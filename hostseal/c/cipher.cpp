@@ -50,6 +50,15 @@ hostseal_status RefuseOverlap() {
               "buffer");
 }
 
+// The room for `needed` bytes at out (the buffer rule), and out either in itself or apart.
+hostseal_status PrepareOutput(const uint8_t* in, std::size_t len, std::size_t needed, uint8_t* out,
+                              std::size_t* out_len) {
+  if (const hostseal_status room = RequireRoom(needed, out, out_len); room != HOSTSEAL_OK) {
+    return room;
+  }
+  return OverlapsApart(in, len, out, needed) ? RefuseOverlap() : HOSTSEAL_OK;
+}
+
 hostseal_status RunBlock(bool encrypt, const hostseal_cipher* cipher, const uint8_t* in,
                          uint8_t* out) {
   return CallGuarded([&]() -> hostseal_status {
@@ -187,10 +196,10 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_encrypt(const hostsea
     if (len > 0) HOSTSEAL_REQUIRE(in);
     const std::optional<std::size_t> C = ArrayFraming::CipherLength(len, length_field != 0);
     if (!C) return Fail(HOSTSEAL_OVERFLOW, "Overflow");
-    if (const hostseal_status room = RequireRoom(*C, out, out_len); room != HOSTSEAL_OK) {
-      return room;
+    if (const hostseal_status ready = PrepareOutput(in, len, *C, out, out_len);
+        ready != HOSTSEAL_OK) {
+      return ready;
     }
-    if (OverlapsApart(in, len, out, *C)) return RefuseOverlap();
     ArrayFraming::Encrypt(cipher->cipher, std::span(in, len), out, length_field != 0);
     *out_len = *C;
     return HOSTSEAL_OK;
@@ -211,11 +220,10 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt(const hostsea
     if (plan.status == HOSTSEAL_NOT_WHOLE_BLOCKS) {
       return Fail(HOSTSEAL_NOT_WHOLE_BLOCKS, "ciphertext size not a multiple of block size");
     }
-    if (const hostseal_status room = RequireRoom(plan.plainLength, out, out_len);
-        room != HOSTSEAL_OK) {
-      return room;
+    if (const hostseal_status ready = PrepareOutput(in, len, plan.plainLength, out, out_len);
+        ready != HOSTSEAL_OK) {
+      return ready;
     }
-    if (OverlapsApart(in, len, out, plan.plainLength)) return RefuseOverlap();
     ArrayFraming::Decrypt(cipher->cipher, cipherText, out, plan);
     *out_len = plan.plainLength;
     if (plan.status != 0) return Fail(HOSTSEAL_CIPHER_ERROR, "warning - incorrect length field");
