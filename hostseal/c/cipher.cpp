@@ -59,6 +59,42 @@ hostseal_status PrepareOutput(const uint8_t* in, std::size_t len, std::size_t ne
   return OverlapsApart(in, len, out, needed) ? RefuseOverlap() : HOSTSEAL_OK;
 }
 
+// The byte-array format either way. Decrypting, the length field tells the plain length
+// before anything is written (PlanDecrypt), so that the buffer rule holds for it too.
+hostseal_status RunArray(bool encrypt, const hostseal_cipher* cipher, std::span<const Byte> in,
+                         bool lengthField, uint8_t* out, std::size_t* out_len) {
+  return CallGuarded([&]() -> hostseal_status {
+    HOSTSEAL_REQUIRE(cipher);
+    HOSTSEAL_REQUIRE(out_len);
+    if (!in.empty()) HOSTSEAL_REQUIRE(in.data());
+    ArrayFraming::DecryptPlan plan{};
+    std::size_t written = 0;
+    if (encrypt) {
+      const std::optional<std::size_t> C = ArrayFraming::CipherLength(in.size(), lengthField);
+      if (!C) return Fail(HOSTSEAL_OVERFLOW, "Overflow");
+      written = *C;
+    } else {
+      plan = ArrayFraming::PlanDecrypt(cipher->cipher, in, lengthField);
+      if (plan.status == HOSTSEAL_NOT_WHOLE_BLOCKS) {
+        return Fail(HOSTSEAL_NOT_WHOLE_BLOCKS, "ciphertext size not a multiple of block size");
+      }
+      written = plan.plainLength;
+    }
+    if (const hostseal_status ready = PrepareOutput(in.data(), in.size(), written, out, out_len);
+        ready != HOSTSEAL_OK) {
+      return ready;
+    }
+    if (encrypt) {
+      ArrayFraming::Encrypt(cipher->cipher, in, out, lengthField);
+    } else {
+      ArrayFraming::Decrypt(cipher->cipher, in, out, plan);
+    }
+    *out_len = written;
+    if (plan.status != 0) return Fail(HOSTSEAL_CIPHER_ERROR, "warning - incorrect length field");
+    return HOSTSEAL_OK;
+  });
+}
+
 hostseal_status RunBlock(bool encrypt, const hostseal_cipher* cipher, const uint8_t* in,
                          uint8_t* out) {
   return CallGuarded([&]() -> hostseal_status {
@@ -190,45 +226,14 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_encrypt(const hostsea
                                                                    const uint8_t* in, size_t len,
                                                                    int length_field, uint8_t* out,
                                                                    size_t* out_len) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(out_len);
-    if (len > 0) HOSTSEAL_REQUIRE(in);
-    const std::optional<std::size_t> C = ArrayFraming::CipherLength(len, length_field != 0);
-    if (!C) return Fail(HOSTSEAL_OVERFLOW, "Overflow");
-    if (const hostseal_status ready = PrepareOutput(in, len, *C, out, out_len);
-        ready != HOSTSEAL_OK) {
-      return ready;
-    }
-    ArrayFraming::Encrypt(cipher->cipher, std::span(in, len), out, length_field != 0);
-    *out_len = *C;
-    return HOSTSEAL_OK;
-  });
+  return RunArray(true, cipher, std::span(in, len), length_field != 0, out, out_len);
 }
 
 HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_decrypt(const hostseal_cipher* cipher,
                                                                    const uint8_t* in, size_t len,
                                                                    int length_field, uint8_t* out,
                                                                    size_t* out_len) {
-  return CallGuarded([&]() -> hostseal_status {
-    HOSTSEAL_REQUIRE(cipher);
-    HOSTSEAL_REQUIRE(out_len);
-    if (len > 0) HOSTSEAL_REQUIRE(in);
-    const std::span<const Byte> cipherText(in, len);
-    const ArrayFraming::DecryptPlan plan =
-        ArrayFraming::PlanDecrypt(cipher->cipher, cipherText, length_field != 0);
-    if (plan.status == HOSTSEAL_NOT_WHOLE_BLOCKS) {
-      return Fail(HOSTSEAL_NOT_WHOLE_BLOCKS, "ciphertext size not a multiple of block size");
-    }
-    if (const hostseal_status ready = PrepareOutput(in, len, plan.plainLength, out, out_len);
-        ready != HOSTSEAL_OK) {
-      return ready;
-    }
-    ArrayFraming::Decrypt(cipher->cipher, cipherText, out, plan);
-    *out_len = plan.plainLength;
-    if (plan.status != 0) return Fail(HOSTSEAL_CIPHER_ERROR, "warning - incorrect length field");
-    return HOSTSEAL_OK;
-  });
+  return RunArray(false, cipher, std::span(in, len), length_field != 0, out, out_len);
 }
 
 }  // extern "C"
