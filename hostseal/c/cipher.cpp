@@ -23,8 +23,11 @@ namespace {
 constexpr std::size_t kBlock = 16;
 constexpr std::size_t kKeyBufferSize = 32;  // a pass phrase is cut or filled to this
 
-bool IsKeyBits(std::int32_t bits) {
-  return bits == 128 || bits == 192 || bits == 256;
+// Raises the cipher's own error for a key length other than 128, 192 or 256 bits.
+void RequireKeyBits(std::int32_t bits) {
+  if (bits != 128 && bits != 192 && bits != 256) {
+    throw RaisedError(HOSTSEAL_CIPHER_ERROR, "cRijndael.SetCipherKey - Illegal KeyBits Value");
+  }
 }
 
 // The key bits of a pass phrase's bytes: cut after byte 31 or filled with zero bytes.
@@ -159,9 +162,7 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_set_key(hostseal_ciph
   return CallGuarded([&]() -> hostseal_status {
     HOSTSEAL_REQUIRE(cipher);
     HOSTSEAL_REQUIRE(key);
-    if (!IsKeyBits(key_bits)) {
-      return Fail(HOSTSEAL_CIPHER_ERROR, "cRijndael.SetCipherKey - Illegal KeyBits Value");
-    }
+    RequireKeyBits(key_bits);
     const auto keyBytes = static_cast<std::size_t>(key_bits / 8);
     if (key_len < keyBytes) {
       return Fail(HOSTSEAL_CIPHER_ERROR,
@@ -193,9 +194,7 @@ HOSTSEAL_API hostseal_status HOSTSEAL_CALL hostseal_cipher_set_pass_phrase(hosts
   return CallGuarded([&]() -> hostseal_status {
     HOSTSEAL_REQUIRE(cipher);
     const InputText text(pass_phrase, "pass_phrase");
-    if (!IsKeyBits(key_bits)) {
-      return Fail(HOSTSEAL_CIPHER_ERROR, "cRijndael.SetCipherKey - Illegal KeyBits Value");
-    }
+    RequireKeyBits(key_bits);
     std::vector<Byte> bytes = TextToCodePageBytes(text.Text(), ResolveCodePage(code_page));
     const SecretBytesGuard bytesGuard(bytes);
     SetKeyFromPhraseBytes(cipher->cipher, bytes, key_bits);
