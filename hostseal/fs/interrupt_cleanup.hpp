@@ -10,8 +10,9 @@
 // that very signal (its parent sees WIFSIGNALED with it); on Windows every console event,
 // which then goes to the next console handler, in the end the system's, which ends the
 // process. On Linux a signal that the program handles itself goes to its handler and removes
-// nothing, since the program may go on and still need the file, and a signal that was ignored
-// stays ignored. Windows runs console handlers on a thread of their own; the file
+// nothing, since the program may go on and still need the file (except a fault signal sent by
+// another process, whose handler is a crash handler or a sanitizer's: the file goes first),
+// and a signal that was ignored stays ignored. Windows runs console handlers on a thread of their own; the file
 // must have been opened with FILE_SHARE_DELETE, so that it can be deleted while this process
 // still holds it open, and it vanishes when the last handle to it closes, at the latest when
 // the process ends. The handlers are installed at the first use and stay.

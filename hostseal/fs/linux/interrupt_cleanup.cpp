@@ -89,20 +89,25 @@ void RaiseWithDefaultAction(int signal) noexcept {
   ::raise(signal);
 }
 
-// The effect the signal had before our handler. A handler of the program's own is called and
-// nothing is removed: when it returns, the process goes on and still needs its files (one that
-// ends the process from its handler leaves a named temporary file behind). Only where the
-// default action ends the process are the files removed first; the default action is then put
-// back and the signal arrives again, unblocked, so that the process ends by this signal.
+// The effect the signal had before our handler. Where the default action ends the process, the
+// files are removed first; the default action is then put back and the signal arrives again,
+// unblocked, so that the process ends by this signal. A handler of the program's own is called:
+// - for a signal that only comes from outside (SIGALRM, SIGUSR1, SIGHUP, ...) nothing is removed,
+//   since the process goes on when the handler returns and still needs its files (a handler
+//   that ends the process itself leaves a named temporary file behind);
+// - for a fault signal that another process sent (`kill -SEGV`), the files are removed first:
+//   the handler of such a signal is a crash handler or a sanitizer's, which ends the process.
 void TakePreviousEffect(int signal, siginfo_t* info, void* context) noexcept {
   const struct sigaction& previous = g_Previous[static_cast<std::size_t>(signal)];
-  if ((previous.sa_flags & SA_SIGINFO) != 0) {
-    if (previous.sa_sigaction != nullptr) previous.sa_sigaction(signal, info, context);
-    return;
-  }
-  if (previous.sa_handler == SIG_IGN) return;
-  if (previous.sa_handler != SIG_DFL) {
-    previous.sa_handler(signal);
+  const bool withInfo = (previous.sa_flags & SA_SIGINFO) != 0;
+  if (!withInfo && previous.sa_handler == SIG_IGN) return;
+  if (withInfo || previous.sa_handler != SIG_DFL) {
+    if (IsFaultSignal(signal)) RemoveRegisteredFiles();
+    if (!withInfo) {
+      previous.sa_handler(signal);
+    } else if (previous.sa_sigaction != nullptr) {
+      previous.sa_sigaction(signal, info, context);
+    }
     return;
   }
   RemoveRegisteredFiles();
